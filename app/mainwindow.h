@@ -1,0 +1,101 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class QCloseEvent;
+class QTimer;
+class CoWindow;
+class UsbSerial;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one window of the tool. The protocol cycles of both ECU families are
+// slots of this class (auto/ and kwp/); they share the members below.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+public slots:
+    QString convertdiagval(QString codestr, QString valstr);
+
+private slots:
+    void load_errorlist_auto();
+    void load_errorlist_xmax();
+    void connect_clicked();
+    void send_clicked();
+    void send_clicked_xmax();
+    void comboBox_typeChanged(int index);
+    void table_clicked();
+    void action_clicked();
+    void delay(int ms);
+    void delay_login(int ms);
+    void ftdiwriteError();
+    void co_send_clicked_xmax();
+    void co_clicked();
+    void co_send_clicked();
+    void up_clicked();
+    void down_clicked();
+    void setDisplay();
+    void clear_table();
+    void cyl_changed(int cyl);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    friend class MainWindowProbe;   // tests read the shared members
+
+    // --- shared table helpers (app/itemtable.cpp) ---
+    void appendItemRow(int code);
+    QString rowCode(int row) const;           // empty when the row has none
+    void restoreWaitCursors();                // drops the cursors still pushed
+    void pushWaitCursor(bool &pushed);
+    void popWaitCursor(bool &pushed);
+
+    // --- Auto family helpers (auto/) ---
+
+    // --- KWP family helpers (kwp/) ---
+
+    Ui::MainWindow *ui;
+    UsbSerial *link;
+    QTimer *pollTimer;
+    QString expectedReply;
+    QList<QString> itemList;
+    QList<QString> rowCodes;
+    QList<QString> errorList;
+    int rpm;
+    int coValue;
+    int actionStep;
+    int selectedRow;
+    int ecuRow;
+    bool running;
+    bool selectionPending;
+    int sessionState;
+    int scanPass;
+    std::uint8_t nextCommand;
+    CoWindow *coWindow;
+    QString cmdUp, cmdHold, cmdDown, cmdAction;
+    QString currentCmd;
+    QString cmdTesterPresent;
+    QString queuedCmd;
+    QString cmdClearDtc, cmdReadDtcHistory, cmdReadDtcCurrent;
+    QString vehicleType;
+
+    // One wait cursor at most for each kind of pending work.
+    bool selectionCursor = false;
+    bool actionCursor = false;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,7 @@
+#include "protocolcounters.h"
+
+ProtocolCounters &protocolCounters()
+{
+    static ProtocolCounters counters;
+    return counters;
+}

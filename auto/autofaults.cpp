@@ -1,0 +1,40 @@
+// The Auto fault-code catalogue.
+#include "mainwindow.h"
+
+namespace {
+struct FaultText {
+    int code;
+    const char *text;
+};
+
+const FaultText kAutoFaults[] = {
+    {12, "Error pada sensor posisi crankshaft(CKPS)"},
+    {13, "Error pada sensor tekanan udara masuk (IAPS)"},
+    {14, "Error pada sensor udara masuk (IAPS)"},
+    {15, "Error pada sensor posisi throttle (TPS)"},
+    {16, "Error pada sensor posisi throttle (TPS)"},
+    {21, "Error pada sensor air pendingin (CTS)"},
+    {22, "Error pada sensor temperatur udara masuk (IATS)"},
+    {24, "Error pada sensor O2"},
+    {30, "Error pada sensor kemiringan (LAS)"},
+    {33, "Error pada koil pengapian"},
+    {37, "Error pada ISC (RPM langsam terlalu tinggi)"},
+    {39, "Error pada injektor"},
+    {41, "Error pada sensor kemiringan (LAS)"},
+    {44, "Error pada EEPROM ECU"},
+    {46, "Error pada aliran listrik sistem fuel injection"},
+    {50, "Error pada memori ECU"},
+    {61, "Error pada ISC"},
+    {79, "Error pada TPS atau ISC(volume udara masuk terlalu banyak)"},
+};
+constexpr int kAutoFaultSlots = 100;
+} // namespace
+
+void MainWindow::load_errorlist_auto()
+{
+    errorList.clear();
+    for (int i = 0; i < kAutoFaultSlots; ++i)
+        errorList.append(QString());
+    for (const FaultText &f : kAutoFaults)
+        errorList[f.code] = QString::fromLatin1(f.text);
+}

@@ -1,0 +1,191 @@
+#include "usbserial.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QStringList>
+#include <QTimer>
+
+#include <ftdi.h>
+
+#include <cstdio>
+
+namespace {
+constexpr int kVendorId = 0x0433;
+constexpr int kProductId = 0x6066;
+constexpr int kLineBaud = 15630;
+constexpr int kReadSize = 1024;
+constexpr int kTextWriteCap = 30;
+constexpr int kStringSize = 128;
+} // namespace
+
+UsbSerial::UsbSerial(QObject *parent) : QObject(parent) {}
+
+UsbSerial::~UsbSerial()
+{
+    // Leave nothing claimed behind us: the next program may want the cable.
+    releaseContext();
+}
+
+void UsbSerial::releaseContext()
+{
+    if (!ftdi)
+        return;
+    ftdi_usb_close(ftdi);
+    ftdi_free(ftdi);
+    ftdi = nullptr;
+    connected = false;
+}
+
+bool UsbSerial::Connect()
+{
+    connected = false;
+    // A stale handle from an earlier attempt would keep the interface
+    // claimed, and the reconnect after a write error could never succeed.
+    releaseContext();
+    ftdi = ftdi_new();
+    if (!ftdi) {
+        std::fprintf(stderr, "ftdi_new failed\n");
+        qDebug().noquote() << "ftdi_new failed";
+        emit sendlog("failed");
+        return false;
+    }
+    ftdi_set_interface(ftdi, INTERFACE_A);
+    if (ftdi_usb_open(ftdi, kVendorId, kProductId) < 0) {
+        findFtdi();
+        ftdi_free(ftdi);
+        ftdi = nullptr;
+        qDebug().noquote() << "unable to open device";
+        return false;
+    }
+    qDebug().noquote() << "usbconnect";
+    if (ftdi_set_baudrate(ftdi, kLineBaud) < 0)
+        qDebug().noquote() << "unable to set baudrate";
+    if (ftdi_set_line_property(ftdi, BITS_8, STOP_BIT_1, NONE) < 0) {
+        qDebug().noquote() << "unable to set line parameters";
+        return false;
+    }
+    connected = true;
+    return true;
+}
+
+bool UsbSerial::isConnected()
+{
+    return connected;
+}
+
+void UsbSerial::Disconnect()
+{
+    releaseContext();
+}
+
+int UsbSerial::readRaw(unsigned char *buf, int size)
+{
+    if (!connected || !ftdi)
+        return 0;
+    const int n = ftdi_read_data(ftdi, buf, size);
+    return n > 0 ? qMin(n, size) : 0;
+}
+
+QString UsbSerial::readData()
+{
+    unsigned char buf[kReadSize];
+    const int n = readRaw(buf, kReadSize);
+    return QString::fromLatin1(reinterpret_cast<const char *>(buf), n);
+}
+
+QString UsbSerial::readDataHex()
+{
+    unsigned char buf[kReadSize];
+    const int n = readRaw(buf, kReadSize);
+    QString text;
+    text.reserve(n * 3);
+    for (int i = 0; i < n; ++i)
+        text += QString::number(buf[i], 16) + QLatin1Char(',');
+    return text;
+}
+
+void UsbSerial::writeData(QString str)
+{
+    if (!connected || !ftdi)
+        return;
+    const QByteArray bytes = str.toLocal8Bit();
+    const int n = qMin(qMin(str.length(), kTextWriteCap), bytes.size());
+    ftdi_write_data(ftdi, reinterpret_cast<const unsigned char *>(bytes.constData()), n);
+}
+
+void UsbSerial::writeDataHex(unsigned char *buf)
+{
+    if (!buf || !ftdi || ftdi_write_data(ftdi, buf, 1) < 0)
+        emit ftdiwriteError();
+}
+
+void UsbSerial::writeDataStr(QString cmd_str)
+{
+    const QStringList pieces = cmd_str.split(QLatin1Char(','));
+    for (const QString &piece : pieces) {
+        bool ok = false;
+        const int value = piece.toInt(&ok, 16);
+        unsigned char byte = static_cast<unsigned char>(ok ? value & 0xff : 0);
+        writeDataHex(&byte);
+    }
+}
+
+void UsbSerial::writeDataBit(int bit)
+{
+    if (ftdi)
+        ftdi_setdtr(ftdi, bit != 0 ? 1 : 0);
+}
+
+void UsbSerial::setBaud(int baud)
+{
+    if (!ftdi || ftdi_set_baudrate(ftdi, baud) < 0)
+        qDebug().noquote() << "unable to set baudrate";
+}
+
+bool UsbSerial::testConnection()
+{
+    writeData("?usart\n");
+    delay(300);
+    const QString answer = readData();
+    emit sendlog("test" + answer);
+    return answer.startsWith(QLatin1Char('+'));
+}
+
+void UsbSerial::findFtdi()
+{
+    if (!ftdi)
+        return;
+    ftdi_device_list *devlist = nullptr;
+    const int found = ftdi_usb_find_all(ftdi, &devlist, 0, 0);
+    if (found < 0)
+        qDebug("usb_find_all failed: %d (%s)\n", found, ftdi_get_error_string(ftdi));
+    qDebug("Number of devices found: %d\n", found);
+    int i = 0;
+    for (ftdi_device_list *node = found > 0 ? devlist : nullptr; node; node = node->next, ++i) {
+        char manufacturer[kStringSize] = {0};
+        char description[kStringSize] = {0};
+        char serial[kStringSize] = {0};
+        qDebug("Checking device: %d\n", i);
+        const int rc = ftdi_usb_get_strings(ftdi, node->dev, manufacturer, kStringSize,
+                                            description, kStringSize, serial, kStringSize);
+        if (rc < 0) {
+            qDebug("usb_get_strings failed: %d (%s)\n", rc, ftdi_get_error_string(ftdi));
+            manufacturer[0] = description[0] = serial[0] = '\0';
+        }
+        qDebug("Manufacturer: %s, Description: %s, Serial: %s\n\n", manufacturer,
+               description, serial);
+    }
+    ftdi_list_free(&devlist);
+}
+
+void UsbSerial::log(QString s)
+{
+    emit sendlog(s);
+}
+
+void UsbSerial::delay(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}

@@ -1,0 +1,48 @@
+#ifndef USBSERIAL_H
+#define USBSERIAL_H
+
+#include <QObject>
+#include <QString>
+
+struct ftdi_context;
+
+// The K-line adapter: an FTDI serial chip with vendor 0x0433, product 0x6066.
+// The only code in the program that talks to libftdi1.
+class UsbSerial : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UsbSerial(QObject *parent = nullptr);
+    ~UsbSerial() override;
+
+signals:
+    void sendlog(QString s);
+    void ftdiwriteError();
+
+public slots:
+    void writeData(QString str);
+    void writeDataHex(unsigned char *buf);
+    void writeDataBit(int bit);
+    QString readData();
+    QString readDataHex();
+    bool Connect();
+    bool isConnected();
+    void Disconnect();
+    bool testConnection();
+    void findFtdi();
+    void writeDataStr(QString cmd_str);
+    void setBaud(int baud);
+
+private slots:
+    void log(QString s);
+    void delay(int ms);
+
+private:
+    void releaseContext();
+    int readRaw(unsigned char *buf, int size);
+
+    ftdi_context *ftdi = nullptr;
+    bool connected = false;
+};
+
+#endif // USBSERIAL_H

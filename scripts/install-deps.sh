@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, if missing.
+set -e
+PACKAGES="cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libftdi1-dev xvfb xauth"
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing

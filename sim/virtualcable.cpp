@@ -1,0 +1,262 @@
+#include "sim/virtualcable.h"
+
+#include "sim/demobike.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+namespace sim {
+
+namespace {
+std::function<Nanos()> &clockFn()
+{
+    static std::function<Nanos()> fn;
+    return fn;
+}
+
+// libftdi1's own error codes for the situations the cable models.
+constexpr int kNoDevice = -3;        // ftdi_usb_open: usb device not found
+constexpr int kBusy = -5;            // ftdi_usb_open: unable to claim device
+constexpr int kNotOpen = -666;       // any call on a context without device
+constexpr int kTransferFailed = -1;
+} // namespace
+
+Nanos nowNs()
+{
+    if (clockFn())
+        return clockFn()();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void setClock(std::function<Nanos()> clock)
+{
+    clockFn() = std::move(clock);
+}
+
+VirtualCable &VirtualCable::instance()
+{
+    static VirtualCable cable;
+    return cable;
+}
+
+VirtualCable::VirtualCable()
+{
+    listed_ = {{"FTDI", "FT232R USB UART", "A50285BI", false},
+               {"FTDI", "Dual RS232-HS", "FT4232H1", false}};
+    ecu_ = makeDemoBike();
+}
+
+void VirtualCable::reset()
+{
+    plugged_ = true;
+    openToken_ = 0;
+    line_ = LineState();
+    lineFreeAt_ = 0;
+    rx_.clear();
+    ecu_.reset();
+    clearHistory();
+    listed_ = {{"FTDI", "FT232R USB UART", "A50285BI", false},
+               {"FTDI", "Dual RS232-HS", "FT4232H1", false}};
+    failNew_ = 0;
+    failOpen_ = refuseBaud_ = refuseLine_ = failFindAll_ = false;
+    failWrites_ = 0;
+}
+
+void VirtualCable::clearHistory()
+{
+    tx_.clear();
+    dtr_.clear();
+    baud_.clear();
+}
+
+void VirtualCable::plug()
+{
+    plugged_ = true;
+}
+
+void VirtualCable::unplug()
+{
+    // A pulled plug kills every handle; the bytes in flight are gone too.
+    plugged_ = false;
+    openToken_ = 0;
+    rx_.clear();
+}
+
+void VirtualCable::seat(std::shared_ptr<EcuModel> ecu)
+{
+    ecu_ = std::move(ecu);
+}
+
+Nanos VirtualCable::byteTimeNs() const
+{
+    return line_.baud > 0 ? Nanos(10) * 1000000000LL / line_.baud : 0;
+}
+
+void VirtualCable::queueRx(std::uint8_t value, Nanos arrivesAt)
+{
+    // Keep arrival order: a byte never overtakes one queued before it.
+    if (!rx_.empty())
+        arrivesAt = std::max(arrivesAt, rx_.back().arrivesAt);
+    rx_.push_back({value, arrivesAt});
+}
+
+void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt)
+{
+    if (!plugged_)
+        return;
+    Nanos t = std::max(startAt, lineFreeAt_);
+    const Nanos step = byteTimeNs();
+    for (std::uint8_t b : bytes) {
+        t += step;
+        queueRx(b, t);
+    }
+    lineFreeAt_ = std::max(lineFreeAt_, t);
+}
+
+void VirtualCable::failNextNew(int count) { failNew_ = count; }
+void VirtualCable::failOpen(bool fail) { failOpen_ = fail; }
+void VirtualCable::refuseBaud(bool refuse) { refuseBaud_ = refuse; }
+void VirtualCable::refuseLineProperty(bool refuse) { refuseLine_ = refuse; }
+void VirtualCable::failWrites(int count) { failWrites_ = count; }
+
+bool VirtualCable::takeNewFailure()
+{
+    if (failNew_ <= 0)
+        return false;
+    --failNew_;
+    return true;
+}
+
+int VirtualCable::receivePending() const
+{
+    const Nanos now = nowNs();
+    return int(std::count_if(rx_.begin(), rx_.end(),
+                             [now](const RxByte &b) { return b.arrivesAt <= now; }));
+}
+
+int VirtualCable::open(int vendor, int product)
+{
+    if (!plugged_ || failOpen_ || vendor != VendorId || product != ProductId)
+        return kNoDevice;
+    if (openToken_ != 0)
+        return kBusy;   // the interface is claimed by another handle
+    openToken_ = nextToken_++;
+    ++openHandles_;
+    // ftdi_usb_open resets the chip and sets 9600 baud.
+    line_.baud = chipBaud(9600);
+    rx_.clear();
+    return openToken_;
+}
+
+void VirtualCable::close(int token)
+{
+    if (token != 0 && token == openToken_)
+        openToken_ = 0;
+    if (token != 0)
+        --openHandles_;
+}
+
+bool VirtualCable::isOpen(int token) const
+{
+    return plugged_ && token != 0 && token == openToken_;
+}
+
+int VirtualCable::chipBaud(int requested)
+{
+    if (requested <= 0)
+        return 0;
+    // FT232R: 3 MHz base clock, divisor in eighths; 0 means 3 MBd, 1 means 2 MBd.
+    const double base = 3000000.0;
+    long eighths = std::lround(base * 8.0 / requested);
+    double actual;
+    if (eighths < 12)
+        actual = requested > 2500000 ? base : 2000000.0;
+    else if (eighths > 16383 * 8 + 7)
+        return 0;
+    else
+        actual = base * 8.0 / eighths;
+    if (std::fabs(actual - requested) > requested * 0.05)
+        return 0;
+    return int(std::lround(actual));
+}
+
+int VirtualCable::setBaud(int token, int requested)
+{
+    if (!isOpen(token))
+        return kNotOpen;
+    const int actual = refuseBaud_ ? 0 : chipBaud(requested);
+    baud_.push_back({requested, actual, nowNs()});
+    if (actual == 0)
+        return -1;
+    line_.baud = actual;
+    if (ecu_)
+        ecu_->onBaud(*this, actual, nowNs());
+    return 0;
+}
+
+int VirtualCable::setLineProperty(int token, int bits, int stopBits, int parity)
+{
+    if (!isOpen(token))
+        return kNotOpen;
+    if (refuseLine_)
+        return -1;
+    line_.bits = bits;
+    line_.stopBits = stopBits;
+    line_.parity = parity;
+    return 0;
+}
+
+int VirtualCable::setDtr(int token, bool level)
+{
+    if (!isOpen(token))
+        return kNotOpen;
+    line_.dtr = level;
+    const Nanos at = nowNs();
+    dtr_.push_back({level, at});
+    if (ecu_)
+        ecu_->onDtr(*this, level, at);
+    return 0;
+}
+
+int VirtualCable::write(int token, const std::uint8_t *buf, int size)
+{
+    if (!isOpen(token))
+        return kNotOpen;
+    if (size < 0)
+        return kTransferFailed;
+    const Nanos now = nowNs();
+    for (int i = 0; i < size; ++i) {
+        if (failWrites_ != 0) {
+            if (failWrites_ > 0)
+                --failWrites_;
+            return kTransferFailed;
+        }
+        const Nanos start = std::max(now, lineFreeAt_);
+        const Nanos end = start + byteTimeNs();
+        lineFreeAt_ = end;
+        tx_.push_back({buf[i], now, end, line_.baud, line_.dtr});
+        queueRx(buf[i], end);   // the adapter hears itself
+        if (ecu_)
+            ecu_->onByte(*this, buf[i], end, line_);
+    }
+    return size;
+}
+
+int VirtualCable::read(int token, std::uint8_t *buf, int size)
+{
+    if (!isOpen(token))
+        return kNotOpen;
+    const Nanos now = nowNs();
+    int n = 0;
+    while (n < size && !rx_.empty() && rx_.front().arrivesAt <= now) {
+        buf[n++] = rx_.front().value;
+        rx_.pop_front();
+    }
+    return n;
+}
+
+} // namespace sim
