@@ -65,6 +65,7 @@ private:
     void popWaitCursor(bool &pushed);
 
     // --- Auto family helpers (auto/) ---
+    void routePollTimerToCo(bool co);
 
     // --- KWP family helpers (kwp/) ---
 
