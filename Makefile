@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 WERROR     ?= ON
 
-.PHONY: all deps build build-asan demo test test-plain test-asan bench clean
+.PHONY: all deps build build-asan demo test test-plain test-asan bench package install clean
 
 all: build
 
@@ -33,6 +33,12 @@ test-asan: build-asan
 	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
 test: test-plain test-asan
+
+package: build
+	cmake --build $(BUILD) --target package
+
+install: build
+	cmake --install $(BUILD)
 
 bench: build
 	cmake --build $(BUILD) --target bench
