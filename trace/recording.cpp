@@ -1,0 +1,100 @@
+#include "trace/recording.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace trace {
+
+namespace {
+
+std::unique_ptr<TraceWriter> &active()
+{
+    static std::unique_ptr<TraceWriter> writer;
+    return writer;
+}
+
+TraceWriter *&activePointer()
+{
+    static TraceWriter *pointer = nullptr;
+    return pointer;
+}
+
+TraceWriter::Clock &nextClock()
+{
+    static TraceWriter::Clock clock;
+    return clock;
+}
+
+void stopAtExit()
+{
+    stopRecording();
+}
+
+} // namespace
+
+QString programVersion()
+{
+    return QStringLiteral(TAVRIX_VERSION);
+}
+
+bool startRecording(const QString &path, const QString &program, const QString &startedUtc)
+{
+    stopRecording();
+    auto writer = std::make_unique<TraceWriter>();
+    if (nextClock())
+        writer->setClock(nextClock());
+    const QString started = startedUtc.isEmpty()
+                                ? QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
+                                : startedUtc;
+    if (!writer->open(path, program, programVersion(), started))
+        return false;
+    active() = std::move(writer);
+    activePointer() = active().get();
+    static bool hooked = false;
+    if (!hooked)
+        hooked = std::atexit(stopAtExit) == 0;
+    return true;
+}
+
+TraceWriter *recording()
+{
+    TraceWriter *w = activePointer();
+    return w && w->active() ? w : nullptr;
+}
+
+void flushRecording()
+{
+    if (TraceWriter *w = recording())
+        w->flush();
+}
+
+void stopRecording()
+{
+    activePointer() = nullptr;
+    if (active())
+        active()->finish();
+    active().reset();
+}
+
+void setRecordingClock(TraceWriter::Clock clock)
+{
+    nextClock() = std::move(clock);
+}
+
+QString defaultTraceName(const QDateTime &local)
+{
+    return local.toString("'tavrix-'yyyyMMdd-HHmmss'.ktrace'");
+}
+
+QString takeFileArgument(int &argc, char **argv)
+{
+    if (argc < 2 || !argv[1] || argv[1][0] == '-' || argv[1][0] == '\0')
+        return QString();
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    for (int i = 1; i + 1 <= argc; ++i)
+        argv[i] = argv[i + 1];
+    --argc;
+    return path;
+}
+
+} // namespace trace

@@ -1,0 +1,35 @@
+// tavrix-record [FILE]: the application over the adapter, every libftdi1
+// call recorded to FILE (default tavrix-YYYYMMDD-HHMMSS.ktrace here).
+
+#include "mainwindow.h"
+#include "trace/recording.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QTimer>
+
+namespace {
+constexpr int kFlushPeriodMs = 500;   // with the writer's own check: at most a second lost
+}
+
+int main(int argc, char *argv[])
+{
+    QString path = trace::takeFileArgument(argc, argv);
+    if (path.isEmpty())
+        path = QDir::current().filePath(trace::defaultTraceName(QDateTime::currentDateTime()));
+    QApplication app(argc, argv);
+    if (trace::startRecording(path, QStringLiteral("tavrix-record")))
+        qDebug().noquote() << "recording to " + path;
+    QTimer flushTimer;
+    QObject::connect(&flushTimer, &QTimer::timeout, [] { trace::flushRecording(); });
+    flushTimer.start(kFlushPeriodMs);
+    int rc = 0;
+    {
+        MainWindow window;
+        window.show();
+        rc = app.exec();
+    }   // the link closes the adapter in the window's destructor: still recorded
+    trace::stopRecording();
+    return rc;
+}
