@@ -7,6 +7,16 @@ namespace trace {
 namespace {
 // Bytes of one request follow each other on the wire; a longer pause starts a new one.
 constexpr int kBurstGapBytes = 3;
+
+// How many bytes the request being heard will have: a KWP frame says so in
+// its format byte; a single key byte is one.
+int seenLength(const QByteArray &heard, const QByteArray &want)
+{
+    const auto format = static_cast<std::uint8_t>(heard.at(0));
+    if (want.size() > 1 && (format & 0x80) != 0 && (format & 0x3F) != 0)
+        return (format & 0x3F) + 4;
+    return want.size();
+}
 }
 
 ReplayEcu::ReplayEcu(const QList<Event> &events)
@@ -44,7 +54,7 @@ void ReplayEcu::onByte(sim::VirtualCable &cable, std::uint8_t byte, sim::Nanos h
         return;
     }
     mismatch_ = true;
-    if (!reported_ && heard_.size() >= want.size())
+    if (!reported_ && heard_.size() >= seenLength(heard_, want))
         reportDivergence();
 }
 
