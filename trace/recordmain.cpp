@@ -2,6 +2,7 @@
 // call recorded to FILE (default tavrix-YYYYMMDD-HHMMSS.ktrace here).
 
 #include "mainwindow.h"
+#include "trace/quitonsignal.h"
 #include "trace/recording.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     if (path.isEmpty())
         path = QDir::current().filePath(trace::defaultTraceName(QDateTime::currentDateTime()));
     QApplication app(argc, argv);
+    quitOnTerminationSignals();
     if (trace::startRecording(path, QStringLiteral("tavrix-record")))
         qDebug().noquote() << "recording to " + path;
     QTimer flushTimer;

@@ -1,5 +1,6 @@
 #include "trace/tracewriter.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 
@@ -18,7 +19,11 @@ qint64 steadyMicros()
 
 void reportToConsoleAndLog(const QString &message)
 {
-    std::fprintf(stderr, "%s\n", qPrintable(message));
+    // The console line names the program, as a tool's error does; the log
+    // line is the message alone.
+    const QString program = QCoreApplication::instance() ? QCoreApplication::applicationName()
+                                                         : QStringLiteral("ktrace");
+    std::fprintf(stderr, "%s: %s\n", qPrintable(program), qPrintable(message));
     std::fflush(stderr);
     qDebug().noquote() << message;
 }

@@ -1,0 +1,264 @@
+// The programs as a user runs them: tavrix-trace and tavrix-replay on bad
+// files, tavrix-trace on the shipped example traces, the example generator,
+// and tavrix-record (over the simulated cable) writing while it runs.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    QString out;
+    QString err;
+};
+
+Run run(const QString &program, const QStringList &args, int timeoutMs = 60000)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.status = p.exitStatus();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray withoutHeader(const QByteArray &trace)
+{
+    return trace.mid(trace.indexOf('\n') + 1);
+}
+
+QString dataFile(const QString &name)
+{
+    return QDir(TRACE_DATA_DIR).filePath(name);
+}
+
+const QByteArray kHeader = "KTRACE 1 tavrix-record 3.0.0 2026-12-07T10:00:00Z\n";
+
+} // namespace
+
+class TestTraceTool : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir dir;
+
+private slots:
+    void badFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");   // not written when null
+        QTest::addColumn<QString>("message");      // after "PROGRAM: PATH"
+        QTest::newRow("missing") << "missing.ktrace" << QByteArray() << ": cannot open: No such file or directory";
+        QTest::newRow("folder") << "." << QByteArray() << ": is a folder, not a ktrace recording";
+        QTest::newRow("empty") << "empty.ktrace" << QByteArray("") << ": empty file, not a ktrace recording";
+        QTest::newRow("png") << "x.png" << QByteArray("\x89PNG\r\n\x1a\n", 8) << ":1: not a ktrace recording (no KTRACE header)";
+        QTest::newRow("truncated") << "cut.ktrace" << kHeader + "10 write 1 FE\n20 rea" << ":3: truncated line (no end of line)";
+        QTest::newRow("garbled") << "garbled.ktrace" << kHeader + "10 write 1 F\xe9\n" << ":2: garbled line (byte 0xe9 at column 13)";
+        QTest::newRow("backwards") << "back.ktrace" << kHeader + "10 free\n20 free\n15 free\n" << ":4: time goes backwards (15 us after 20 us)";
+        QTest::newRow("binary line") << "bin.ktrace" << kHeader + QByteArray(5000, '\xff') + "\n" << ":2: garbled line (byte 0xff at column 1)";
+        QTest::newRow("long line") << "long.ktrace" << kHeader + "10 write 1" + QByteArray(" FE").repeated(4000) + "\n"
+                                   << ":2: line too long (more than 8192 characters)";
+    }
+
+    void badFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = name == "." ? dir.path() : dir.filePath(name);
+        if (!content.isNull()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        for (const QString &tool : {QString(TRACE_TOOL), QString(REPLAY_TOOL)}) {
+            const Run r = run(tool, {path});
+            QCOMPARE(r.status, QProcess::NormalExit);
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.out, QString());
+            const QString program = QFileInfo(tool).fileName();
+            QCOMPARE(r.err, program + ": " + path + message + "\n");
+        }
+    }
+
+    void hugeFileIsRefusedWithoutReadingIt()
+    {
+        const QString path = dir.filePath("huge.ktrace");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(kHeader);
+        QVERIFY(f.resize(qint64(200) * 1024 * 1024));   // sparse: nothing to write
+        f.close();
+        for (const QString &tool : {QString(TRACE_TOOL), QString(REPLAY_TOOL)}) {
+            const Run r = run(tool, {path}, 20000);
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.err, QString("%1: %2: too large (209715200 bytes, at most 67108864)\n")
+                                .arg(QFileInfo(tool).fileName(), path));
+        }
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("trace none") << TRACE_TOOL << QStringList() << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("trace two") << TRACE_TOOL << QStringList{"a", "b"} << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("trace option") << TRACE_TOOL << QStringList{"--xml"} << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("replay none") << REPLAY_TOOL << QStringList() << "usage: tavrix-replay FILE\n";
+    }
+
+    void usage()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run r = run(tool, args);
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(r.err, message);
+    }
+
+    void examplesDecode_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QStringList>("mustHold");
+        QTest::addColumn<QStringList>("csvRows");
+        QTest::newRow("auto") << "auto"
+                              << QStringList{"      0.030  DTR   high",
+                                             "      0.040  TX    FE  Auto identify",
+                                             "     10.050  RX    00 00  Auto reply fe,0,0,: model 0 (vixion)",
+                                             "     20.070  RX    00 10  Auto reply ce,0,10,: login acknowledged",
+                                             "    220.150  RX    00 00 40 05 00  Auto reply cb,0,0,40,5,0,: item 5 IATS",
+                                             "    420.240  ERROR write failed: -1 usb bulk write failed",
+                                             "      0.000  ERROR open failed: -3 usb device not found"}
+                              << QStringList{"120.110,1,TPS,50,40,deg", "170.130,1,TPS,52,41,deg",
+                                             "270.170,5,IATS,5a,60,C", "320.190,5,IATS,5b,61,C"};
+        QTest::newRow("kwp") << "kwp"
+                             << QStringList{"     25.070  DTR   high (low for 25.010 ms)",
+                                            "      0.050  BAUD  10400 baud ok",
+                                            "     25.080  TX    C1 33 F0 81 65  KWP C1 33<-F0 StartCommunication (81), checksum 65 ok",
+                                            "   1336.010  RX    83 F0 10 7F 14 22 38  KWP 83 F0<-10 negative response (7F) to ClearDiagnosticInformation (14), code 22, checksum 38 ok",
+                                            "   1225.920  RX    84 F0 10 58 00 00 00  KWP frame cut short (7 of 8 bytes)"}
+                             << QStringList{"575.440,1,TPS,50,40,deg", "895.680,5,IATS,5b,61,C"};
+    }
+
+    void examplesDecode()
+    {
+        QFETCH(QString, family);
+        QFETCH(QStringList, mustHold);
+        QFETCH(QStringList, csvRows);
+        const Run text = run(TRACE_TOOL, {dataFile(family + ".ktrace")});
+        QCOMPARE(text.exitCode, 0);
+        QCOMPARE(text.out.toUtf8(), readAll(dataFile(family + ".txt")));
+        const QStringList lines = text.out.split('\n');
+        for (const QString &line : mustHold)
+            QVERIFY2(lines.contains(line), qPrintable(line));
+        const Run csv = run(TRACE_TOOL, {"--csv", dataFile(family + ".ktrace")});
+        QCOMPARE(csv.exitCode, 0);
+        QCOMPARE(csv.out.toUtf8(), readAll(dataFile(family + ".csv")));
+        QCOMPARE(csv.out.split('\n', Qt::SkipEmptyParts),
+                 QStringList{"time_ms,code,item,raw,value,unit"} + csvRows);
+    }
+
+    void examplesAreReproducible()
+    {
+        const Run r = run(EXAMPLES_TOOL, {dir.path()});
+        QCOMPARE(r.exitCode, 0);
+        for (const QString &family : {QString("auto"), QString("kwp")})
+            QCOMPARE(withoutHeader(readAll(dir.filePath(family + ".ktrace"))),
+                     withoutHeader(readAll(dataFile(family + ".ktrace"))));
+    }
+
+    void recorderWritesWhileTheSessionRuns()
+    {
+        const QString path = dir.filePath("live.ktrace");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(RECORD_SIM_TOOL, {path});
+        QVERIFY(p.waitForStarted(20000));
+        // The window connects after half a second; the buffer reaches the disk within a second.
+        QDeadlineTimer deadline(30000);
+        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+            QTest::qWait(50);
+        const QByteArray live = readAll(path);
+        p.kill();   // as a crash would: no end mark
+        p.waitForFinished(20000);
+        QVERIFY2(live.contains(" open 0433:6066 0\n"), live.constData());
+        QVERIFY(live.contains(" baud 15630 0\n"));
+        QVERIFY(live.startsWith("KTRACE 1 tavrix-record "));
+        const Run r = run(TRACE_TOOL, {path});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("(no end mark: the recording stops abruptly)"));
+    }
+
+    void recorderEndsTheRecordingOnTerminate()
+    {
+        const QString path = dir.filePath("term.ktrace");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(RECORD_SIM_TOOL, {path});
+        QVERIFY(p.waitForStarted(20000));
+        QDeadlineTimer deadline(30000);
+        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+            QTest::qWait(50);
+        p.terminate();   // SIGTERM: closes like the window would
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        const QByteArray trace = readAll(path);
+        QVERIFY2(trace.endsWith(" end\n"), trace.right(200).constData());
+        QVERIFY(trace.contains(" close 0\n"));   // the link's destructor closed the adapter
+    }
+
+    void recorderGoesOnUnrecordedIntoAFolderItCannotWrite()
+    {
+        const QString path = dir.filePath("gone/live.ktrace");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(RECORD_SIM_TOOL, {path});
+        QVERIFY(p.waitForStarted(20000));
+        QByteArray err;
+        QDeadlineTimer deadline(30000);
+        while (!err.contains("usbconnect") && !deadline.hasExpired()) {
+            p.waitForReadyRead(100);
+            err += p.readAllStandardError();
+        }
+        const bool running = p.state() == QProcess::Running;
+        p.kill();
+        p.waitForFinished(20000);
+        const QByteArray message = "recording off: cannot create " + path.toLocal8Bit()
+                                   + ": No such file or directory; the session goes on unrecorded\n";
+        const QList<QByteArray> lines = err.split('\n');
+        QVERIFY2(("\n" + err).contains("\ntavrix-record-sim: " + message), err.constData());   // the console
+        QCOMPARE(lines.count(message.trimmed()), 1);                               // the log
+        QVERIFY(err.contains("usbconnect"));   // the session went on
+        QVERIFY(running);
+    }
+};
+
+QTEST_MAIN(TestTraceTool)
+#include "tst_tracetool.moc"
