@@ -9,6 +9,10 @@
 #include "trace/recording.h"
 #include "trace/traceparser.h"
 #include "trace/tracewriter.h"
+#include "trace/sessiontext.h"
+#include "itemcatalogue.h"
+
+#include <QRandomGenerator>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -408,6 +412,53 @@ private slots:
             return c;
         }();
         QCOMPARE(describeAutoReply(std::uint8_t(key), replyFields(bytes), catalogue), text);
+    }
+
+    // Damaged copies of the example traces: the parser says where, or the
+    // reader prints them; nothing crashes, nothing reads out of bounds (ASan).
+    void damagedExamplesAreRejectedOrRead_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("auto") << "auto";
+        QTest::newRow("kwp") << "kwp";
+    }
+
+    void damagedExamplesAreRejectedOrRead()
+    {
+        QFETCH(QString, family);
+        QFile f(QDir(TRACE_DATA_DIR).filePath(family + ".ktrace"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray original = f.readAll();
+        const int lines = original.count('\n');
+        const QList<QString> catalogue = ItemCatalogue::build();
+        QRandomGenerator rng(20261207);
+        int rejected = 0, read = 0;
+        for (int round = 0; round < 1500; ++round) {
+            QByteArray damaged = original;
+            const int edits = 1 + int(rng.bounded(4));
+            for (int i = 0; i < edits; ++i) {
+                const int at = int(rng.bounded(damaged.size()));
+                switch (rng.bounded(4)) {
+                case 0: damaged[at] = char(rng.bounded(256)); break;
+                case 1: damaged.remove(at, int(rng.bounded(40))); break;
+                case 2: damaged.insert(at, damaged.mid(int(rng.bounded(damaged.size())), 30)); break;
+                default: damaged[at] = "0123456789ABCDEF \n"[rng.bounded(18)]; break;
+                }
+            }
+            const ParseResult r = parseBytes(damaged);
+            if (!r.ok) {
+                ++rejected;
+                QVERIFY(!r.error.message.isEmpty());
+                QVERIFY(r.error.line >= 0 && r.error.line <= damaged.count('\n') + 1);
+                continue;
+            }
+            ++read;
+            QVERIFY(sessionText(r, catalogue).size() >= 2);
+            QVERIFY(!sessionCsv(r, catalogue).isEmpty());
+        }
+        QVERIFY(rejected > 0);
+        QVERIFY(read > 0);
+        QVERIFY(lines > 10);
     }
 
     void echoIsTakenOutAcrossReads()
