@@ -7,6 +7,7 @@
 #include "support/simsupport.h"
 
 #include "examplesessions.h"
+#include "link/usbserial.h"
 #include "protocolcounters.h"
 #include "trace/recording.h"
 #include "trace/replayecu.h"
@@ -313,6 +314,35 @@ private slots:
                     && t.endsWith("); seen FE, no answer");
         QCOMPARE(ends, 1);   // said once, however often the tester asks
         QCOMPARE(replies.last(), QString("fe,"));
+    }
+
+    // A reply the recording saw only on a later read goes out that late again.
+    void lateReplyKeepsItsRecordedDelay()
+    {
+        auto ev = [](qint64 us, Kind kind, int rc, const char *hex, int line) {
+            Event e;
+            e.us = us;
+            e.kind = kind;
+            e.rc = rc;
+            e.bytes = QByteArray::fromHex(hex);
+            e.line = line;
+            return e;
+        };
+        const QList<Event> events = {ev(1000, Kind::Write, 1, "FE", 2), ev(11000, Kind::Read, 1, "FE", 3),
+                                     ev(201000, Kind::Read, 0, "", 4), ev(261000, Kind::Read, 2, "0000", 5)};
+        qint64 fakeNs = 5000000000;
+        sim::setClock([&fakeNs] { return fakeNs; });
+        VirtualCable::instance().reset();
+        VirtualCable::instance().seat(std::make_shared<ReplayEcu>(events));
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        unsigned char identify = 0xFE;
+        link.writeDataHex(&identify);
+        fakeNs += 150 * 1000000LL;   // the recording saw no reply by 200 ms: none yet
+        QCOMPARE(link.readDataHex(), QString("fe,"));
+        fakeNs += 100 * 1000000LL;   // and had it by 260 ms
+        QCOMPARE(link.readDataHex(), QString("0,0,"));
+        sim::setClock(nullptr);
     }
 
     void mainWindowConnectIsRecordedAndReplayed()

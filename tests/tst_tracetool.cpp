@@ -69,6 +69,8 @@ private slots:
         QTest::addColumn<QString>("message");      // after "PROGRAM: PATH"
         QTest::newRow("missing") << "missing.ktrace" << QByteArray() << ": cannot open: No such file or directory";
         QTest::newRow("folder") << "." << QByteArray() << ": is a folder, not a ktrace recording";
+        QTest::newRow("/dev/zero") << "/dev/zero" << QByteArray() << ": is not a regular file, not a ktrace recording";
+        QTest::newRow("fifo") << "fifo" << QByteArray() << ": is not a regular file, not a ktrace recording";
         QTest::newRow("empty") << "empty.ktrace" << QByteArray("") << ": empty file, not a ktrace recording";
         QTest::newRow("png") << "x.png" << QByteArray("\x89PNG\r\n\x1a\n", 8) << ":1: not a ktrace recording (no KTRACE header)";
         QTest::newRow("truncated") << "cut.ktrace" << kHeader + "10 write 1 FE\n20 rea" << ":3: truncated line (no end of line)";
@@ -84,7 +86,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        const QString path = name == "." ? dir.path() : dir.filePath(name);
+        const QString path = name == "." ? dir.path() : name.startsWith('/') ? name : dir.filePath(name);
+        if (name == "fifo" && !QFileInfo::exists(path))
+            QCOMPARE(QProcess::execute("mkfifo", {path}), 0);   // opening it would block
         if (!content.isNull()) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));

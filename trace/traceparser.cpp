@@ -253,17 +253,31 @@ ParseResult parseBytes(const QByteArray &bytes, const ParseLimits &limits)
     return parse(buffer, limits);
 }
 
+namespace {
+
+// What keeps a path from being read as a recording; empty when nothing does.
+// Devices and pipes are refused before opening: a pipe would block the open.
+QString unreadable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return "is a folder, not a ktrace recording";
+    if (info.exists() && !info.isFile())
+        return "is not a regular file, not a ktrace recording";
+    return QString();
+}
+
+} // namespace
+
 ParseResult parseFile(const QString &path, const ParseLimits &limits)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        ParseResult r;
-        r.error = {0, "is a folder, not a ktrace recording"};
+    ParseResult r;
+    r.error.message = unreadable(path);
+    if (!r.error.message.isEmpty())
         return r;
-    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ParseResult r;
-        r.error = {0, "cannot open: " + file.errorString()};
+        r.error.message = "cannot open: " + file.errorString();
         return r;
     }
     return parse(file, limits);
