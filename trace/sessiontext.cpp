@@ -53,7 +53,7 @@ QString named(const char *const *names, int count, int i)
 class TextPrinter
 {
 public:
-    TextPrinter(const QList<QString> &catalogue) : catalogue_(catalogue) {}
+    explicit TextPrinter(const QList<QString> &catalogue) : catalogue_(catalogue) {}
     QStringList run(const ParseResult &r);
 
 private:
@@ -65,6 +65,7 @@ private:
     QString dtrText(const Event &e);
     void flushTx();
     void flushRx();
+    void noAnswer();
     void rxKwp();
     void add(qint64 us, const QString &tag, const QString &text);
 
@@ -77,7 +78,6 @@ private:
     bool txOpen_ = false;
     bool awaiting_ = false;      // a request printed, no answer yet
     qint64 lookedUs_ = -1;       // the last read after it
-    void noAnswer();
     qint64 dtrLowUs_ = -1;
 };
 
@@ -91,7 +91,8 @@ QStringList TextPrinter::run(const ParseResult &r)
     out_ << QString("ktrace %1, recorded by %2 %3, started %4")
                 .arg(r.header.version)
                 .arg(r.header.program, r.header.programVersion, r.header.started);
-    out_ << QString("%1  %2 %3").arg(QString("time ms").rightJustified(11), QString("what").leftJustified(5), "bytes and meaning");
+    out_ << QString("%1  %2 %3").arg(QString("time ms").rightJustified(11),
+                                     QString("what").leftJustified(5), "bytes and meaning");
     for (const Event &e : r.events)
         event(e);
     flushTx();
