@@ -58,12 +58,17 @@ namespace sim {
 
 using Nanos = std::int64_t;
 
+// The cable's clock: every time in this header is on it.
 Nanos nowNs();
 
-// Lets a harness run the cable on a clock of its own (fuzzing, benches).
-// Passing nullptr restores the steady clock.
+// Lets a harness run the cable on a clock of its own (fuzzing, benches, or
+// a test that checks exact arrival times). Passing nullptr restores the
+// steady clock; a test that sets a clock restores it in cleanup(). The
+// application's own timers keep running on real time.
 void setClock(std::function<Nanos()> clock);
 
+// The chip's line settings as they are now (VirtualCable::line()). An open
+// resets the rate to 9600; the other settings keep their last values.
 struct LineState {
     int baud = 9600;       // actual rate after the chip's rounding
     bool dtr = false;
@@ -76,9 +81,9 @@ struct LineState {
 struct TxByte {
     std::uint8_t value;
     Nanos writtenAt;       // when the application wrote it
-    Nanos endsAt;          // when its stop bit left the wire
-    int baud;
-    bool dtr;
+    Nanos endsAt;          // when its stop bit left the wire (echo arrives)
+    int baud;              // line rate it went out at
+    bool dtr;              // DTR level while it went out
 };
 
 // One DTR setting that reached the chip (a repeated level is recorded too).
@@ -117,6 +122,8 @@ public:
     static constexpr int VendorId = 0x0433;
     static constexpr int ProductId = 0x6066;
 
+    // The one cable of the process. It starts plugged with the demo bike
+    // seated (sim/demobike.cpp), which is what tavrix-demo finds.
     static VirtualCable &instance();
 
     // Back to a plugged adapter with a silent line (no ECU seated), no
