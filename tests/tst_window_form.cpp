@@ -41,8 +41,12 @@ private slots:
     void iconIsACompiledInPng()
     {
         QVERIFY(QFile::exists(":/img/icon.png"));
-        QImage image(":/img/icon.png", "PNG");
+        const QImage image(":/img/icon.png", "PNG");
         QVERIFY(!image.isNull());
+        MainWindow window;
+        const QImage shown = window.windowIcon().pixmap(image.size()).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
 
     void textsAndNames_data()
