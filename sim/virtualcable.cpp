@@ -78,6 +78,14 @@ void VirtualCable::clearHistory()
     calls_.clear();
 }
 
+void VirtualCable::noteCall(std::string call)
+{
+    constexpr std::size_t kKeep = 100000;
+    if (calls_.size() >= kKeep)
+        calls_.erase(calls_.begin(), calls_.begin() + kKeep / 2);
+    calls_.push_back(std::move(call));
+}
+
 void VirtualCable::plug()
 {
     plugged_ = true;

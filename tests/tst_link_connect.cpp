@@ -156,6 +156,15 @@ private slots:
                  (QStringList{"Number of devices found: 0\n", "unable to open device"}));
     }
 
+    void listingWithoutContextDoesNothing()
+    {
+        LogCapture log;
+        UsbSerial link;
+        link.findFtdi();   // the library would need a context to search
+        QVERIFY(log.texts().isEmpty());
+        QVERIFY(VirtualCable::instance().libraryCalls().empty());
+    }
+
     void refusedBaudRateStillConnects()
     {
         VirtualCable &cable = VirtualCable::instance();
