@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 
 // Opaque in libusb.h; the listing hands out pointers to these.
@@ -44,6 +45,35 @@ bool known(const ftdi_context *ftdi)
     return ftdi && handles().count(ftdi) != 0;
 }
 
+void note(const std::string &call)
+{
+    VirtualCable::instance().noteCall(call);
+}
+
+std::string hex(int value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", unsigned(value));
+    return text;
+}
+
+std::string interfaceName(ftdi_interface interface)
+{
+    static const char *const names[] = {"ANY", "A", "B", "C", "D"};
+    const int i = int(interface);
+    return i >= 0 && i <= 4 ? names[i] : std::to_string(i);
+}
+
+// Closes the handle a context holds, once.
+void dropHandle(const ftdi_context *ftdi)
+{
+    auto it = handles().find(ftdi);
+    if (it == handles().end() || it->second == 0)
+        return;
+    VirtualCable::instance().close(it->second);
+    it->second = 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -51,6 +81,7 @@ extern "C" {
 struct ftdi_context *ftdi_new(void)
 {
     VirtualCable &cable = VirtualCable::instance();
+    note("ftdi_new");
     if (cable.takeNewFailure())
         return nullptr;
     auto *ftdi = new ftdi_context();
@@ -73,6 +104,7 @@ struct ftdi_context *ftdi_new(void)
 
 int ftdi_set_interface(struct ftdi_context *ftdi, enum ftdi_interface interface)
 {
+    note("ftdi_set_interface(" + interfaceName(interface) + ")");
     if (!known(ftdi))
         return fail(ftdi, -2, "USB device unavailable");
     if (interface != INTERFACE_A && interface != INTERFACE_ANY)
@@ -82,10 +114,10 @@ int ftdi_set_interface(struct ftdi_context *ftdi, enum ftdi_interface interface)
 
 int ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
 {
+    note("ftdi_usb_open(" + hex(vendor) + "," + hex(product) + ")");
     if (!known(ftdi))
         return fail(ftdi, -11, "ftdi context invalid");
-    if (tokenOf(ftdi) != 0)
-        VirtualCable::instance().close(tokenOf(ftdi));
+    dropHandle(ftdi);
     const int result = VirtualCable::instance().open(vendor, product);
     if (result == -5)
         return fail(ftdi, -5, "unable to claim usb device. Make sure the default FTDI driver is not in use");
@@ -100,6 +132,7 @@ int ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
 
 int ftdi_set_baudrate(struct ftdi_context *ftdi, int baudrate)
 {
+    note("ftdi_set_baudrate(" + std::to_string(baudrate) + ")");
     if (!known(ftdi))
         return fail(ftdi, -3, "USB device unavailable");
     const int result = VirtualCable::instance().setBaud(tokenOf(ftdi), baudrate);
@@ -114,6 +147,8 @@ int ftdi_set_baudrate(struct ftdi_context *ftdi, int baudrate)
 int ftdi_set_line_property(struct ftdi_context *ftdi, enum ftdi_bits_type bits,
                            enum ftdi_stopbits_type sbit, enum ftdi_parity_type parity)
 {
+    note("ftdi_set_line_property(" + std::to_string(int(bits)) + "," + std::to_string(int(sbit)) +
+         "," + std::to_string(int(parity)) + ")");
     if (!known(ftdi))
         return fail(ftdi, -2, "USB device unavailable");
     const int stopBits = sbit == STOP_BIT_1 ? 1 : sbit == STOP_BIT_2 ? 2 : 15;
@@ -128,6 +163,7 @@ int ftdi_set_line_property(struct ftdi_context *ftdi, enum ftdi_bits_type bits,
 
 int ftdi_setdtr(struct ftdi_context *ftdi, int state)
 {
+    note("ftdi_setdtr(" + std::to_string(state) + ")");
     if (!known(ftdi))
         return fail(ftdi, -2, "USB device unavailable");
     if (VirtualCable::instance().setDtr(tokenOf(ftdi), state != 0) < 0)
@@ -137,6 +173,7 @@ int ftdi_setdtr(struct ftdi_context *ftdi, int state)
 
 int ftdi_read_data(struct ftdi_context *ftdi, unsigned char *buf, int size)
 {
+    note("ftdi_read_data(" + std::to_string(size) + ")");
     if (!known(ftdi))
         return fail(ftdi, -666, "USB device unavailable");
     const int result = VirtualCable::instance().read(tokenOf(ftdi), buf, size);
@@ -149,6 +186,7 @@ int ftdi_read_data(struct ftdi_context *ftdi, unsigned char *buf, int size)
 
 int ftdi_write_data(struct ftdi_context *ftdi, const unsigned char *buf, int size)
 {
+    note("ftdi_write_data(" + std::to_string(size) + ")");
     if (!known(ftdi))
         return fail(ftdi, -666, "USB device unavailable");
     const int result = VirtualCable::instance().write(tokenOf(ftdi), buf, size);
@@ -161,19 +199,20 @@ int ftdi_write_data(struct ftdi_context *ftdi, const unsigned char *buf, int siz
 
 int ftdi_usb_close(struct ftdi_context *ftdi)
 {
+    note("ftdi_usb_close");
     if (!known(ftdi))
         return -3;
-    VirtualCable::instance().close(tokenOf(ftdi));
-    handles()[ftdi] = 0;
+    dropHandle(ftdi);
     return 0;
 }
 
 void ftdi_free(struct ftdi_context *ftdi)
 {
+    note("ftdi_free");
     if (!known(ftdi))
         return;
-    if (tokenOf(ftdi) != 0)
-        VirtualCable::instance().close(tokenOf(ftdi));
+    // Like the library, freeing a context releases the device it holds.
+    dropHandle(ftdi);
     handles().erase(ftdi);
     VirtualCable::instance().contextFreed();
     delete ftdi;
@@ -182,6 +221,7 @@ void ftdi_free(struct ftdi_context *ftdi)
 int ftdi_usb_find_all(struct ftdi_context *ftdi, struct ftdi_device_list **devlist,
                       int vendor, int product)
 {
+    note("ftdi_usb_find_all(" + hex(vendor) + "," + hex(product) + ")");
     if (!known(ftdi) || !devlist)
         return fail(ftdi, -11, "ftdi context invalid");
     *devlist = nullptr;
@@ -206,6 +246,7 @@ int ftdi_usb_find_all(struct ftdi_context *ftdi, struct ftdi_device_list **devli
 
 void ftdi_list_free(struct ftdi_device_list **devlist)
 {
+    note("ftdi_list_free");
     if (!devlist)
         return;
     ftdi_device_list *node = *devlist;
@@ -223,10 +264,12 @@ void ftdi_list_free2(struct ftdi_device_list *devlist)
     ftdi_list_free(&devlist);
 }
 
+
 int ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev,
                          char *manufacturer, int mnf_len, char *description, int desc_len,
                          char *serial, int serial_len)
 {
+    note("ftdi_usb_get_strings");
     if (!known(ftdi) || !dev)
         return fail(ftdi, -1, "wrong arguments");
     auto &list = VirtualCable::instance().listedDevices();
@@ -247,6 +290,7 @@ int ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev,
 
 const char *ftdi_get_error_string(struct ftdi_context *ftdi)
 {
+    note("ftdi_get_error_string");
     if (!ftdi || !ftdi->error_str)
         return "";
     return ftdi->error_str;

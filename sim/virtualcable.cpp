@@ -21,6 +21,12 @@ constexpr int kNoDevice = -3;        // ftdi_usb_open: usb device not found
 constexpr int kBusy = -5;            // ftdi_usb_open: unable to claim device
 constexpr int kNotOpen = -666;       // any call on a context without device
 constexpr int kTransferFailed = -1;
+
+std::vector<VirtualCable::ListedDevice> defaultListing()
+{
+    return {{"FTDI", "FT232R USB UART", "A50285BI", false},
+            {"FTDI", "Dual RS232-HS", "FT4232H1", false}};
+}
 } // namespace
 
 Nanos nowNs()
@@ -45,8 +51,7 @@ VirtualCable &VirtualCable::instance()
 
 VirtualCable::VirtualCable()
 {
-    listed_ = {{"FTDI", "FT232R USB UART", "A50285BI", false},
-               {"FTDI", "Dual RS232-HS", "FT4232H1", false}};
+    listed_ = defaultListing();
     ecu_ = makeDemoBike();
 }
 
@@ -59,8 +64,7 @@ void VirtualCable::reset()
     rx_.clear();
     ecu_.reset();
     clearHistory();
-    listed_ = {{"FTDI", "FT232R USB UART", "A50285BI", false},
-               {"FTDI", "Dual RS232-HS", "FT4232H1", false}};
+    listed_ = defaultListing();
     failNew_ = 0;
     failOpen_ = refuseBaud_ = refuseLine_ = failFindAll_ = false;
     failWrites_ = 0;
@@ -71,6 +75,15 @@ void VirtualCable::clearHistory()
     tx_.clear();
     dtr_.clear();
     baud_.clear();
+    calls_.clear();
+}
+
+void VirtualCable::noteCall(std::string call)
+{
+    constexpr std::size_t kKeep = 100000;
+    if (calls_.size() >= kKeep)
+        calls_.erase(calls_.begin(), calls_.begin() + kKeep / 2);
+    calls_.push_back(std::move(call));
 }
 
 void VirtualCable::plug()
@@ -169,16 +182,20 @@ int VirtualCable::chipBaud(int requested)
 {
     if (requested <= 0)
         return 0;
-    // FT232R: 3 MHz base clock, divisor in eighths; 0 means 3 MBd, 1 means 2 MBd.
-    const double base = 3000000.0;
-    long eighths = std::lround(base * 8.0 / requested);
+    // 3 MHz base clock; below 1.5 MBd the divisor runs in eighths up to
+    // 0x1FFFF, above it only 3, 2 and 1.5 MBd exist.
+    constexpr double kBase = 3000000.0;
     double actual;
-    if (eighths < 12)
-        actual = requested > 2500000 ? base : 2000000.0;
-    else if (eighths > 16383 * 8 + 7)
-        return 0;
-    else
-        actual = base * 8.0 / eighths;
+    if (requested >= kBase)
+        actual = kBase;
+    else if (requested >= kBase / 1.5)
+        actual = kBase / 1.5;
+    else if (requested >= kBase / 2)
+        actual = kBase / 2;
+    else {
+        const long eighths = std::min(std::lround(kBase * 8.0 / requested), 0x1FFFFL);
+        actual = kBase * 8.0 / double(eighths);
+    }
     if (std::fabs(actual - requested) > requested * 0.05)
         return 0;
     return int(std::lround(actual));

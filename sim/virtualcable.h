@@ -6,6 +6,32 @@
 // of this object, so the application talks to it through the very same code
 // it uses with the real adapter.
 //
+// What the cable models
+//   - one adapter 0433:6066, plugged or not; it can be pulled or plugged at
+//     any moment. Pulling it kills every open handle for good (as USB does):
+//     writes, DTR changes, baud and line settings and reads on such a handle
+//     fail with libftdi1's own codes until a new context opens it again.
+//   - at most one open handle holds the device; a second open is refused
+//     (-5, "unable to claim usb device") until the first is closed or freed.
+//   - the chip (3 MHz base clock, divisors in eighths): a requested rate
+//     becomes the nearest rate the chip reaches (15630 -> 15625,
+//     10400 -> 10399, 9600 after open); a rate it cannot reach within 5 %
+//     is refused and the line keeps its old rate.
+//   - the wire: every transmitted byte takes 10 bit times and is recorded
+//     with its times and the line settings; the adapter hears itself, so
+//     each byte is echoed into the receive buffer when its stop bit ends.
+//     ECU bytes and our own bytes share the wire one after the other.
+//   - the receive buffer: a read hands out, in order, only the bytes whose
+//     arrival time has passed, at most as many as asked; the rest stays.
+//   - faults to inject: ftdi_new failure, open failure, refused baud rate,
+//     refused line properties, failing writes, failing device listing,
+//     failing string descriptors of a listed device.
+//   - the listing: a few FTDI devices with the library's default ids
+//     (0403:6001 ...), which is what ftdi_usb_find_all(ctx, list, 0, 0)
+//     finds; the K-line adapter never appears in it.
+//   - a seat for an ECU model (EcuModel below) that hears every byte and
+//     DTR/baud change and answers through ecuSend.
+//
 // Test API (everything a test needs to plug, break and watch the cable):
 //   VirtualCable &cable = VirtualCable::instance();
 //   cable.reset();                       // plugged, silent line, no faults
@@ -15,6 +41,8 @@
 //   cable.failWrites(VirtualCable::Forever); cable.failWrites(0);
 //   cable.transmitted();                 // every byte sent, with its time
 //   cable.dtrEdges(); cable.baudChanges();
+//   cable.libraryCalls();                // "ftdi_usb_open(0x433,0x6066)", ...
+//   cable.contextsAlive();               // contexts made and not yet freed
 //
 // Times are nanoseconds on the steady clock (std::chrono::steady_clock),
 // the same clock QElapsedTimer uses on Linux.
@@ -30,12 +58,17 @@ namespace sim {
 
 using Nanos = std::int64_t;
 
+// The cable's clock: every time in this header is on it.
 Nanos nowNs();
 
-// Lets a harness run the cable on a clock of its own (fuzzing, benches).
-// Passing nullptr restores the steady clock.
+// Lets a harness run the cable on a clock of its own (fuzzing, benches, or
+// a test that checks exact arrival times). Passing nullptr restores the
+// steady clock; a test that sets a clock restores it in cleanup(). The
+// application's own timers keep running on real time.
 void setClock(std::function<Nanos()> clock);
 
+// The chip's line settings as they are now (VirtualCable::line()). An open
+// resets the rate to 9600; the other settings keep their last values.
 struct LineState {
     int baud = 9600;       // actual rate after the chip's rounding
     bool dtr = false;
@@ -44,19 +77,22 @@ struct LineState {
     int parity = 0;        // 0 none
 };
 
+// One byte the application put on the wire.
 struct TxByte {
     std::uint8_t value;
     Nanos writtenAt;       // when the application wrote it
-    Nanos endsAt;          // when its stop bit left the wire
-    int baud;
-    bool dtr;
+    Nanos endsAt;          // when its stop bit left the wire (echo arrives)
+    int baud;              // line rate it went out at
+    bool dtr;              // DTR level while it went out
 };
 
+// One DTR setting that reached the chip (a repeated level is recorded too).
 struct DtrEdge {
     bool level;
     Nanos at;
 };
 
+// One baud-rate request that reached an open chip, granted or refused.
 struct BaudChange {
     int requested;
     int actual;            // 0 when refused
@@ -66,8 +102,11 @@ struct BaudChange {
 class VirtualCable;
 
 // What sits on the far end of the K-line. The cable calls it for every byte
-// the application transmits, at the time the byte has fully arrived, and for
-// every DTR or baud change. It answers through VirtualCable::ecuSend.
+// the application transmits (from inside the write, with `heardAt` the time
+// the byte's stop bit ends, which may lie a little in the future) and for
+// every DTR or baud change. It answers through VirtualCable::ecuSend with a
+// start time of its choosing (usually heardAt plus the ECU's reply delay);
+// the application cannot read those bytes before their time has come.
 class EcuModel {
 public:
     virtual ~EcuModel() = default;
@@ -83,48 +122,77 @@ public:
     static constexpr int VendorId = 0x0433;
     static constexpr int ProductId = 0x6066;
 
+    // The one cable of the process. It starts plugged with the demo bike
+    // seated (sim/demobike.cpp), which is what tavrix-demo finds.
     static VirtualCable &instance();
 
-    // Back to a plugged adapter with a silent line, no faults, no history.
-    // Contexts the application still holds stay valid but lose the device.
+    // Back to a plugged adapter with a silent line (no ECU seated), no
+    // faults, the default listing and no history. Contexts the application
+    // still holds stay valid but lose the device (as after a replug), so a
+    // window of an earlier test cannot reach the line of the next one.
     void reset();
 
     // --- the device ---
-    void plug();
-    void unplug();
+    void plug();     // the next ftdi_usb_open can find it
+    void unplug();   // open handles die; bytes not yet read are lost
     bool plugged() const { return plugged_; }
 
     // --- the far side ---
     void seat(std::shared_ptr<EcuModel> ecu);
     std::shared_ptr<EcuModel> ecu() const { return ecu_; }
-    // Bytes from the ECU: the first starts on the wire at `startAt`, the
-    // following ones back to back at the current baud rate.
+    // Bytes from the ECU: the first starts on the wire at `startAt` (or when
+    // the wire is free, if later), the following ones back to back at the
+    // current baud rate. A start in the past makes them pending at once.
+    // Nothing is queued while the adapter is unplugged.
     void ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt);
     // Time one byte (start, 8 data, stop) takes at the current baud rate.
     Nanos byteTimeNs() const;
 
-    // --- injectable faults ---
-    void failNextNew(int count = 1);
-    void failOpen(bool fail);
-    void refuseBaud(bool refuse);
-    void refuseLineProperty(bool refuse);
-    // count bytes fail from now (Forever: until failWrites(0)).
+    // --- injectable faults (all cleared by reset) ---
+    void failNextNew(int count = 1);       // the next `count` ftdi_new return NULL
+    void failOpen(bool fail);              // ftdi_usb_open: -3 "usb device not found"
+    void refuseBaud(bool refuse);          // ftdi_set_baudrate: -1
+    void refuseLineProperty(bool refuse);  // ftdi_set_line_property: -1
+    // The next `count` bytes written fail (Forever: until failWrites(0)).
+    // A failing byte is not sent; ftdi_write_data returns -1.
     void failWrites(int count);
 
-    // --- what went over the line ---
+    // --- what went over the line (oldest first; cleared by clearHistory) ---
     const std::vector<TxByte> &transmitted() const { return tx_; }
     const std::vector<DtrEdge> &dtrEdges() const { return dtr_; }
     const std::vector<BaudChange> &baudChanges() const { return baud_; }
+    // Every libftdi1 call that reached the simulated library, in order, with
+    // the arguments that matter, e.g. "ftdi_new", "ftdi_set_interface(A)",
+    // "ftdi_usb_open(0x433,0x6066)", "ftdi_set_baudrate(15630)",
+    // "ftdi_set_line_property(8,0,0)"
+    // (libftdi1's enum values: BITS_8, STOP_BIT_1, NONE), "ftdi_setdtr(1)",
+    // "ftdi_read_data(1024)", "ftdi_write_data(1)", "ftdi_usb_close",
+    // "ftdi_free", "ftdi_usb_find_all(0x0,0x0)", "ftdi_usb_get_strings",
+    // "ftdi_get_error_string", "ftdi_list_free".
+    // A long demo run keeps only the latest calls (the oldest half goes once
+    // 100000 are recorded); tests never come near that.
+    const std::vector<std::string> &libraryCalls() const { return calls_; }
     void clearHistory();
     const LineState &line() const { return line_; }
     int receivePending() const;   // bytes that have arrived and wait for a read
+    int receiveQueued() const { return int(rx_.size()); }   // incl. still on the wire
 
     // --- the libftdi1 side (used by sim/ftdi_sim.cpp) ---
+    // Contexts made by ftdi_new and not yet released by ftdi_free; a link
+    // that leaks contexts makes this grow. Not cleared by reset.
     int contextsAlive() const { return contextsAlive_; }
+    // Handles opened and not yet closed (a handle killed by unplug or reset
+    // still counts until its context closes or frees it).
     int openHandles() const { return openHandles_; }
+    // True while some handle holds the device.
+    bool held() const { return openToken_ != 0; }
+    void noteCall(std::string call);
     bool takeNewFailure();
     void contextCreated() { ++contextsAlive_; }
     void contextFreed() { --contextsAlive_; }
+    // The calls below take the token of a handle; on a token that does not
+    // hold the device (never opened, closed, or killed by unplug) they
+    // return -666, which the library layer turns into its own error code.
     // Returns an open-handle token (>0) or a libftdi1 error code (<0).
     int open(int vendor, int product);
     void close(int token);
@@ -136,6 +204,8 @@ public:
     int read(int token, std::uint8_t *buf, int size);
 
     // The default-ID FTDI devices that a listing finds (never 0433:6066).
+    // Tests may edit the list (reset restores two devices); stringsFail
+    // makes ftdi_usb_get_strings fail for that device.
     struct ListedDevice {
         std::string manufacturer, description, serial;
         bool stringsFail = false;
@@ -144,7 +214,8 @@ public:
     void failFindAll(bool fail) { failFindAll_ = fail; }
     bool findAllFails() const { return failFindAll_; }
 
-    // Nearest rate the FT232R reaches for `requested`, 0 when outside 5 %.
+    // Rate the chip reaches for `requested` (libftdi1's divisor choice for
+    // the 3 MHz chips), 0 when it cannot come within 5 %.
     static int chipBaud(int requested);
 
 private:
@@ -167,6 +238,7 @@ private:
     std::vector<TxByte> tx_;
     std::vector<DtrEdge> dtr_;
     std::vector<BaudChange> baud_;
+    std::vector<std::string> calls_;
     std::vector<ListedDevice> listed_;
     int failNew_ = 0;
     bool failOpen_ = false;

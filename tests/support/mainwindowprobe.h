@@ -49,6 +49,8 @@ public:
     void appendItemRow(int code) { w.appendItemRow(code); }
     void delay(int ms) { w.delay(ms); }
     void delayLogin(int ms) { w.delay_login(ms); }
+    void clearTable() { w.clear_table(); }
+    void setDisplay() { w.setDisplay(); }
 
     QTableWidget *table() const { return w.findChild<QTableWidget *>("tableWidget"); }
     QComboBox *typeBox() const { return w.findChild<QComboBox *>("comboBox"); }

@@ -1,0 +1,240 @@
+// The CO dialog and the main window's slots that serve it: the display,
+// the cylinder box, and the Up/Down keys on the line.
+#include "support/logcapture.h"
+#include "support/mainwindowprobe.h"
+#include "support/simsupport.h"
+#include "support/translationrecorder.h"
+
+#include "cowindow.h"
+#include "protocolcounters.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLCDNumber>
+#include <QSignalSpy>
+#include <QtTest>
+
+using sim::VirtualCable;
+
+namespace {
+template <typename T>
+T *part(QObject *dialog, const char *name)
+{
+    return dialog->findChild<T *>(name);
+}
+} // namespace
+
+class TestCoWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        VirtualCable::instance().reset();
+        protocolCounters() = ProtocolCounters();
+    }
+
+    void form()
+    {
+        TranslationRecorder translations;
+        CoWindow dialog;
+        QCOMPARE(dialog.objectName(), QString("CoWindow"));
+        QCOMPARE(dialog.windowTitle(), QString("Dialog"));
+        QCOMPARE(dialog.size(), QSize(400, 202));
+        QVERIFY(part<QLCDNumber>(&dialog, "lcdNumber_rpm"));
+        QCOMPARE(part<QGroupBox>(&dialog, "groupBox")->title(), QString("RPM"));
+        QCOMPARE(part<QGroupBox>(&dialog, "groupBox_2")->title(), QString("CO"));
+        QCOMPARE(part<QGroupBox>(&dialog, "groupBox_3")->title(), QString("Cyl"));
+        auto *up = part<QPushButton>(&dialog, "pushButton_up");
+        auto *down = part<QPushButton>(&dialog, "pushButton_down");
+        auto *co = part<QLabel>(&dialog, "label_co");
+        QCOMPARE(up->text(), QString("Up"));
+        QCOMPARE(down->text(), QString("Down"));
+        QCOMPARE(up->minimumHeight(), 35);
+        QCOMPARE(down->minimumHeight(), 35);
+        QCOMPARE(co->text(), QString("0"));
+        QCOMPARE(co->font().pointSize(), 30);
+        QCOMPARE(co->alignment(), Qt::AlignCenter);
+        auto *cyl = part<QComboBox>(&dialog, "comboBox_cyl");
+        QVERIFY(!cyl->isEnabled());
+        QCOMPARE(cyl->count(), 2);
+        QCOMPARE(cyl->itemText(0), QString("1"));
+        QCOMPARE(cyl->itemText(1), QString("2"));
+        QCOMPARE(cyl->minimumSize(), QSize(50, 30));
+        for (const char *text : {"Dialog", "RPM", "CO", "Up", "Down", "0", "Cyl", "1", "2"})
+            QVERIFY2(translations.saw("CoWindow", text), text);
+    }
+
+    void display_data()
+    {
+        QTest::addColumn<int>("rpm");
+        QTest::addColumn<int>("co");
+        QTest::newRow("1450,-3") << 1450 << -3;
+        QTest::newRow("0,0") << 0 << 0;
+        QTest::newRow("9999,127") << 9999 << 127;
+    }
+    void display()
+    {
+        QFETCH(int, rpm);
+        QFETCH(int, co);
+        CoWindow dialog;
+        dialog.setDisplay(rpm, co);
+        QCOMPARE(part<QLCDNumber>(&dialog, "lcdNumber_rpm")->intValue(), rpm);
+        QCOMPARE(part<QLabel>(&dialog, "label_co")->text(), QString::number(co));
+    }
+
+    void comboCyl()
+    {
+        CoWindow dialog;
+        auto *cyl = part<QComboBox>(&dialog, "comboBox_cyl");
+        dialog.setComboCyl(false);
+        QVERIFY(!cyl->isEnabled());
+        dialog.setComboCyl(true);
+        QVERIFY(cyl->isEnabled());
+    }
+
+    void buttonsRaiseSignals()
+    {
+        CoWindow dialog;
+        QSignalSpy up(&dialog, SIGNAL(up_clicked()));
+        QSignalSpy down(&dialog, SIGNAL(down_clicked()));
+        part<QPushButton>(&dialog, "pushButton_up")->click();
+        QCOMPARE(up.count(), 1);
+        QCOMPARE(down.count(), 0);
+        part<QPushButton>(&dialog, "pushButton_down")->click();
+        part<QPushButton>(&dialog, "pushButton_down")->click();
+        QCOMPARE(up.count(), 1);
+        QCOMPARE(down.count(), 2);
+    }
+
+    void cylinderBoxSetsTheSessionState()
+    {
+        VirtualCable::instance().unplug();
+        LogCapture log;
+        MainWindow window;
+        MainWindowProbe probe(window);
+        auto *cyl = part<QComboBox>(probe.coWindow(), "comboBox_cyl");
+        QSignalSpy changed(probe.coWindow(), SIGNAL(cylChanged(int)));
+        probe.sessionState() = 1;
+        cyl->setCurrentIndex(1);   // "2"
+        QCOMPARE(probe.sessionState(), 3);
+        QCOMPARE(log.count("cyl...................... 1"), 1);
+        cyl->setCurrentIndex(0);   // "1" again
+        QCOMPARE(probe.sessionState(), 2);
+        QCOMPARE(log.count("cyl...................... 0"), 1);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(0).at(0).toInt(), 1);
+        QCOMPARE(changed.at(1).at(0).toInt(), 0);
+    }
+
+    void mainWindowSetDisplayOnlyInSession_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("0") << 0 << false;
+        QTest::newRow("1") << 1 << true;
+        QTest::newRow("2") << 2 << false;
+        QTest::newRow("3") << 3 << false;
+    }
+    void mainWindowSetDisplayOnlyInSession()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, shown);
+        VirtualCable::instance().unplug();
+        MainWindow window;
+        MainWindowProbe probe(window);
+        probe.coWindow()->setDisplay(11, 22);
+        probe.sessionState() = state;
+        probe.rpm() = 1450;
+        probe.coValue() = -3;
+        probe.setDisplay();
+        QCOMPARE(part<QLCDNumber>(probe.coWindow(), "lcdNumber_rpm")->intValue(), shown ? 1450 : 11);
+        QCOMPARE(part<QLabel>(probe.coWindow(), "label_co")->text(), QString(shown ? "-3" : "22"));
+    }
+
+    void keyWritesOneByteWithTheTimerPaused_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("byte");
+        QTest::newRow("Up CB") << "pushButton_up" << 0xCB;
+        QTest::newRow("Down CC") << "pushButton_down" << 0xCC;
+    }
+    void keyWritesOneByteWithTheTimerPaused()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, byte);
+        VirtualCable &cable = VirtualCable::instance();
+        LogCapture log;
+        MainWindow window;
+        MainWindowProbe probe(window);
+        QVERIFY(log.waitFor("Connected.", 20000));
+        probe.sessionState() = 1;
+        QTimer *timer = probe.pollTimer();
+        const std::size_t before = cable.transmitted().size();
+        bool pausedDuringWait = false;
+        bool sawWait = false;
+        QTimer::singleShot(8, &window, [&] {
+            sawWait = true;
+            pausedDuringWait = !timer->isActive() && cable.transmitted().size() == before;
+        });
+        const sim::Nanos pressedAt = sim::nowNs();
+        part<QPushButton>(probe.coWindow(), button.toLatin1())->click();
+        QVERIFY(sawWait);           // the 25 ms wait runs events
+        QVERIFY(pausedDuringWait);  // with the poll timer stopped
+        const auto &tx = cable.transmitted();
+        QCOMPARE(tx.size(), before + 1);
+        QCOMPARE(int(tx.back().value), byte);
+        const sim::Nanos waited = tx.back().writtenAt - pressedAt;
+        QVERIFY2(waited >= 20000000, qPrintable(QString::number(waited)));
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 50);
+    }
+
+    void keysAreIgnoredWithoutSession_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Up") << "pushButton_up";
+        QTest::newRow("Down") << "pushButton_down";
+    }
+    void keysAreIgnoredWithoutSession()
+    {
+        QFETCH(QString, button);
+        VirtualCable &cable = VirtualCable::instance();
+        LogCapture log;
+        MainWindow window;
+        MainWindowProbe probe(window);
+        QVERIFY(log.waitFor("Connected.", 20000));
+        probe.pollTimer()->stop();
+        probe.sessionState() = 0;
+        const std::size_t sent = cable.transmitted().size();
+        QSignalSpy raised(probe.coWindow(), button == "pushButton_up" ? SIGNAL(up_clicked())
+                                                                      : SIGNAL(down_clicked()));
+        part<QPushButton>(probe.coWindow(), button.toLatin1())->click();
+        QCOMPARE(raised.count(), 1);   // the dialog still raises its signal
+        QCOMPARE(cable.transmitted().size(), sent);
+        QVERIFY(!probe.pollTimer()->isActive());
+        QCOMPARE(probe.pollTimer()->interval(), 30);
+    }
+
+    void failedKeyDropsTheSessionButRestartsTheTimer()
+    {
+        VirtualCable &cable = VirtualCable::instance();
+        LogCapture log;
+        MainWindow window;
+        MainWindowProbe probe(window);
+        QVERIFY(log.waitFor("Connected.", 20000));
+        probe.sessionState() = 1;
+        log.clear();
+        cable.failWrites(1);
+        part<QPushButton>(probe.coWindow(), "pushButton_up")->click();
+        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.status(), QString("Not Connect."));
+        QVERIFY(probe.pollTimer()->isActive());
+        QCOMPARE(probe.pollTimer()->interval(), 50);
+        QVERIFY(log.waitFor("Connected.", 20000));
+    }
+};
+
+QTEST_MAIN(TestCoWindow)
+#include "tst_cowindow.moc"
