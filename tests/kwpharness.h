@@ -28,6 +28,7 @@ struct KwpBench {
     explicit KwpBench(const sim::KwpEcuConfig &config = sim::KwpEcuConfig(), bool xmax = true)
         : ecu(std::make_shared<sim::KwpEcu>(config)), probe(window)
     {
+        log.echo(qEnvironmentVariableIsSet("KWP_TEST_ECHO"));   // for debugging a test
         sim::VirtualCable::instance().seat(ecu);
         if (xmax)
             probe.typeBox()->setCurrentIndex(1);
