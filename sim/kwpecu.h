@@ -56,7 +56,7 @@ struct KwpEcuConfig {
     std::vector<KwpItem> items{{1, 0x20}, {2, 0x40}, {3, 0x60}};
     int startIndex = 0;      // pointer position at power-up
     double pulseMinMs = 19.5;
-    double pulseMaxMs = 26.5;
+    double pulseMaxMs = 45.0;  // generous: a loaded PC stretches the pulse
     int responseMs = 30;     // clamped to 25 .. 50
     int sessionTimeoutMs = 5000;
     int actuatorMs = 1500;

@@ -88,7 +88,7 @@ private slots:
         QTest::newRow("10 ms") << 10 << false;
         QTest::newRow("20 ms") << 20 << true;
         QTest::newRow("25 ms") << 25 << true;
-        QTest::newRow("40 ms") << 40 << false;
+        QTest::newRow("60 ms") << 60 << false;
     }
     void wakesOnlyOnAFastInitPulse()
     {
