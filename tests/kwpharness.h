@@ -9,6 +9,7 @@
 
 #include "kwp/kwpframes.h"
 #include "sim/kwpecu.h"
+#include "cowindow.h"
 
 #include <QStringList>
 #include <QTimer>
