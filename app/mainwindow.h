@@ -77,12 +77,14 @@ private:
     void kwpAbandonTick();
     void kwpLogin();
     bool kwpLoginEntry(int i, const QString &cmd);
+    void kwpLoginReport(const QStringList &items);
     void kwpSearch();
     void kwpScan();
     void kwpScanRow(int code);
     void kwpStartScan();
     void kwpPoll();
     bool kwpPollFirstSend();
+    void kwpPollShortAnswer(bool nothing);
     void kwpTakeAction();
     void kwpShowReport(const QStringList &items);
     void kwpShowValue(const QStringList &items);
@@ -91,6 +93,7 @@ private:
     void kwpPointerStep();
     bool kwpOnFaultRow(int row) const;
     void kwpCoLogin();
+    bool kwpCoLoginEntry(int i, const QString &cmd);
     void kwpCoRead();
     int kwpPointerRow = 0;       // table row the ECU pointer really stands on
     int kwpResumeState = 0;      // where a cylinder request leaves the cycle

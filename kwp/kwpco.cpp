@@ -63,30 +63,39 @@ void MainWindow::kwpCoLogin()
 
     int i = 0;
     for (const char *frame : kCoLoginSequence) {
-        const QString cmd = QString::fromLatin1(frame);
-        const QString reply = kwpExchange(cmd);
-        if (kwpAbandoned())
-            return kwpAbandonTick();
-        qDebug().noquote() << "read co" + QString::number(i) + ": " + reply;
-        const QStringList items = KwpReply::items(reply);
-        const int sum = KwpReply::sumcmd(items, cmd);
-        qDebug().noquote() << "sumcmd " + QString::number(sum);
-        if (sum < 1) {
-            if (i == 0)
-                kwpPulseMissed(protocolCounters().loginPulseMsCo);
-            return kwpDropSession("ecu disconnected 0", "Connecting......", kLostMs);
-        }
-        if (items.size() > kLoginReportItems &&
-            KwpReply::hexAt(items, kCoMarkerAt) == KwpReply::CoReport) {
-            qDebug().noquote() << "found rpm";
-            sessionState = 1;
-            kwpRestartPoll(kPollMs);
-            ui->statusBar->showMessage("Connected-Engine On");
+        if (!kwpCoLoginEntry(i++, QString::fromLatin1(frame)))
             return;
-        }
-        ++i;
     }
     kwpRestartPoll(kPollMs);
+}
+
+// One CO login frame; false when the tick has ended (no answer, or the ECU
+// already reports in CO mode).
+bool MainWindow::kwpCoLoginEntry(int i, const QString &cmd)
+{
+    const QString reply = kwpExchange(cmd);
+    if (kwpAbandoned()) {
+        kwpAbandonTick();
+        return false;
+    }
+    qDebug().noquote() << "read co" + QString::number(i) + ": " + reply;
+    const QStringList items = KwpReply::items(reply);
+    const int sum = KwpReply::sumcmd(items, cmd);
+    qDebug().noquote() << "sumcmd " + QString::number(sum);
+    if (sum < 1) {
+        if (i == 0)
+            kwpPulseMissed(protocolCounters().loginPulseMsCo);
+        kwpDropSession("ecu disconnected 0", "Connecting......", kLostMs);
+        return false;
+    }
+    if (items.size() <= kLoginReportItems ||
+        KwpReply::hexAt(items, kCoMarkerAt) != KwpReply::CoReport)
+        return true;
+    qDebug().noquote() << "found rpm";
+    sessionState = 1;
+    kwpRestartPoll(kPollMs);
+    ui->statusBar->showMessage("Connected-Engine On");
+    return false;
 }
 
 void MainWindow::kwpCoRead()

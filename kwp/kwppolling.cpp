@@ -36,21 +36,27 @@ void MainWindow::kwpPoll()
     const QStringList items = KwpReply::items(reply);
     if (KwpReply::echoOnly(items, sent))
         return kwpDropSession("ecu disconnected 1", "Connected-Engine Off", kLostMs);
-    if (items.size() <= kShortAnswer) {
-        rpm = coValue = 0;
-        setDisplay();
-        if (items.size() == 1) {
-            sessionState = 0;
-            ui->statusBar->showMessage("Connected-Engine Off");
-            restoreWaitCursors();
-        }
-        return kwpRestartPoll(kPollMs);
-    }
+    if (items.size() <= kShortAnswer)
+        return kwpPollShortAnswer(items.size() == 1);
     kwpResyncPointer();
     if (selectedRow == ecuRow)
         kwpShowReport(items);
     kwpPointerStep();
     setDisplay();
+    kwpRestartPoll(kPollMs);
+}
+
+// Too short for a report; nothing at all means the session is gone, and
+// the next tick logs in again without a pause.
+void MainWindow::kwpPollShortAnswer(bool nothing)
+{
+    rpm = coValue = 0;
+    setDisplay();
+    if (nothing) {
+        sessionState = 0;
+        ui->statusBar->showMessage("Connected-Engine Off");
+        restoreWaitCursors();
+    }
     kwpRestartPoll(kPollMs);
 }
 

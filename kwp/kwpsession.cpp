@@ -86,19 +86,26 @@ bool MainWindow::kwpLoginEntry(int i, const QString &cmd)
         kwpDropSession("ecu disconnected 0", "Connecting......", kLostMs);
         return false;
     }
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (report.present && report.marker == KwpReply::ValueReport) {
-        if (report.code > 1) {
-            qDebug().noquote() << "login xmax 12 success";
-            sessionState = 12;
-        } else {
-            qDebug().noquote() << "login xmax 11 success " + QString::number(report.code);
-            qDebug().noquote() << items.value(items.size() - 5);
-            sessionState = 11;
-        }
-        ui->statusBar->showMessage("Connected-Engine On");
-    }
+    kwpLoginReport(items);
     return true;
+}
+
+// A value report during the login: the session is up, and the item the
+// pointer stands on decides between the search and the scan.
+void MainWindow::kwpLoginReport(const QStringList &items)
+{
+    const KwpReply::ItemReport report = KwpReply::itemReport(items);
+    if (!report.present || report.marker != KwpReply::ValueReport)
+        return;
+    if (report.code > 1) {
+        qDebug().noquote() << "login xmax 12 success";
+        sessionState = 12;
+    } else {
+        qDebug().noquote() << "login xmax 11 success " + QString::number(report.code);
+        qDebug().noquote() << items.value(items.size() - 5);
+        sessionState = 11;
+    }
+    ui->statusBar->showMessage("Connected-Engine On");
 }
 
 void MainWindow::kwpSearch()

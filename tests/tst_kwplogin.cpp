@@ -155,6 +155,24 @@ private slots:
         QVERIFY(waitUntil([&] { return bench.logged("login xmax") == 2; }));
     }
 
+    void closingDuringTheLoginEndsIt()
+    {
+        KwpBench bench;
+        Watcher closer([&] {
+            if (!bench.log.anyStartsWith("read1: "))
+                return false;
+            bench.window.close();
+            return true;
+        });
+        QVERIFY(waitUntil([&] { return closer.done(); }, 20000));
+        QTest::qWait(600);
+        QVERIFY(!bench.probe.pollTimer()->isActive());
+        QVERIFY(!bench.log.anyStartsWith("read2: "));
+        QVERIFY(!bench.log.contains("ecu disconnected 0"));
+        QCOMPARE(protocolCounters().loginPulseMs, 25);
+        QVERIFY(bench.log.contains("Disconnected"));
+    }
+
     void noLinkNoTick()
     {
         VirtualCable::instance().unplug();
