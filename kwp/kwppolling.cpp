@@ -12,6 +12,7 @@ namespace {
 constexpr int kPollMs = 110;
 constexpr int kLostMs = 1000;
 constexpr int kShortAnswer = 6;   // items: not even a whole echo
+constexpr int kColAction = 0;
 constexpr int kColCode = 1;
 constexpr int kColValue = 3;
 } // namespace
@@ -70,9 +71,16 @@ bool MainWindow::kwpOnFaultRow(int row) const
 // really there (a move decided but not yet sent does not count).
 void MainWindow::kwpTakeAction()
 {
-    if (actionStep < 1 || selectedRow != ecuRow)
+    if (actionStep < 1)
         return;
-    if (!kwpOnFaultRow(ecuRow) && ecuRow != kwpPointerRow)
+    const QTableWidgetItem *mark = ui->tableWidget->item(selectedRow, kColAction);
+    if (!mark || mark->text() != QLatin1String("A")) {
+        // The user moved on to a row that offers no check: drop the request.
+        actionStep = 0;
+        popWaitCursor(actionCursor);
+        return;
+    }
+    if (selectedRow != ecuRow || (!kwpOnFaultRow(ecuRow) && ecuRow != kwpPointerRow))
         return;
     if (currentCmd == cmdTesterPresent) {
         currentCmd = cmdClearDtc;

@@ -121,6 +121,24 @@ private slots:
         QVERIFY(bench.log.anyStartsWith("1:84,10,f0,31,70,ce,8,fb,84,f0,10,71,70,ce,8,"));
     }
 
+    void actionForARowLeftBehindIsDropped()
+    {
+        KwpEcuConfig config;
+        config.items = {{1, 0x20}, {30, 0x00, true}};
+        KwpBench bench(config);
+        QVERIFY(bench.waitPolling());
+        bench.probe.clickRow(1);
+        bench.probe.actionButton()->click();
+        bench.probe.clickRow(0);   // before the pointer reached the coil
+        QVERIFY(!bench.probe.actionButton()->isEnabled());
+        QVERIFY(waitUntil([&] { return bench.probe.actionStep() == 0; }));
+        const int from = bench.log.texts().size();
+        QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 4; }));
+        QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 1);   // the login's only
+        QVERIFY(!bench.probe.checkLabel()->isEnabled());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
     void echoOnlyEndsTheSessionAndTheEcuTimesOut()
     {
         KwpEcuConfig config = fourItems();
