@@ -190,6 +190,17 @@ private slots:
     {
         KwpBench bench;
         QVERIFY(bench.waitPolling());
+        const QString first = bench.window.convertdiagval("1", "20");
+        QVERIFY(waitUntil([&] { return bench.probe.cell(0, 3) == first; }));
+        // The ECU reports another item than the selected row's: nothing is written.
+        bench.ecu->config().items[0].raw = 0x21;
+        bench.ecu->setPointer(1);
+        const int before = bench.log.texts().size();
+        QVERIFY(waitUntil([&] { return countFrom(bench.log, before, "2:") >= 3; }));
+        QCOMPARE(bench.probe.cell(0, 3), first);
+        QVERIFY(bench.probe.cell(1, 3).isEmpty());
+        bench.ecu->setPointer(0);
+
         bench.probe.selectedRow() = 9;
         bench.probe.ecuRow() = 9;
         const int from = bench.log.texts().size();
