@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "itemcatalogue.h"
+#include "link/usbserial.h"
 
 #include <QGuiApplication>
 #include <QTableWidgetItem>
@@ -10,7 +11,9 @@
 
 namespace {
 enum Column { ColAction = 0, ColCode = 1, ColItem = 2, ColValue = 3, ColUnit = 4 };
-}
+constexpr int kAutoBaud = 15630;
+constexpr int kAutoPollMs = 30;
+} // namespace
 
 void MainWindow::appendItemRow(int code)
 {
@@ -109,4 +112,10 @@ void MainWindow::comboBox_typeChanged(int index)
     load_errorlist_auto();
     disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked_xmax()));
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()), Qt::UniqueConnection);
+    // The Auto ECU only listens at 15630 baud and is polled every 30 ms; the
+    // KWP cycle may have left the line at 10400 and the timer at 110/1000 ms.
+    if (kwpLineSlow && link->isConnected())
+        link->setBaud(kAutoBaud);
+    kwpLineSlow = false;
+    pollTimer->setInterval(kAutoPollMs);
 }

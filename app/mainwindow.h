@@ -68,6 +68,36 @@ private:
     void routePollTimerToCo(bool co);
 
     // --- KWP family helpers (kwp/) ---
+    QString kwpExchange(const QString &cmd, bool dropComma = true);
+    bool kwpAbandoned() const;
+    void kwpRestartPoll(int ms);
+    void kwpDropSession(const QString &logText, const QString &status, int ms);
+    void kwpWakeUp(int pulseMs);
+    void kwpPulseMissed(int &pulseMs);
+    void kwpAbandonTick();
+    void kwpLogin();
+    bool kwpLoginEntry(int i, const QString &cmd);
+    void kwpLoginReport(const QStringList &items);
+    void kwpSearch();
+    void kwpScan();
+    void kwpScanRow(int code);
+    void kwpStartScan();
+    void kwpPoll();
+    bool kwpPollFirstSend();
+    void kwpPollShortAnswer(bool nothing);
+    void kwpTakeAction();
+    void kwpShowReport(const QStringList &items);
+    void kwpShowValue(const QStringList &items);
+    void kwpShowFaultCodes(const QStringList &items);
+    void kwpResyncPointer();
+    void kwpPointerStep();
+    bool kwpOnFaultRow(int row) const;
+    void kwpCoLogin();
+    bool kwpCoLoginEntry(int i, const QString &cmd);
+    void kwpCoRead();
+    int kwpPointerRow = 0;       // table row the ECU pointer really stands on
+    int kwpResumeState = 0;      // where a cylinder request leaves the cycle
+    bool kwpLineSlow = false;    // the KWP cycle has put the line at 10400 baud
 
     Ui::MainWindow *ui;
     UsbSerial *link;
