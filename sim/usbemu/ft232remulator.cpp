@@ -34,6 +34,18 @@ UMockdevIoctlData *resolve(UMockdevIoctlData *data, std::size_t offset, std::siz
     return child;
 }
 
+// The setup packet of a synchronous control request, room for its data behind.
+std::vector<std::uint8_t> setupBytes(const usbdevfs_ctrltransfer &c)
+{
+    std::vector<std::uint8_t> bytes = {
+        c.bRequestType,           c.bRequest,
+        std::uint8_t(c.wValue),   std::uint8_t(c.wValue >> 8),
+        std::uint8_t(c.wIndex),   std::uint8_t(c.wIndex >> 8),
+        std::uint8_t(c.wLength),  std::uint8_t(c.wLength >> 8)};
+    bytes.resize(kSetupSize + c.wLength);
+    return bytes;
+}
+
 int urbStatus(Outcome outcome)
 {
     return outcome == Outcome::Done ? 0 : outcome == Outcome::Stall ? -EPIPE : -ENODEV;
@@ -96,11 +108,25 @@ Ft232rEmulator::Client &Ft232rEmulator::clientFor(UMockdevIoctlClient *client)
     auto it = clients_.find(client);
     if (it != clients_.end())
         return it->second;
+    dropVanished();
     // Hold the client: its address is our key until it vanishes.
     g_object_ref(client);
     Client &state = clients_[client];
     state.dead = !cable_.plugged();
     return state;
+}
+
+// umockdev marks a closed connection but does not always signal it, so a
+// newcomer sweeps up the handles that have gone.
+void Ft232rEmulator::dropVanished()
+{
+    std::vector<UMockdevIoctlClient *> gone;
+    for (const auto &entry : clients_) {
+        if (!umockdev_ioctl_client_get_connected(entry.first))
+            gone.push_back(entry.first);
+    }
+    for (UMockdevIoctlClient *client : gone)
+        dropClient(client);
 }
 
 void Ft232rEmulator::dropClient(UMockdevIoctlClient *client)
@@ -140,6 +166,8 @@ int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
 {
     if (owner_ == client)
         return 0;
+    if (owner_ != nullptr && !umockdev_ioctl_client_get_connected(owner_))
+        dropClient(owner_);   // it went away holding the claim, as a killed program does
     if (owner_ != nullptr)
         return -EBUSY;
     const int rc = chip_.claim();
@@ -207,33 +235,40 @@ int Ft232rEmulator::runControl(std::uint8_t *bytes, int length, int &actual, Out
     return 0;
 }
 
+int Ft232rEmulator::runTransfer(int type, int endpoint, std::uint8_t *bytes, int length,
+                                int &actual, Outcome &outcome)
+{
+    actual = 0;
+    outcome = Outcome::Done;
+    if (type == USBDEVFS_URB_TYPE_CONTROL)
+        return runControl(bytes, length, actual, outcome);
+    if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkOut)
+        outcome = chip_.bulkOut(bytes, length, actual);
+    else if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkIn)
+        outcome = bytes ? chip_.bulkIn(bytes, length, actual) : Outcome::Done;
+    else
+        return -EINVAL;
+    return 0;
+}
+
 int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData)
 {
-    auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
-    const int length = urb->buffer_length;
+    const int length = reinterpret_cast<usbdevfs_urb *>(urbData->data)->buffer_length;
     if (length < 0)
         return -EINVAL;
     UMockdevIoctlData *buffer =
         length > 0 ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length)) : nullptr;
-    urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
+    auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
     std::uint8_t *bytes = buffer ? buffer->data : nullptr;
-    Outcome outcome = Outcome::Done;
-    int actual = 0;
-    const bool vendorControl = urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes && length >= 1
-                               && (bytes[0] & 0x60) == 0x40;
-    if ((vendorControl || urb->type == USBDEVFS_URB_TYPE_BULK) && claimFor(client) == -EBUSY)
+    // Like usbfs, a transfer to the chip claims the interface on the way.
+    const bool standard = urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes && (bytes[0] & 0x60) == 0;
+    if (!standard && claimFor(client) == -EBUSY)
         return -EBUSY;
-    if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
-        const int rc = runControl(bytes, length, actual, outcome);
-        if (rc < 0)
-            return rc;
-    } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == kBulkOut) {
-        outcome = chip_.bulkOut(bytes, length, actual);
-    } else if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == kBulkIn) {
-        outcome = bytes ? chip_.bulkIn(bytes, length, actual) : Outcome::Done;
-    } else {
-        return -EINVAL;
-    }
+    int actual = 0;
+    Outcome outcome = Outcome::Done;
+    const int rc = runTransfer(urb->type, urb->endpoint, bytes, length, actual, outcome);
+    if (rc < 0)
+        return rc;
     if (outcome == Outcome::NoDevice)
         return -ENODEV;
     urb->status = urbStatus(outcome);
@@ -244,31 +279,28 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
 // The synchronous control ioctl (libusb uses it where sysfs cannot answer).
 void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
 {
-    UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
-    UMockdevIoctlData *ctrlData = resolve(arg, 0, sizeof(usbdevfs_ctrltransfer));
+    UMockdevIoctlData *ctrlData =
+        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
     if (!ctrlData) {
         complete(client, -1, EFAULT);
         return;
     }
-    auto *ctrl = reinterpret_cast<usbdevfs_ctrltransfer *>(ctrlData->data);
-    std::vector<std::uint8_t> bytes(kSetupSize + ctrl->wLength);
-    const std::uint8_t setup[kSetupSize] = {
-        ctrl->bRequestType, ctrl->bRequest, std::uint8_t(ctrl->wValue), std::uint8_t(ctrl->wValue >> 8),
-        std::uint8_t(ctrl->wIndex), std::uint8_t(ctrl->wIndex >> 8), std::uint8_t(ctrl->wLength),
-        std::uint8_t(ctrl->wLength >> 8)};
-    std::copy(setup, setup + kSetupSize, bytes.begin());
+    const usbdevfs_ctrltransfer ctrl = *reinterpret_cast<usbdevfs_ctrltransfer *>(ctrlData->data);
+    const bool in = (ctrl.bRequestType & 0x80) != 0;
+    std::vector<std::uint8_t> bytes = setupBytes(ctrl);
     UMockdevIoctlData *payload =
-        ctrl->wLength ? resolve(ctrlData, offsetof(usbdevfs_ctrltransfer, data), ctrl->wLength) : nullptr;
-    if (payload && !(ctrl->bRequestType & 0x80))
-        std::copy(payload->data, payload->data + ctrl->wLength, bytes.begin() + kSetupSize);
+        ctrl.wLength ? resolve(ctrlData, offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength) : nullptr;
+    if (payload && !in)
+        std::copy(payload->data, payload->data + ctrl.wLength, bytes.begin() + kSetupSize);
     int actual = 0;
-    Outcome outcome = Outcome::Done;
-    runControl(bytes.data(), int(bytes.size()), actual, outcome);
+    Outcome outcome = Outcome::Stall;
+    if ((ctrl.bRequestType & 0x60) == 0 || claimFor(client) == 0)
+        runControl(bytes.data(), int(bytes.size()), actual, outcome);
     if (outcome != Outcome::Done) {
-        complete(client, -1, outcome == Outcome::Stall ? EPIPE : ENODEV);
+        complete(client, -1, outcome == Outcome::NoDevice ? ENODEV : EPIPE);
         return;
     }
-    if (payload && (ctrl->bRequestType & 0x80))
+    if (payload && in)
         std::copy(bytes.begin() + kSetupSize, bytes.begin() + kSetupSize + actual, payload->data);
     complete(client, actual, 0);
 }

@@ -52,10 +52,13 @@ private:
     void handle(UMockdevIoctlClient *client);
     Client &clientFor(UMockdevIoctlClient *client);
     void dropClient(UMockdevIoctlClient *client);
+    void dropVanished();
     void submit(UMockdevIoctlClient *client, Client &state);
     void reap(UMockdevIoctlClient *client, Client &state);
     // 0, or the negative errno with which the submission itself fails.
     int runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData);
+    int runTransfer(int type, int endpoint, std::uint8_t *bytes, int length, int &actual,
+                    Outcome &outcome);
     int runControl(std::uint8_t *bytes, int length, int &actual, Outcome &outcome);
     void syncControl(UMockdevIoctlClient *client);
     int claimFor(UMockdevIoctlClient *client);

@@ -30,14 +30,18 @@ double HostRun::programCpuMs() const
     return -1;
 }
 
-HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs)
+namespace {
+HostRun runUnderHost(const QStringList &hostOptions, const QStringList &program, int ceilingMs)
 {
     HostRun run;
     QTemporaryDir dir;
     const QString tracePath = dir.filePath("trace.txt");
     QProcess host;
     host.setProcessChannelMode(QProcess::MergedChannels);
-    host.start(USBHOST_BIN, QStringList(hostOptions) << "--trace" << tracePath << "--" << TAVRIX_BIN);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TAVRIX", TAVRIX_BIN);
+    host.setProcessEnvironment(env);
+    host.start(USBHOST_BIN, QStringList(hostOptions) << "--trace" << tracePath << "--" << program);
     run.finished = host.waitForFinished(ceilingMs);
     if (!run.finished)
         host.kill(), host.waitForFinished(5000);
@@ -49,4 +53,15 @@ HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs)
     if (trace.open(QIODevice::ReadOnly))
         run.trace = QString::fromLatin1(trace.readAll()).split('\n', Qt::SkipEmptyParts);
     return run;
+}
+} // namespace
+
+HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs)
+{
+    return runUnderHost(hostOptions, {TAVRIX_BIN}, ceilingMs);
+}
+
+HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command, int ceilingMs)
+{
+    return runUnderHost(hostOptions, {"/bin/sh", "-c", command}, ceilingMs);
 }

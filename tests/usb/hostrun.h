@@ -21,5 +21,8 @@ struct HostRun {
 };
 
 HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs = 60000);
+// The same for a shell command line; $TAVRIX in it names the tavrix binary.
+HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command,
+                          int ceilingMs = 60000);
 
 #endif // HOSTRUN_H

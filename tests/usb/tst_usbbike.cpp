@@ -55,6 +55,17 @@ private slots:
         QVERIFY(run.traceOf("request").filter(QRegularExpression("^request 0x04 .* stall$")).size() >= 2);
     }
 
+    void killedProgramLeavesTheAdapterFree()
+    {
+        // The first tavrix dies holding the interface; the next one must get it.
+        const HostRun run = runShellUnderHost(
+            {"--run-for", "5"}, "timeout -s KILL 1.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
+        QVERIFY(run.finished);
+        QVERIFY2(run.count("Connected.") == 2, qPrintable(run.log.join('\n')));
+        QCOMPARE(run.count("unable to open device"), 0);
+        QCOMPARE(run.count("usbconnect"), 2);
+    }
+
     void unplugDropsTheSessionAndReplugRestoresIt()
     {
         const HostRun run = runTavrixUnderHost(

@@ -11,6 +11,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 constexpr std::uint8_t kReset = 0x00;
 constexpr std::uint8_t kModemCtrl = 0x01;
@@ -186,6 +191,48 @@ private slots:
             QCOMPARE(int(cable.transmitted()[0].value), 0xFE);
             QCOMPARE(cable.transmitted()[0].baud, 15625);
         });
+    }
+
+    void secondLinkFindsTheAdapterBusy()
+    {
+        LogCapture log;
+        auto first = std::make_unique<UsbSerial>();
+        QVERIFY(first->Connect());
+        UsbSerial second;
+        QVERIFY(!second.Connect());
+        QVERIFY(log.contains("unable to open device"));
+        QSignalSpy errors(first.get(), SIGNAL(ftdiwriteError()));
+        first->writeDataStr("0x81");
+        QCOMPARE(errors.count(), 0);
+        first.reset();   // releases the interface
+        QVERIFY(second.Connect());
+    }
+
+    void synchronousControlIoctl()
+    {
+        const int fd = ::open(bench->devNode().c_str(), O_RDWR);
+        QVERIFY(fd >= 0);
+        std::uint8_t descriptor[18] = {0};
+        usbdevfs_ctrltransfer get = {0x80, 0x06, 0x0100, 0, sizeof descriptor, 1000, descriptor};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &get), 18);
+        QCOMPARE(int(descriptor[8]), 0x33);
+        QCOMPARE(int(descriptor[10]), 0x66);
+        QCOMPARE(int(descriptor[12] | descriptor[13] << 8), 0x0600);
+        std::uint8_t latency = 0;
+        usbdevfs_ctrltransfer ask = {0xC0, 0x0A, 0, 1, 1, 1000, &latency};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &ask), 1);
+        QCOMPARE(int(latency), 16);
+        usbdevfs_ctrltransfer bogus = {0x40, 0x55, 0, 1, 0, 1000, nullptr};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &bogus), -1);
+        QCOMPARE(errno, EPIPE);
+        ::close(fd);
+        // A handle that goes away without releasing frees the interface too.
+        UsbSerial link;
+        QElapsedTimer clock;
+        clock.start();
+        while (!link.Connect() && clock.elapsed() < 5000)
+            QTest::qWait(20);
+        QVERIFY(link.isConnected());
     }
 
     void dtrFollowsWriteDataBit()

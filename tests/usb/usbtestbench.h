@@ -20,6 +20,7 @@ public:
     void reset();
     void plug() { bus_.plugAdapter(); }
     void unplug() { bus_.unplugAdapter(); }
+    std::string devNode() const { return bus_.devNode(); }
 
     // Vendor requests since the last reset, in arrival order.
     std::vector<sim::usbemu::ControlRecord> requests();

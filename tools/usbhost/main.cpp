@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <thread>
 
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,8 @@ pid_t startProgram(const std::vector<std::string> &program)
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
+        // Without its host the program's ioctls have nowhere to go.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         execvp(args[0], args.data());
         std::perror("tavrix-usbhost: exec");
         _exit(127);
