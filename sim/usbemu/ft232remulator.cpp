@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <memory>
 
 namespace sim::usbemu {
 
@@ -23,15 +24,22 @@ void complete(UMockdevIoctlClient *client, long result, int error)
     umockdev_ioctl_client_complete(client, result, result < 0 ? error : 0);
 }
 
-// Points the resolved memory of `data` at the client's `length` bytes
-// behind the pointer at `offset`; nullptr when the client passed junk.
-UMockdevIoctlData *resolve(UMockdevIoctlData *data, std::size_t offset, std::size_t length)
+// Our reference to resolved client memory; the parent keeps its own, for
+// syncing the memory back when the ioctl completes.
+struct Unref {
+    void operator()(UMockdevIoctlData *data) const { g_object_unref(data); }
+};
+using Resolved = std::unique_ptr<UMockdevIoctlData, Unref>;
+
+// The client's `length` bytes behind the pointer at `offset` of `data`,
+// mapped here; empty when the client passed junk.
+Resolved resolve(UMockdevIoctlData *data, std::size_t offset, std::size_t length)
 {
     GError *error = nullptr;
     UMockdevIoctlData *child = umockdev_ioctl_data_resolve(data, offset, length, &error);
     if (error)
         g_error_free(error);
-    return child;
+    return Resolved(child);
 }
 
 // The setup packet of a synchronous control request, room for its data behind.
@@ -178,20 +186,18 @@ int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
 
 void Ft232rEmulator::submit(UMockdevIoctlClient *client, Client &state)
 {
-    UMockdevIoctlData *urbData =
-        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
+    Resolved urbData = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
     if (!urbData) {
         complete(client, -1, EFAULT);
         return;
     }
-    const int rc = runUrb(client, urbData);
+    const int rc = runUrb(client, urbData.get());
     if (rc < 0) {
         complete(client, -1, -rc);
         return;
     }
     // The finished URB waits for libusb to reap it.
-    g_object_ref(urbData);
-    state.reapable.push_back(urbData);
+    state.reapable.push_back(urbData.release());
     complete(client, 0, 0);
 }
 
@@ -201,14 +207,14 @@ void Ft232rEmulator::reap(UMockdevIoctlClient *client, Client &state)
         complete(client, -1, EAGAIN);
         return;
     }
-    UMockdevIoctlData *slot = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void *));
+    Resolved slot = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void *));
     if (!slot) {
         complete(client, -1, EFAULT);
         return;
     }
     UMockdevIoctlData *urb = state.reapable.front();
     state.reapable.erase(state.reapable.begin());
-    umockdev_ioctl_data_set_ptr(slot, 0, urb);
+    umockdev_ioctl_data_set_ptr(slot.get(), 0, urb);
     complete(client, 0, 0);
     if (state.lastReaped)
         g_object_unref(state.lastReaped);
@@ -256,8 +262,8 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
     const int length = reinterpret_cast<usbdevfs_urb *>(urbData->data)->buffer_length;
     if (length < 0)
         return -EINVAL;
-    UMockdevIoctlData *buffer =
-        length > 0 ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length)) : nullptr;
+    Resolved buffer =
+        length > 0 ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length)) : Resolved();
     auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
     std::uint8_t *bytes = buffer ? buffer->data : nullptr;
     // Like usbfs, a transfer to the chip claims the interface on the way.
@@ -279,8 +285,7 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
 // The synchronous control ioctl (libusb uses it where sysfs cannot answer).
 void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
 {
-    UMockdevIoctlData *ctrlData =
-        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
+    Resolved ctrlData = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
     if (!ctrlData) {
         complete(client, -1, EFAULT);
         return;
@@ -288,8 +293,9 @@ void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
     const usbdevfs_ctrltransfer ctrl = *reinterpret_cast<usbdevfs_ctrltransfer *>(ctrlData->data);
     const bool in = (ctrl.bRequestType & 0x80) != 0;
     std::vector<std::uint8_t> bytes = setupBytes(ctrl);
-    UMockdevIoctlData *payload =
-        ctrl.wLength ? resolve(ctrlData, offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength) : nullptr;
+    Resolved payload = ctrl.wLength
+                           ? resolve(ctrlData.get(), offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength)
+                           : Resolved();
     if (payload && !in)
         std::copy(payload->data, payload->data + ctrl.wLength, bytes.begin() + kSetupSize);
     int actual = 0;
@@ -309,7 +315,7 @@ void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long req
 {
     switch (request) {
     case USBDEVFS_GET_CAPABILITIES: {
-        UMockdevIoctlData *caps = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(unsigned));
+        Resolved caps = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(unsigned));
         if (caps)
             *reinterpret_cast<unsigned *>(caps->data) = kCapabilities;
         complete(client, caps ? 0 : -1, EFAULT);
