@@ -26,7 +26,7 @@ private slots:
 
     void withoutAdapterListsAndRetries()
     {
-        const HostRun run = runTavrixUnderHost({"--no-device", "--run-for", "5"});
+        const HostRun run = runTavrixUnderHost({"--no-device", "--run-for", "6"});
         QVERIFY(run.finished);
         QVERIFY2(run.count("Not Connect.") >= 2, qPrintable(run.log.join('\n')));
         QVERIFY(run.count("unable to open device") >= 2);
@@ -37,7 +37,7 @@ private slots:
 
     void connectsOncePluggedIn()
     {
-        const HostRun run = runTavrixUnderHost({"--no-device", "--plug-after", "1.5", "--run-for", "6"});
+        const HostRun run = runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
         QVERIFY(run.finished);
         const int failed = run.indexOf("Not Connect.");
         QVERIFY2(failed >= 0, qPrintable(run.log.join('\n')));
@@ -47,7 +47,7 @@ private slots:
 
     void refusedLinePropertyKeepsRetrying()
     {
-        const HostRun run = runTavrixUnderHost({"--refuse-line-property", "--run-for", "5"});
+        const HostRun run = runTavrixUnderHost({"--refuse-line-property", "--run-for", "6"});
         QVERIFY(run.finished);
         QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.log.join('\n')));
         QVERIFY(run.count("Not Connect.") >= 2);
@@ -59,7 +59,7 @@ private slots:
     {
         // The first tavrix dies holding the interface; the next one must get it.
         const HostRun run = runShellUnderHost(
-            {"--run-for", "5"}, "timeout -s KILL 1.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
+            {"--run-for", "6"}, "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
         QVERIFY(run.finished);
         QVERIFY2(run.count("Connected.") == 2, qPrintable(run.log.join('\n')));
         QCOMPARE(run.count("unable to open device"), 0);
@@ -69,7 +69,7 @@ private slots:
     void unplugDropsTheSessionAndReplugRestoresIt()
     {
         const HostRun run = runTavrixUnderHost(
-            {"--ecu", "identify", "--unplug-after", "2", "--replug-after", "3", "--run-for", "8"});
+            {"--ecu", "identify", "--unplug-after", "3", "--replug-after", "4", "--run-for", "9"});
         QVERIFY(run.finished);
         if (run.traceOf("tx").isEmpty())
             QSKIP("tavrix writes nothing while connected (empty poll cycle): an unplug goes unnoticed");
