@@ -1,0 +1,362 @@
+#include "sim/usbemu/ft232remulator.h"
+
+#include "sim/usbemu/ft232rdescriptors.h"
+
+#include <umockdev.h>
+
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <memory>
+
+namespace sim::usbemu {
+
+namespace {
+constexpr unsigned kCapabilities = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
+constexpr int kSpeedFull = 2;   // enum usb_device_speed: USB_SPEED_FULL
+constexpr int kSetupSize = 8;
+
+void complete(UMockdevIoctlClient *client, long result, int error)
+{
+    umockdev_ioctl_client_complete(client, result, result < 0 ? error : 0);
+}
+
+// Our reference to resolved client memory; the parent keeps its own, for
+// syncing the memory back when the ioctl completes.
+struct Unref {
+    void operator()(UMockdevIoctlData *data) const { g_object_unref(data); }
+};
+using Resolved = std::unique_ptr<UMockdevIoctlData, Unref>;
+
+// The client's `length` bytes behind the pointer at `offset` of `data`,
+// mapped here; empty when the client passed junk.
+Resolved resolve(UMockdevIoctlData *data, std::size_t offset, std::size_t length)
+{
+    GError *error = nullptr;
+    UMockdevIoctlData *child = umockdev_ioctl_data_resolve(data, offset, length, &error);
+    if (error)
+        g_error_free(error);
+    return Resolved(child);
+}
+
+// The setup packet of a synchronous control request, room for its data behind.
+std::vector<std::uint8_t> setupBytes(const usbdevfs_ctrltransfer &c)
+{
+    std::vector<std::uint8_t> bytes = {
+        c.bRequestType,           c.bRequest,
+        std::uint8_t(c.wValue),   std::uint8_t(c.wValue >> 8),
+        std::uint8_t(c.wIndex),   std::uint8_t(c.wIndex >> 8),
+        std::uint8_t(c.wLength),  std::uint8_t(c.wLength >> 8)};
+    bytes.resize(kSetupSize + c.wLength);
+    return bytes;
+}
+
+int urbStatus(Outcome outcome)
+{
+    return outcome == Outcome::Done ? 0 : outcome == Outcome::Stall ? -EPIPE : -ENODEV;
+}
+} // namespace
+
+Ft232rEmulator::Ft232rEmulator(VirtualCable &cable)
+    : cable_(cable), chip_(cable), handler_(umockdev_ioctl_base_new())
+{
+    g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&Ft232rEmulator::onIoctl), this);
+    g_signal_connect(handler_, "client-vanished", G_CALLBACK(&Ft232rEmulator::onVanished), this);
+}
+
+Ft232rEmulator::~Ft232rEmulator()
+{
+    g_signal_handlers_disconnect_by_data(handler_, this);
+    std::lock_guard<std::mutex> guard(lock_);
+    while (!clients_.empty())
+        dropClient(clients_.begin()->first);
+    g_object_unref(handler_);
+}
+
+void Ft232rEmulator::unplug()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto &entry : clients_)
+        entry.second.dead = true;
+    chip_.release();
+    owner_ = nullptr;
+    cable_.unplug();
+}
+
+void Ft232rEmulator::plug()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    cable_.plug();
+}
+
+void Ft232rEmulator::inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    look(chip_, cable_);
+}
+
+int Ft232rEmulator::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
+{
+    static_cast<Ft232rEmulator *>(self)->handle(client);
+    return TRUE;
+}
+
+void Ft232rEmulator::onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
+{
+    auto *emulator = static_cast<Ft232rEmulator *>(self);
+    std::lock_guard<std::mutex> guard(emulator->lock_);
+    emulator->dropClient(client);
+}
+
+Ft232rEmulator::Client &Ft232rEmulator::clientFor(UMockdevIoctlClient *client)
+{
+    auto it = clients_.find(client);
+    if (it != clients_.end())
+        return it->second;
+    dropVanished();
+    // Hold the client: its address is our key until it vanishes.
+    g_object_ref(client);
+    Client &state = clients_[client];
+    state.dead = !cable_.plugged();
+    return state;
+}
+
+// umockdev marks a closed connection but does not always signal it, so a
+// newcomer sweeps up the handles that have gone.
+void Ft232rEmulator::dropVanished()
+{
+    std::vector<UMockdevIoctlClient *> gone;
+    for (const auto &entry : clients_) {
+        if (!umockdev_ioctl_client_get_connected(entry.first))
+            gone.push_back(entry.first);
+    }
+    for (UMockdevIoctlClient *client : gone)
+        dropClient(client);
+}
+
+void Ft232rEmulator::dropClient(UMockdevIoctlClient *client)
+{
+    auto it = clients_.find(client);
+    if (it == clients_.end())
+        return;
+    // A killed program's transfers must not reach the next one.
+    for (UMockdevIoctlData *urb : it->second.reapable)
+        g_object_unref(urb);
+    if (it->second.lastReaped)
+        g_object_unref(it->second.lastReaped);
+    if (owner_ == client) {
+        chip_.release();
+        owner_ = nullptr;
+    }
+    clients_.erase(it);
+    g_object_unref(client);
+}
+
+void Ft232rEmulator::handle(UMockdevIoctlClient *client)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    Client &state = clientFor(client);
+    const unsigned long request = umockdev_ioctl_client_get_request(client);
+    if (state.dead)
+        complete(client, -1, ENODEV);
+    else if (request == USBDEVFS_SUBMITURB)
+        submit(client, state);
+    else if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
+        reap(client, state);
+    else
+        housekeeping(client, request);
+}
+
+int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
+{
+    if (owner_ == client)
+        return 0;
+    if (owner_ != nullptr && !umockdev_ioctl_client_get_connected(owner_))
+        dropClient(owner_);   // it went away holding the claim, as a killed program does
+    if (owner_ != nullptr)
+        return -EBUSY;
+    const int rc = chip_.claim();
+    if (rc == 0)
+        owner_ = client;
+    return rc;
+}
+
+void Ft232rEmulator::submit(UMockdevIoctlClient *client, Client &state)
+{
+    Resolved urbData = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_urb));
+    if (!urbData) {
+        complete(client, -1, EFAULT);
+        return;
+    }
+    const int rc = runUrb(client, urbData.get());
+    if (rc < 0) {
+        complete(client, -1, -rc);
+        return;
+    }
+    // The finished URB waits for libusb to reap it.
+    state.reapable.push_back(urbData.release());
+    complete(client, 0, 0);
+}
+
+void Ft232rEmulator::reap(UMockdevIoctlClient *client, Client &state)
+{
+    if (state.reapable.empty()) {
+        complete(client, -1, EAGAIN);
+        return;
+    }
+    Resolved slot = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void *));
+    if (!slot) {
+        complete(client, -1, EFAULT);
+        return;
+    }
+    UMockdevIoctlData *urb = state.reapable.front();
+    state.reapable.erase(state.reapable.begin());
+    umockdev_ioctl_data_set_ptr(slot.get(), 0, urb);
+    complete(client, 0, 0);
+    if (state.lastReaped)
+        g_object_unref(state.lastReaped);
+    state.lastReaped = urb;
+}
+
+int Ft232rEmulator::runControl(std::uint8_t *bytes, int length, int &actual, Outcome &outcome)
+{
+    if (!bytes || length < kSetupSize)
+        return -EINVAL;
+    const SetupPacket setup = parseSetup(bytes);
+    const int room = std::min<int>(setup.length, length - kSetupSize);
+    const bool in = (setup.requestType & 0x80) != 0;
+    std::vector<std::uint8_t> data;
+    if (!in)
+        data.assign(bytes + kSetupSize, bytes + kSetupSize + room);
+    outcome = chip_.control(setup, data);
+    actual = 0;
+    if (outcome == Outcome::Done) {
+        actual = in ? std::min<int>(room, int(data.size())) : room;
+        if (in)
+            std::copy(data.begin(), data.begin() + actual, bytes + kSetupSize);
+    }
+    return 0;
+}
+
+int Ft232rEmulator::runTransfer(int type, int endpoint, std::uint8_t *bytes, int length,
+                                int &actual, Outcome &outcome)
+{
+    actual = 0;
+    outcome = Outcome::Done;
+    if (type == USBDEVFS_URB_TYPE_CONTROL)
+        return runControl(bytes, length, actual, outcome);
+    if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkOut)
+        outcome = chip_.bulkOut(bytes, length, actual);
+    else if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkIn)
+        outcome = bytes ? chip_.bulkIn(bytes, length, actual) : Outcome::Done;
+    else
+        return -EINVAL;
+    return 0;
+}
+
+int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData)
+{
+    const int length = reinterpret_cast<usbdevfs_urb *>(urbData->data)->buffer_length;
+    if (length < 0)
+        return -EINVAL;
+    Resolved buffer =
+        length > 0 ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length)) : Resolved();
+    auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
+    std::uint8_t *bytes = buffer ? buffer->data : nullptr;
+    // Like usbfs, a transfer to the chip claims the interface on the way.
+    const bool standard = urb->type == USBDEVFS_URB_TYPE_CONTROL && bytes && (bytes[0] & 0x60) == 0;
+    if (!standard && claimFor(client) == -EBUSY)
+        return -EBUSY;
+    int actual = 0;
+    Outcome outcome = Outcome::Done;
+    const int rc = runTransfer(urb->type, urb->endpoint, bytes, length, actual, outcome);
+    if (rc < 0)
+        return rc;
+    if (outcome == Outcome::NoDevice)
+        return -ENODEV;
+    urb->status = urbStatus(outcome);
+    urb->actual_length = actual;
+    return 0;
+}
+
+// The synchronous control ioctl (libusb uses it where sysfs cannot answer).
+void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
+{
+    Resolved ctrlData = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
+    if (!ctrlData) {
+        complete(client, -1, EFAULT);
+        return;
+    }
+    const usbdevfs_ctrltransfer ctrl = *reinterpret_cast<usbdevfs_ctrltransfer *>(ctrlData->data);
+    const bool in = (ctrl.bRequestType & 0x80) != 0;
+    std::vector<std::uint8_t> bytes = setupBytes(ctrl);
+    Resolved payload = ctrl.wLength
+                           ? resolve(ctrlData.get(), offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength)
+                           : Resolved();
+    if (payload && !in)
+        std::copy(payload->data, payload->data + ctrl.wLength, bytes.begin() + kSetupSize);
+    int actual = 0;
+    Outcome outcome = Outcome::Stall;
+    if ((ctrl.bRequestType & 0x60) == 0 || claimFor(client) == 0)
+        runControl(bytes.data(), int(bytes.size()), actual, outcome);
+    if (outcome != Outcome::Done) {
+        complete(client, -1, outcome == Outcome::NoDevice ? ENODEV : EPIPE);
+        return;
+    }
+    if (payload && in)
+        std::copy(bytes.begin() + kSetupSize, bytes.begin() + kSetupSize + actual, payload->data);
+    complete(client, actual, 0);
+}
+
+void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long request)
+{
+    switch (request) {
+    case USBDEVFS_GET_CAPABILITIES: {
+        Resolved caps = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(unsigned));
+        if (caps)
+            *reinterpret_cast<unsigned *>(caps->data) = kCapabilities;
+        complete(client, caps ? 0 : -1, EFAULT);
+        break;
+    }
+    case USBDEVFS_CONTROL:
+        syncControl(client);
+        break;
+    case USBDEVFS_CLAIMINTERFACE: {
+        const int rc = claimFor(client);
+        complete(client, rc < 0 ? -1 : 0, -rc);
+        break;
+    }
+    case USBDEVFS_RELEASEINTERFACE:
+        if (owner_ == client) {
+            chip_.release();
+            owner_ = nullptr;
+        }
+        complete(client, 0, 0);
+        break;
+    case USBDEVFS_SETINTERFACE:
+    case USBDEVFS_SETCONFIGURATION:
+    case USBDEVFS_CLEAR_HALT:
+    case USBDEVFS_RESETEP:
+    case USBDEVFS_RESET:
+        complete(client, 0, 0);
+        break;
+    case USBDEVFS_GETDRIVER:
+    case USBDEVFS_IOCTL:
+        complete(client, -1, ENODATA);   // no kernel driver is bound
+        break;
+    case USBDEVFS_DISCARDURB:
+        complete(client, -1, EINVAL);    // every URB has already finished
+        break;
+    case USBDEVFS_GET_SPEED:
+        complete(client, kSpeedFull, 0);
+        break;
+    default:
+        complete(client, -1, ENOTTY);
+        break;
+    }
+}
+
+} // namespace sim::usbemu

@@ -1,0 +1,60 @@
+#include "sim/usbemu/hostecu.h"
+
+#include "sim/demobike.h"
+
+#include <functional>
+
+namespace sim::usbemu {
+
+namespace {
+struct HostEcu {
+    const char *name;
+    std::function<std::shared_ptr<sim::EcuModel>()> make;
+};
+
+// "bike" is the bike the demo program finds, so both doors of the
+// simulation meet the same ECUs.
+const HostEcu kHostEcus[] = {
+    {"bike", [] { return sim::makeDemoBike(); }},
+    {"identify", [] { return std::make_shared<IdentifyOnlyEcu>(); }},
+    {"silent", [] { return std::shared_ptr<sim::EcuModel>(); }},
+};
+
+constexpr std::uint8_t kIdentify = 0xFE;
+constexpr Nanos kAnswerDelayNs = 2000000;
+} // namespace
+
+void IdentifyOnlyEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt,
+                             const LineState &)
+{
+    if (byte == kIdentify)
+        cable.ecuSend({0x01, 0x00}, heardAt + kAnswerDelayNs);
+}
+
+std::shared_ptr<sim::EcuModel> makeHostEcu(const std::string &name)
+{
+    for (const HostEcu &ecu : kHostEcus) {
+        if (name == ecu.name)
+            return ecu.make();
+    }
+    return nullptr;
+}
+
+bool knownHostEcu(const std::string &name)
+{
+    for (const HostEcu &ecu : kHostEcus) {
+        if (name == ecu.name)
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> hostEcuNames()
+{
+    std::vector<std::string> names;
+    for (const HostEcu &ecu : kHostEcus)
+        names.push_back(ecu.name);
+    return names;
+}
+
+} // namespace sim::usbemu

@@ -1,0 +1,28 @@
+#ifndef HOSTRUN_H
+#define HOSTRUN_H
+
+// Runs the unmodified tavrix under tavrix-usbhost and collects its log and
+// the adapter's trace (see tools/usbhost/hosttrace.h).
+
+#include <QString>
+#include <QStringList>
+
+struct HostRun {
+    bool finished = false;
+    int exitCode = -1;
+    QStringList log;          // every output line, host and program
+    QStringList trace;        // what the adapter saw
+
+    int count(const QString &line) const { return log.count(line); }
+    int indexOf(const QString &line, int from = 0) const { return log.indexOf(line, from); }
+    bool anyStartsWith(const QString &prefix) const;
+    QStringList traceOf(const QString &kind) const;   // trace lines of one kind
+    double programCpuMs() const;                      // -1 when not reported
+};
+
+HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs = 60000);
+// The same for a shell command line; $TAVRIX in it names the tavrix binary.
+HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command,
+                          int ceilingMs = 60000);
+
+#endif // HOSTRUN_H

@@ -1,0 +1,151 @@
+// The emulated chip's decoding on its own: divisors, line properties,
+// modem control and the packets of a bulk IN transfer.
+#include "sim/usbemu/ft232rchip.h"
+
+#include <QtTest>
+
+using sim::VirtualCable;
+using sim::usbemu::Ft232rChip;
+using sim::usbemu::Outcome;
+using sim::usbemu::SetupPacket;
+
+namespace {
+SetupPacket vendorOut(std::uint8_t request, std::uint16_t value, std::uint16_t index = 1)
+{
+    SetupPacket s;
+    s.requestType = 0x40;
+    s.request = request;
+    s.value = value;
+    s.index = index;
+    return s;
+}
+
+void queueArrived(int count)
+{
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.push_back(std::uint8_t(0x80 + i));
+    VirtualCable::instance().ecuSend(bytes, sim::nowNs() - 10000000000LL);   // long arrived
+}
+} // namespace
+
+class TestFt232rChip : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { VirtualCable::instance().reset(); }
+
+    void divisorGivesRate_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("0x00C0") << 0x00C0 << 0 << 15625;
+        QTest::newRow("0x4120") << 0x4120 << 0 << 10399;
+        QTest::newRow("0x4138") << 0x4138 << 0 << 9600;
+        QTest::newRow("0x8138") << 0x8138 << 0 << 9608;     // code 2: a quarter
+        QTest::newRow("0x0138+idx1") << 0x0138 << 1 << 9604; // code 4: three eighths
+        QTest::newRow("0x0000") << 0x0000 << 0 << 3000000;
+        QTest::newRow("0x0001") << 0x0001 << 0 << 2000000;
+    }
+    void divisorGivesRate()
+    {
+        QFETCH(int, value);
+        QFETCH(int, index);
+        QFETCH(int, rate);
+        QCOMPARE(sim::usbemu::baudFromDivisor(std::uint16_t(value), std::uint16_t(index)), rate);
+    }
+
+    void lineProperty_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<int>("parity");
+        QTest::newRow("0x0008") << 0x0008 << 8 << 1 << 0;
+        QTest::newRow("0x1207") << 0x1207 << 7 << 2 << 2;
+        QTest::newRow("0x0908") << 0x0908 << 8 << 15 << 1;
+    }
+    void lineProperty()
+    {
+        QFETCH(int, value);
+        Ft232rChip chip(VirtualCable::instance());
+        QCOMPARE(chip.claim(), 0);
+        std::vector<std::uint8_t> none;
+        QVERIFY(chip.control(vendorOut(0x04, std::uint16_t(value)), none) == Outcome::Done);
+        const sim::LineState &line = VirtualCable::instance().line();
+        QTEST(line.bits, "bits");
+        QTEST(line.stopBits, "stopBits");
+        QTEST(line.parity, "parity");
+    }
+
+    void modemControlOnlyWithTheDtrMask()
+    {
+        Ft232rChip chip(VirtualCable::instance());
+        QCOMPARE(chip.claim(), 0);
+        std::vector<std::uint8_t> none;
+        QVERIFY(chip.control(vendorOut(0x01, 0x0202), none) == Outcome::Done);   // RTS only
+        QVERIFY(VirtualCable::instance().dtrEdges().empty());
+        QVERIFY(chip.control(vendorOut(0x01, 0x0101), none) == Outcome::Done);
+        QVERIFY(VirtualCable::instance().line().dtr);
+        QCOMPARE(int(chip.requests().size()), 2);
+    }
+
+    void refusalsStall()
+    {
+        Ft232rChip chip(VirtualCable::instance());
+        std::vector<std::uint8_t> none;
+        QCOMPARE(chip.claim(), 0);
+        QVERIFY(chip.control(vendorOut(0x55, 0), none) == Outcome::Stall);   // no such request
+        QVERIFY(chip.control(vendorOut(0x09, 0), none) == Outcome::Stall);   // latency 0 ms
+        VirtualCable::instance().refuseLineProperty(true);
+        QVERIFY(chip.control(vendorOut(0x04, 0x0008), none) == Outcome::Stall);
+        QVERIFY(chip.requests().back().stalled);
+        VirtualCable::instance().unplug();
+        QVERIFY(chip.control(vendorOut(0x04, 0x0008), none) == Outcome::NoDevice);
+    }
+
+    void secondClaimIsBusy()
+    {
+        Ft232rChip first(VirtualCable::instance());
+        Ft232rChip second(VirtualCable::instance());
+        QCOMPARE(first.claim(), 0);
+        QVERIFY(second.claim() < 0);
+        first.release();
+        QCOMPARE(second.claim(), 0);
+    }
+
+    void bulkInPackets_data()
+    {
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<int>("filled");
+        QTest::newRow("nothing") << 0 << 4096 << 2;
+        QTest::newRow("62 bytes") << 62 << 4096 << 66;      // a full packet, then status only
+        QTest::newRow("63 bytes") << 63 << 4096 << 67;
+        QTest::newRow("1500 bytes") << 1500 << 4096 << 1550;
+        QTest::newRow("room 100") << 200 << 100 << 100;
+    }
+    void bulkInPackets()
+    {
+        QFETCH(int, waiting);
+        QFETCH(int, room);
+        Ft232rChip chip(VirtualCable::instance());
+        QCOMPARE(chip.claim(), 0);
+        queueArrived(waiting);
+        std::vector<std::uint8_t> buf(std::size_t(room), 0);
+        int filled = 0;
+        QVERIFY(chip.bulkIn(buf.data(), room, filled) == Outcome::Done);
+        QTEST(filled, "filled");
+        int data = 0;
+        for (int at = 0; at < filled; at += 64) {
+            QCOMPARE(int(buf[std::size_t(at)]), 0x01);       // modem status
+            QCOMPARE(int(buf[std::size_t(at) + 1]), 0x60);   // line status
+            for (int i = at + 2; i < std::min(filled, at + 64); ++i, ++data)
+                QCOMPARE(int(buf[std::size_t(i)]), (0x80 + data) & 0xFF);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFt232rChip)
+#include "tst_ft232rchip.moc"

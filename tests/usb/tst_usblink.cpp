@@ -1,0 +1,264 @@
+// The link (UsbSerial with the real libftdi1 over the real libusb-1.0)
+// against the emulated FT232R: what the chip receives and what comes back.
+#include "usbtestbench.h"
+
+#include "support/logcapture.h"
+
+#include "link/usbserial.h"
+#include "sim/usbemu/hostecu.h"
+#include "sim/usbemu/umockdevpreload.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::uint8_t kReset = 0x00;
+constexpr std::uint8_t kModemCtrl = 0x01;
+constexpr std::uint8_t kSetBaud = 0x03;
+constexpr std::uint8_t kSetData = 0x04;
+
+QStringList fields(const QString &reply)
+{
+    QStringList out = reply.split(QLatin1Char(','));
+    if (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+// `count` bytes that have already crossed the line: i & 0xff.
+void arrived(UsbTestBench &bench, int count)
+{
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.push_back(std::uint8_t(i));
+    bench.withCable([&](sim::VirtualCable &cable) {
+        cable.ecuSend(bytes, sim::nowNs() - 5000000000LL);
+    });
+}
+} // namespace
+
+class TestUsbLink : public QObject
+{
+    Q_OBJECT
+    UsbTestBench *bench = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        bench = new UsbTestBench();
+        QVERIFY(bench->ready());
+    }
+    void cleanupTestCase() { delete bench; }
+    void init() { bench->reset(); }
+
+    void connectConfiguresTheChip()
+    {
+        LogCapture log;
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        QVERIFY(link.isConnected());
+        QVERIFY(log.contains("usbconnect"));
+        const auto all = bench->requests();
+        QVERIFY(!all.empty());
+        QCOMPARE(int(all.front().request), int(kReset));
+        const auto data = bench->requests(kSetData);
+        QCOMPARE(int(data.size()), 1);
+        QCOMPARE(int(data[0].value), 0x0008);   // 8 bits, no parity, 1 stop bit, no break
+        QVERIFY(!data[0].stalled);
+        bench->withCable([](sim::VirtualCable &cable) {
+            QCOMPARE(cable.line().baud, 15625);
+            QCOMPARE(cable.line().bits, 8);
+            QCOMPARE(cable.line().stopBits, 1);
+            QCOMPARE(cable.line().parity, 0);
+        });
+    }
+
+    void baudDivisor_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("lineBaud");
+        QTest::newRow("15630") << 15630 << 0x00C0 << 0 << 15625;
+        QTest::newRow("10400") << 10400 << 0x4120 << 0 << 10399;
+        QTest::newRow("9600") << 9600 << 0x4138 << 0 << 9600;
+    }
+    void baudDivisor()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, value);
+        QFETCH(int, index);
+        QFETCH(int, lineBaud);
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        link.setBaud(rate);
+        const auto bauds = bench->requests(kSetBaud);
+        QVERIFY(!bauds.empty());
+        QCOMPARE(int(bauds.back().value), value);
+        QCOMPARE(int(bauds.back().index), index);
+        int actual = 0;
+        bench->withCable([&](sim::VirtualCable &cable) { actual = cable.line().baud; });
+        QCOMPARE(actual, lineBaud);
+    }
+
+    void readTakes1024ThenTheRest()
+    {
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        arrived(*bench, 1500);
+        const QStringList first = fields(link.readDataHex());
+        QCOMPARE(first.size(), 1024);
+        QCOMPARE(first.value(0), QString("0"));
+        QCOMPARE(first.value(61), QString("3d"));
+        QCOMPARE(first.value(62), QString("3e"));   // the second packet's first byte
+        QCOMPARE(first.value(1023), QString("ff"));
+        const QStringList rest = fields(link.readDataHex());
+        QCOMPARE(rest.size(), 476);
+        QCOMPARE(rest.value(0), QString("0"));      // byte 1024
+        QCOMPARE(rest.value(475), QString("db"));   // byte 1499
+        QCOMPARE(link.readDataHex(), QString());
+    }
+
+    void refusedLinePropertyFailsConnect()
+    {
+        LogCapture log;
+        bench->withCable([](sim::VirtualCable &cable) { cable.refuseLineProperty(true); });
+        UsbSerial link;
+        QVERIFY(!link.Connect());
+        QVERIFY(!link.isConnected());
+        QVERIFY(log.contains("usbconnect"));
+        QVERIFY(log.contains("unable to set line parameters"));
+        const auto data = bench->requests(kSetData);
+        QCOMPARE(int(data.size()), 1);
+        QVERIFY(data[0].stalled);
+        arrived(*bench, 3);
+        QCOMPARE(link.readDataHex(), QString());
+    }
+
+    void writeToUnpluggedAdapterSignals()
+    {
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        QSignalSpy errors(&link, SIGNAL(ftdiwriteError()));
+        bench->unplug();
+        link.writeDataStr("0xC1,0x33,0xF0");
+        QCOMPARE(errors.count(), 3);
+        unsigned char byte = 0xFE;
+        link.writeDataHex(&byte);
+        QCOMPARE(errors.count(), 4);
+        QCOMPARE(link.readDataHex(), QString());
+        bench->withCable([](sim::VirtualCable &cable) { QVERIFY(cable.transmitted().empty()); });
+    }
+
+    void noAdapterListsAndFails()
+    {
+        LogCapture log;
+        bench->unplug();
+        UsbSerial link;
+        QVERIFY(!link.Connect());
+        QVERIFY(!link.isConnected());
+        QVERIFY(log.anyStartsWith("Number of devices found: 0"));
+        QVERIFY(log.contains("unable to open device"));
+        QVERIFY(!log.contains("usbconnect"));
+        bench->plug();
+        QVERIFY(link.Connect());
+    }
+
+    void bytesCrossTheLineAndTheEcuAnswers()
+    {
+        bench->withCable([](sim::VirtualCable &cable) {
+            cable.seat(std::make_shared<sim::usbemu::IdentifyOnlyEcu>());
+        });
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        unsigned char identify = 0xFE;
+        link.writeDataHex(&identify);
+        QString reply;
+        QElapsedTimer clock;
+        clock.start();
+        while (fields(reply).size() < 3 && clock.elapsed() < 5000) {
+            QTest::qWait(5);
+            reply += link.readDataHex();
+        }
+        QCOMPARE(reply, QString("fe,1,0,"));   // the adapter hears itself first
+        bench->withCable([](sim::VirtualCable &cable) {
+            QCOMPARE(int(cable.transmitted().size()), 1);
+            QCOMPARE(int(cable.transmitted()[0].value), 0xFE);
+            QCOMPARE(cable.transmitted()[0].baud, 15625);
+        });
+    }
+
+    void secondLinkFindsTheAdapterBusy()
+    {
+        LogCapture log;
+        auto first = std::make_unique<UsbSerial>();
+        QVERIFY(first->Connect());
+        UsbSerial second;
+        QVERIFY(!second.Connect());
+        QVERIFY(log.contains("unable to open device"));
+        QSignalSpy errors(first.get(), SIGNAL(ftdiwriteError()));
+        first->writeDataStr("0x81");
+        QCOMPARE(errors.count(), 0);
+        first.reset();   // releases the interface
+        QVERIFY(second.Connect());
+    }
+
+    void synchronousControlIoctl()
+    {
+        const int fd = ::open(bench->devNode().c_str(), O_RDWR);
+        QVERIFY(fd >= 0);
+        std::uint8_t descriptor[18] = {0};
+        usbdevfs_ctrltransfer get = {0x80, 0x06, 0x0100, 0, sizeof descriptor, 1000, descriptor};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &get), 18);
+        QCOMPARE(int(descriptor[8]), 0x33);
+        QCOMPARE(int(descriptor[10]), 0x66);
+        QCOMPARE(int(descriptor[12] | descriptor[13] << 8), 0x0600);
+        std::uint8_t latency = 0;
+        usbdevfs_ctrltransfer ask = {0xC0, 0x0A, 0, 1, 1, 1000, &latency};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &ask), 1);
+        QCOMPARE(int(latency), 16);
+        usbdevfs_ctrltransfer bogus = {0x40, 0x55, 0, 1, 0, 1000, nullptr};
+        QCOMPARE(ioctl(fd, USBDEVFS_CONTROL, &bogus), -1);
+        QCOMPARE(errno, EPIPE);
+        ::close(fd);
+        // A handle that goes away without releasing frees the interface too.
+        UsbSerial link;
+        QElapsedTimer clock;
+        clock.start();
+        while (!link.Connect() && clock.elapsed() < 5000)
+            QTest::qWait(20);
+        QVERIFY(link.isConnected());
+    }
+
+    void dtrFollowsWriteDataBit()
+    {
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        link.writeDataBit(0);
+        link.writeDataBit(5);
+        const auto modem = bench->requests(kModemCtrl);
+        QCOMPARE(int(modem.size()), 2);
+        QCOMPARE(int(modem[0].value), 0x0100);
+        QCOMPARE(int(modem[1].value), 0x0101);
+        bench->withCable([](sim::VirtualCable &cable) {
+            QCOMPARE(int(cable.dtrEdges().size()), 2);
+            QVERIFY(!cable.dtrEdges()[0].level);
+            QVERIFY(cable.line().dtr);
+        });
+    }
+};
+
+int main(int argc, char **argv)
+{
+    sim::usbemu::ensureUmockdevPreload(argv);
+    QCoreApplication app(argc, argv);
+    TestUsbLink test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_usblink.moc"

@@ -1,0 +1,86 @@
+#include "hostoptions.h"
+
+#include "sim/usbemu/hostecu.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+bool readSeconds(const char *text, double &out)
+{
+    char *end = nullptr;
+    out = std::strtod(text, &end);
+    return end && *end == '\0' && out >= 0;
+}
+
+bool takeTimed(const std::string &flag, const char *value, HostOptions &o)
+{
+    double *target = flag == "--plug-after"     ? &o.plugAfter
+                     : flag == "--unplug-after" ? &o.unplugAfter
+                     : flag == "--replug-after" ? &o.replugAfter
+                     : flag == "--run-for"      ? &o.runFor
+                                                : nullptr;
+    return target && readSeconds(value, *target);
+}
+
+bool takeOption(const std::string &flag, const char *value, HostOptions &o, bool &used)
+{
+    used = false;
+    if (flag == "--no-device")
+        o.device = false;
+    else if (flag == "--refuse-line-property")
+        o.refuseLineProperty = true;
+    else if (flag == "--refuse-baud")
+        o.refuseBaud = true;
+    else if (!value)
+        return false;
+    else if (flag == "--ecu" && sim::usbemu::knownHostEcu(value))
+        o.ecu = value, used = true;
+    else if (flag == "--trace")
+        o.trace = value, used = true;
+    else
+        return (used = takeTimed(flag, value, o));
+    return true;
+}
+} // namespace
+
+void printHostUsage()
+{
+    std::fprintf(stderr,
+                 "usage: tavrix-usbhost [options] [--] PROGRAM [ARGS...]\n"
+                 "Runs PROGRAM with an emulated K-line adapter on a virtual USB bus.\n"
+                 "  --no-device               start with the adapter unplugged\n"
+                 "  --plug-after S            plug it in S seconds after start\n"
+                 "  --unplug-after S          pull it S seconds after start\n"
+                 "  --replug-after S          plug it in again S seconds after start\n"
+                 "  --refuse-line-property    the chip stalls the line-property request\n"
+                 "  --refuse-baud             the chip stalls baud-rate requests\n"
+                 "  --ecu NAME                ECU behind the cable:");
+    for (const std::string &name : sim::usbemu::hostEcuNames())
+        std::fprintf(stderr, " %s", name.c_str());
+    std::fprintf(stderr, " (default bike)\n"
+                         "  --run-for S               end PROGRAM (SIGTERM) after S seconds\n"
+                         "  --trace FILE              write what the adapter saw to FILE\n");
+}
+
+bool parseHostOptions(int argc, char **argv, HostOptions &o)
+{
+    int i = 1;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+        const std::string flag = argv[i];
+        if (flag == "--") {
+            ++i;
+            break;
+        }
+        bool used = false;
+        if (!takeOption(flag, i + 1 < argc ? argv[i + 1] : nullptr, o, used)) {
+            std::fprintf(stderr, "tavrix-usbhost: bad option %s\n", flag.c_str());
+            return false;
+        }
+        i += used ? 1 : 0;
+    }
+    for (; i < argc; ++i)
+        o.program.push_back(argv[i]);
+    return !o.program.empty();
+}

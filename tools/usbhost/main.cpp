@@ -1,0 +1,124 @@
+// tavrix-usbhost: runs a program (normally the unmodified tavrix, with the
+// real libftdi1 over the real libusb-1.0) against an emulated K-line
+// adapter on a virtual USB bus, with an ECU behind it, the way umockdev-run
+// runs a program against a recorded device.
+
+#include "hostoptions.h"
+#include "hosttrace.h"
+
+#include "sim/usbemu/emulatedbus.h"
+#include "sim/usbemu/hostecu.h"
+#include "sim/usbemu/umockdevpreload.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr double kKillGraceSeconds = 5.0;
+
+pid_t startProgram(const std::vector<std::string> &program)
+{
+    std::vector<char *> args;
+    for (const std::string &arg : program)
+        args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Without its host the program's ioctls have nowhere to go.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        execvp(args[0], args.data());
+        std::perror("tavrix-usbhost: exec");
+        _exit(127);
+    }
+    return pid;
+}
+
+// A time that has come: true once, the first time `now` passes `at`.
+bool due(double &at, double now)
+{
+    if (at < 0 || now < at)
+        return false;
+    at = -1;
+    return true;
+}
+
+struct Outcome {
+    int status = 0;
+    bool endedByUs = false;
+    rusage usage{};
+};
+
+// Runs the plug events until the program ends; the host outlives it, since
+// its ioctls are served from this process.
+Outcome supervise(pid_t child, HostOptions o, sim::usbemu::EmulatedBus &bus)
+{
+    Outcome out;
+    const Clock::time_point start = Clock::now();
+    double killAt = -1;
+    while (wait4(child, &out.status, WNOHANG, &out.usage) == 0) {
+        const double now = std::chrono::duration<double>(Clock::now() - start).count();
+        if (due(o.plugAfter, now) || due(o.replugAfter, now))
+            bus.plugAdapter();
+        if (due(o.unplugAfter, now))
+            bus.unplugAdapter();
+        if (due(o.runFor, now)) {
+            kill(child, SIGTERM);
+            out.endedByUs = true;
+            killAt = now + kKillGraceSeconds;
+        }
+        if (due(killAt, now))
+            kill(child, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return out;
+}
+
+int exitCodeOf(const Outcome &out)
+{
+    if (WIFEXITED(out.status))
+        return WEXITSTATUS(out.status);
+    if (WIFSIGNALED(out.status))
+        return out.endedByUs && WTERMSIG(out.status) == SIGTERM ? 0 : 128 + WTERMSIG(out.status);
+    return 1;
+}
+
+void reportCpu(const Outcome &out, double wallSeconds)
+{
+    const double cpuMs = (out.usage.ru_utime.tv_sec + out.usage.ru_stime.tv_sec) * 1e3
+                         + (out.usage.ru_utime.tv_usec + out.usage.ru_stime.tv_usec) / 1e3;
+    std::fprintf(stderr, "usbhost: program cpu %.0f ms in %.0f ms\n", cpuMs, wallSeconds * 1e3);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    sim::usbemu::ensureUmockdevPreload(argv);
+    HostOptions options;
+    if (!parseHostOptions(argc, argv, options)) {
+        printHostUsage();
+        return 2;
+    }
+    sim::VirtualCable &cable = sim::VirtualCable::instance();
+    cable.reset();
+    cable.seat(sim::usbemu::makeHostEcu(options.ecu));
+    cable.refuseLineProperty(options.refuseLineProperty);
+    cable.refuseBaud(options.refuseBaud);
+    sim::usbemu::Ft232rEmulator adapter(cable);
+    sim::usbemu::EmulatedBus bus(adapter);
+    if (!bus.ready() || (options.device && !bus.plugAdapter()))
+        return 1;
+    const Clock::time_point start = Clock::now();
+    const Outcome out = supervise(startProgram(options.program), options, bus);
+    reportCpu(out, std::chrono::duration<double>(Clock::now() - start).count());
+    if (!options.trace.empty() && !writeHostTrace(adapter, options.trace))
+        std::fprintf(stderr, "tavrix-usbhost: cannot write %s\n", options.trace.c_str());
+    return exitCodeOf(out);
+}
