@@ -66,6 +66,28 @@ private:
 
     // --- Auto family helpers (auto/) ---
     void routePollTimerToCo(bool co);
+    QString autoExchange(std::uint8_t key, int waitMs);   // write, wait, read
+    void autoLoginTick();
+    std::uint8_t autoLoginKey(int &step);
+    void autoApplyModelCode(const QString &field);
+    void autoAnnounceItem(const QStringList &fields);
+    void autoLoginFallsBack();
+    void autoSessionTick();
+    std::uint8_t autoSessionKey();
+    void autoSessionReply(const QStringList &fields);
+    void autoSessionMalformed(int fieldCount);
+    void autoShowValue(const QString &raw);
+    void autoShowFaultHistory(const QString &value);
+    void autoSessionDrops();
+    void coLoginTick();
+    void coJudgeLoginReply(const QStringList &fields);
+    void coCylinderTick();
+    void coSessionTick();
+    QString coReadReply();
+    void coKey(std::uint8_t key);
+    // What arrived for a CO tick while an Up/Down key was being sent: the
+    // key's own reply is drained, the tick's is kept here for it.
+    QString coCarriedReply;
 
     // --- KWP family helpers (kwp/) ---
 
