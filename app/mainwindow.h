@@ -85,6 +85,9 @@ private:
     void coSessionTick();
     QString coReadReply();
     void coKey(std::uint8_t key);
+    // The row the ECU stands on, counted from the moves really sent; a
+    // click may have written ecuRow meanwhile.
+    int autoEcuRow = 0;
     // What arrived for a CO tick while an Up/Down key was being sent: the
     // key's own reply is drained, the tick's is kept here for it.
     QString coCarriedReply;

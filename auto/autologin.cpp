@@ -83,6 +83,9 @@ void MainWindow::autoAnnounceItem(const QStringList &fields)
         if (scanPass == 1) {
             sessionState = 1;
             nextCommand = Hold;
+            // The ECU is back on item 1: the first row of the list it walked.
+            autoEcuRow = qMax(0, rowCodes.lastIndexOf(QStringLiteral("1")));
+            ecuRow = autoEcuRow;
         }
         ++scanPass;
     }

@@ -36,8 +36,10 @@ void MainWindow::autoSessionTick()
         autoLoginTick();
         return;
     }
+    ecuRow = autoEcuRow;
     const std::uint8_t key = autoSessionKey();
     const QString reply = autoExchange(key, SessionWaitMs);
+    ecuRow = autoEcuRow;
     qDebug().noquote() << reply;
     const QStringList fields = replyFields(reply);
     if (fields.size() == SessionFields)
@@ -54,7 +56,8 @@ std::uint8_t MainWindow::autoSessionKey()
         || (actionStep == 1 && !selectionPending && ecuRow == selectedRow);
     if (!checkDue) {
         if (nextCommand == Up || nextCommand == Down) {
-            ecuRow += nextCommand == Up ? 1 : -1;
+            autoEcuRow += nextCommand == Up ? 1 : -1;
+            ecuRow = autoEcuRow;
             qDebug().noquote() << (nextCommand == Up ? "up" : "down");
         }
         return nextCommand;
