@@ -80,12 +80,15 @@ void MainWindow::autoAnnounceItem(const QStringList &fields)
     const int code = fieldFromEnd(fields, 2).toInt(nullptr, 16);
     qDebug().noquote() << "code " + QString::number(code) + " " + QString::number(code);
     if (code == 1) {
+        // The list starts at item 1: rows met before it (a scan resumed
+        // after a session ended) would stand twice in the table.
+        if (scanPass == 0)
+            clear_table();
         if (scanPass == 1) {
             sessionState = 1;
             nextCommand = Hold;
-            // The ECU is back on item 1: the first row of the list it walked.
-            autoEcuRow = qMax(0, rowCodes.lastIndexOf(QStringLiteral("1")));
-            ecuRow = autoEcuRow;
+            autoEcuRow = 0;   // back on item 1, the first row
+            ecuRow = 0;
         }
         ++scanPass;
     }
