@@ -335,7 +335,9 @@ std::vector<AutoEcu::Script> AutoEcu::loginScripts() const
 
 AutoEcu::Script AutoEcu::coScript() const
 {
-    const Bytes plain = {0x00, 0x00};
+    // Group keys are answered with anything but the expected reply, which
+    // the tool would count as one of the nine.
+    const Bytes plain = {0x00, std::uint8_t(expectedByte() == 0x00 ? 0x01 : 0x00)};
     const Bytes expected = {0x00, std::uint8_t(expectedByte())};
     Script co;
     co.then = Mode::Co;
