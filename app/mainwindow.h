@@ -81,6 +81,7 @@ private:
     void autoSessionDrops();
     void coLoginTick();
     void coJudgeLoginReply(const QStringList &fields);
+    void coCountLoginReply(bool expected);
     void coCylinderTick();
     void coSessionTick();
     QString coReadReply();

@@ -52,6 +52,7 @@ void MainWindow::co_clicked()
         restoreWaitCursors();
     }
     sessionState = 0;
+    autoEcuRow = 0;
     coValue = 0;
     rpm = 0;
     coWindow->setDisplay(0, 0);
@@ -64,6 +65,7 @@ void MainWindow::co_clicked()
         ui->statusBar->showMessage("Connected-Engine Off");
         routePollTimerToCo(false);
     }
+    coCarriedReply.clear();
 }
 
 void MainWindow::routePollTimerToCo(bool co)
@@ -129,7 +131,15 @@ void MainWindow::coJudgeLoginReply(const QStringList &fields)
         step = kTwinGroupStep;
         coWindow->setComboCyl(true);
         qDebug().noquote() << "login=r25";
-    } else if (last == expectedReply) {
+    } else {
+        coCountLoginReply(last == expectedReply);
+    }
+}
+
+void MainWindow::coCountLoginReply(bool expected)
+{
+    int &step = protocolCounters().coLoginStep;
+    if (expected) {
         qDebug().noquote() << "login=1";
         if (step < kCylinderStep) {
             ++step;
@@ -138,14 +148,14 @@ void MainWindow::coJudgeLoginReply(const QStringList &fields)
             step = kSingleGroupStep;
         }
         qDebug().noquote() << QString::number(step);
-    } else {
-        qDebug().noquote() << "tick cerr= " + QString::number(step);
-        if (step >= kCoSessionAt) {
-            sessionState = 1;
-            step = 0;
-            qDebug().noquote() << "tick 55";
-            ui->statusBar->showMessage("Connected-Engine On");
-        }
+        return;
+    }
+    qDebug().noquote() << "tick cerr= " + QString::number(step);
+    if (step >= kCoSessionAt) {
+        sessionState = 1;
+        step = 0;
+        qDebug().noquote() << "tick 55";
+        ui->statusBar->showMessage("Connected-Engine On");
     }
 }
 
