@@ -12,27 +12,38 @@ constexpr unsigned char kKeyUp = 0xCB;
 constexpr unsigned char kKeyDown = 0xCC;
 constexpr int kKeyPauseMs = 25;
 constexpr int kAfterKeyPollMs = 50;
+constexpr int kKeyReplyMs = 20;   // the ECU answers well within this
 } // namespace
 
 void MainWindow::up_clicked()
 {
-    if (sessionState == 0)
-        return;
-    pollTimer->stop();
-    delay(kKeyPauseMs);
-    unsigned char key = kKeyUp;
-    link->writeDataHex(&key);
-    pollTimer->start(kAfterKeyPollMs);
+    coKey(kKeyUp);
 }
 
 void MainWindow::down_clicked()
+{
+    coKey(kKeyDown);
+}
+
+void MainWindow::coKey(std::uint8_t key)
 {
     if (sessionState == 0)
         return;
     pollTimer->stop();
     delay(kKeyPauseMs);
-    unsigned char key = kKeyDown;
-    link->writeDataHex(&key);
+    // The Auto ECU answers the key like any request. Its answer must not
+    // reach the CO tick, whose own reading would otherwise arrive glued to
+    // it and be shown as 0 rpm: what came before the key belongs to the
+    // tick under way, what comes after is the key's and is dropped.
+    const bool drain = vehicleType != QLatin1String("xmax");
+    if (drain)
+        coCarriedReply += link->readDataHex();
+    unsigned char byte = key;
+    link->writeDataHex(&byte);
+    if (drain) {
+        delay(kKeyReplyMs);
+        qDebug().noquote() << "co key:" + link->readDataHex();
+    }
     pollTimer->start(kAfterKeyPollMs);
 }
 

@@ -66,6 +66,32 @@ private:
 
     // --- Auto family helpers (auto/) ---
     void routePollTimerToCo(bool co);
+    QString autoExchange(std::uint8_t key, int waitMs);   // write, wait, read
+    void autoLoginTick();
+    std::uint8_t autoLoginKey(int &step);
+    void autoApplyModelCode(const QString &field);
+    void autoAnnounceItem(const QStringList &fields);
+    void autoLoginFallsBack();
+    void autoSessionTick();
+    std::uint8_t autoSessionKey();
+    void autoSessionReply(const QStringList &fields);
+    void autoSessionMalformed(int fieldCount);
+    void autoShowValue(const QString &raw);
+    void autoShowFaultHistory(const QString &value);
+    void autoSessionDrops();
+    void coLoginTick();
+    void coJudgeLoginReply(const QStringList &fields);
+    void coCountLoginReply(bool expected);
+    void coCylinderTick();
+    void coSessionTick();
+    QString coReadReply();
+    void coKey(std::uint8_t key);
+    // The row the ECU stands on, counted from the moves really sent; a
+    // click may have written ecuRow meanwhile.
+    int autoEcuRow = 0;
+    // What arrived for a CO tick while an Up/Down key was being sent: the
+    // key's own reply is drained, the tick's is kept here for it.
+    QString coCarriedReply;
 
     // --- KWP family helpers (kwp/) ---
     QString kwpExchange(const QString &cmd, bool dropComma = true);

@@ -71,6 +71,11 @@ public:
         emit table()->cellClicked(row, column);
     }
 
+    // --- Auto family ---
+    bool selectionCursor() const { return w.selectionCursor; }
+    bool actionCursor() const { return w.actionCursor; }
+    QString convert(const QString &code, const QString &raw) { return w.convertdiagval(code, raw); }
+
 private:
     MainWindow &w;
 };
