@@ -1,6 +1,8 @@
 #include "sim/usbemu/hostecu.h"
 
+#include "sim/autoecu.h"
 #include "sim/demobike.h"
+#include "sim/kwpecu.h"
 
 #include <functional>
 
@@ -16,6 +18,8 @@ struct HostEcu {
 // simulation meet the same ECUs.
 const HostEcu kHostEcus[] = {
     {"bike", [] { return sim::makeDemoBike(); }},
+    {"auto", [] { return std::make_shared<sim::AutoEcu>(sim::AutoEcuConfig::vixion()); }},
+    {"kwp", [] { return std::make_shared<sim::KwpEcu>(sim::KwpEcuConfig::demo()); }},
     {"identify", [] { return std::make_shared<IdentifyOnlyEcu>(); }},
     {"silent", [] { return std::shared_ptr<sim::EcuModel>(); }},
 };
