@@ -100,6 +100,12 @@ void MainWindow::action_clicked()
 
 void MainWindow::comboBox_typeChanged(int index)
 {
+    // A session belongs to the ECU it was opened with: the other family
+    // starts with its own login, not by polling an ECU it never greeted.
+    sessionState = 0;
+    scanPass = 0;
+    actionStep = 0;
+    restoreWaitCursors();
     if (index != 0) {
         vehicleType = "xmax";
         load_errorlist_xmax();

@@ -65,6 +65,8 @@ private:
     void popWaitCursor(bool &pushed);
 
     // --- Auto family helpers (auto/) ---
+    QString autoShownCode(const QString &field) const;
+    void autoFollowEcu(const QString &field);
     void routePollTimerToCo(bool co);
     QString autoExchange(std::uint8_t key, int waitMs);   // write, wait, read
     void autoLoginTick();
@@ -149,6 +151,11 @@ private:
     QString queuedCmd;
     QString cmdClearDtc, cmdReadDtcHistory, cmdReadDtcCurrent;
     QString vehicleType;
+
+    // Each protocol cycle runs one tick at a time (app/tickguard.h).
+    struct CycleBusy {
+        bool autoCycle = false, kwpCycle = false, autoCo = false, kwpCo = false;
+    } busy;
 
     // One wait cursor at most for each kind of pending work.
     bool selectionCursor = false;

@@ -1,5 +1,6 @@
 // CO adjustment mode: entering and leaving it, and the Auto CO cycle.
 #include "mainwindow.h"
+#include "tickguard.h"
 #include "ui_mainwindow.h"
 
 #include "autoprotocol.h"
@@ -80,6 +81,9 @@ void MainWindow::routePollTimerToCo(bool co)
 
 void MainWindow::co_send_clicked()
 {
+    TickGuard guard(busy.autoCo);
+    if (!guard.entered())
+        return;
     if (sessionState == 0)
         coLoginTick();
     else if (sessionState == 2 || sessionState == 3)

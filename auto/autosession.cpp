@@ -1,6 +1,7 @@
 // The Auto family's polling cycle: one key byte per tick. This file holds
 // the session half: following the selected row, values, actuator checks.
 #include "mainwindow.h"
+#include "tickguard.h"
 #include "ui_mainwindow.h"
 
 #include "autoprotocol.h"
@@ -19,6 +20,9 @@ const char kHistoryHeading[] = "Info: History kode kesalahan";
 
 void MainWindow::send_clicked()
 {
+    TickGuard guard(busy.autoCycle);
+    if (!guard.entered())
+        return;
     if (sessionState == 0)
         autoLoginTick();
     else
@@ -76,6 +80,8 @@ void MainWindow::autoSessionReply(const QStringList &fields)
 {
     const QString status = fields.value(3);
     bool &confirmed = protocolCounters().itemConfirmed;
+    if (showsCode(status))
+        autoFollowEcu(fields.value(4));
     if (selectedRow == ecuRow) {
         if (selectionPending) {
             popWaitCursor(selectionCursor);
@@ -83,8 +89,9 @@ void MainWindow::autoSessionReply(const QStringList &fields)
         }
         if (showsValue(status) && confirmed)
             autoShowValue(fields.value(4));
+        // Values count only once the ECU has shown this very row's code.
         if (showsCode(status))
-            confirmed = true;
+            confirmed = autoShownCode(fields.value(4)) == rowCode(selectedRow);
         ui->label_check->setEnabled(showsCheck(status));
         nextCommand = Hold;
     } else if (showsCode(status)) {
@@ -95,6 +102,26 @@ void MainWindow::autoSessionReply(const QStringList &fields)
     }
     if (sessionState == 1)
         coWindow->setDisplay(rpm, coValue);
+}
+
+// The decimal code the ECU shows, or an empty text for a field that is none.
+QString MainWindow::autoShownCode(const QString &field) const
+{
+    bool ok = false;
+    const int code = field.toInt(&ok, 16);
+    return ok ? QString::number(code) : QString();
+}
+
+// When the ECU shows an item code, it says where it stands: a row counted
+// wrong (a lost move, a skipped item) is put right before any value lands.
+void MainWindow::autoFollowEcu(const QString &field)
+{
+    const QString code = autoShownCode(field);
+    const int row = code.isEmpty() ? -1 : rowCodes.indexOf(code);
+    if (row < 0 || row == autoEcuRow)
+        return;
+    autoEcuRow = row;
+    ecuRow = row;
 }
 
 void MainWindow::autoSessionMalformed(int fieldCount)

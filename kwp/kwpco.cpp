@@ -1,5 +1,6 @@
 // The KWP CO cycle: its own wake-up and login, then the engine speed.
 #include "mainwindow.h"
+#include "tickguard.h"
 #include "ui_mainwindow.h"
 
 #include "kwp/kwpframes.h"
@@ -31,6 +32,9 @@ const char *const kCoLoginSequence[] = {
 
 void MainWindow::co_send_clicked_xmax()
 {
+    TickGuard guard(busy.kwpCo);
+    if (!guard.entered())
+        return;
     if (!link->isConnected()) {
         qDebug().noquote() << "usb not connect";
         return;

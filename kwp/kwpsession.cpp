@@ -1,6 +1,7 @@
 // The KWP family's polling cycle: wake-up and login, the search for item 1
 // and the table scan. The polling state itself is in kwppolling.cpp.
 #include "mainwindow.h"
+#include "tickguard.h"
 #include "ui_mainwindow.h"
 
 #include "kwp/kwpframes.h"
@@ -27,6 +28,9 @@ const char *const kLoginSequence[] = {
 
 void MainWindow::send_clicked_xmax()
 {
+    TickGuard guard(busy.kwpCycle);
+    if (!guard.entered())
+        return;
     if (!link->isConnected()) {
         qDebug().noquote() << "usb not connect";
         return;
