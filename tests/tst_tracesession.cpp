@@ -28,7 +28,7 @@ using Stages = QList<Mechanic::Stage>;
 namespace {
 constexpr int kCeiling = 60000;   // a whole session on a loaded two-core machine
 constexpr int kAutoRows = 24;
-constexpr int kRecordOnMs = 1500;
+constexpr int kRecordOnMs = 1000;
 
 // What the mechanic sees at one moment: the table, the info label, the
 // status bar and, while it is open, the CO window.
@@ -99,15 +99,17 @@ void autoSession(MainWindowProbe &p, Script &s)
     s.add(p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
 }
 
+// The demo's KWP bike with fewer items (a shorter scan) and steady values.
 sim::KwpEcuConfig steadyKwpBike()
 {
     sim::KwpEcuConfig c = sim::KwpEcuConfig::demo();
+    c.items.resize(6);
     for (sim::KwpItem &item : c.items)
         item.wobble = 0;
     c.rpmWobble = 0;
     return c;
 }
-constexpr int kKwpRows = 16;   // fourteen items, then rows 61 and 62
+constexpr int kKwpRows = 8;   // six items, then rows 61 and 62
 
 bool listing(MainWindowProbe &p, const QString &heading)
 {
@@ -136,6 +138,22 @@ Writer selectRow(int rows, int row)
               [&p, row] { p.clickRow(row); });
         s.add(p, [&p, row] { return !p.selectionPending() && !p.cell(row, 3).isEmpty(); }, {});
     };
+}
+
+// What the recorded sessions showed, so the comparison compares something.
+void checkTheBikeWasSeen(bool xmax, const QStringList &views)
+{
+    if (!xmax) {
+        QVERIFY(views.value(1).contains("9|Volt|13.5|"));   // raw b4
+        QVERIFY(views.value(2).contains("\ninfo Info: History kode kesalahan\nError pada sensor "
+                                        "posisi crankshaft(CKPS)\n"));
+        QVERIFY(views.value(3).contains("co rpm 1400 co 0"));
+        return;
+    }
+    QVERIFY(views.value(2).contains("\ninfo Info: History kode kesalahan:\nP0113: "));
+    QVERIFY(views.value(2).contains("\nP0335: "));
+    QVERIFY(views.value(3).contains("\ninfo Info: Daftar kode kesalahan:\nP0122: "));
+    QVERIFY(views.value(4).contains("co rpm 1450 co "));
 }
 
 struct Session {
@@ -204,6 +222,21 @@ std::pair<trace::Exchange, std::size_t> requestAt(const QList<trace::Event> &eve
     }
     return {trace::Exchange(), offset};
 }
+// How many recorded requests lie wholly within the first `bytes` written.
+int requestsWithin(const QList<trace::Event> &events, std::size_t bytes)
+{
+    int n = 0;
+    std::size_t offset = 0;
+    for (const trace::Exchange &x : trace::exchanges(events)) {
+        offset += std::size_t(x.request.size());
+        if (x.request.isEmpty())
+            continue;
+        if (offset > bytes)
+            break;
+        ++n;
+    }
+    return n;
+}
 } // namespace
 
 class TestTraceSession : public QObject
@@ -266,6 +299,9 @@ private slots:
         const Session first = record(QTest::currentDataTag(), xmax, write, bike(xmax));
         QVERIFY2(first.finished, qPrintable(first.views.join("\n--\n")));
         QVERIFY(recorded.ok);
+        checkTheBikeWasSeen(xmax, first.views);
+        if (QTest::currentTestFailed())
+            return;
         std::shared_ptr<trace::ReplayEcu> ecu;
         const Session again = replay(xmax, write, first.marks, ecu);
         QVERIFY2(again.finished, qPrintable(log.texts().join('\n')));
@@ -275,9 +311,11 @@ private slots:
         QCOMPARE(ecu->divergences(), 0);
         QVERIFY2(!log.anyStartsWith("replay diverged"), qPrintable(log.texts().join('\n')));
         QVERIFY(!log.anyStartsWith("replay reached the end"));
-        QVERIFY(ecu->answered() > 50);
-        // Up to the last stage the tool asked exactly what it asked the bike.
+        // Up to the last stage the tool asked exactly what it asked the bike,
+        // and every one of those requests was answered from the recording.
         const std::size_t last = first.marks.last();
+        QVERIFY(ecu->answered() >= requestsWithin(recorded.events, last));
+        QVERIFY(requestsWithin(recorded.events, last) > 20);
         QVERIFY(again.sent.size() >= last);
         QCOMPARE(hex(again.sent, 0, int(last)), hex(first.sent, 0, int(last)));
     }
@@ -347,23 +385,6 @@ private slots:
         QCOMPARE(trace::hexBytes(heard.first.request), hex(sent, where.second, where.first.request.size()));
         QVERIFY(heard.first.reply.isEmpty());
         QVERIFY(!where.first.reply.isEmpty());   // where the bike had answered
-    }
-
-    // The sessions above compare something worth comparing.
-    void recordedSessionsShowTheBike()
-    {
-        const Session a = record("auto-bike", false, autoSession, bike(false));
-        QVERIFY(a.finished);
-        QVERIFY(a.views.value(1).contains("9|Volt|13.5|"));      // raw b4
-        QVERIFY(a.views.value(2).contains("\ninfo Info: History kode kesalahan\nError pada sensor "
-                                          "posisi crankshaft(CKPS)\n"));
-        QVERIFY(a.views.value(3).contains("co rpm 1400 co 0"));
-        const Session k = record("kwp-bike", true, kwpSession, bike(true));
-        QVERIFY(k.finished);
-        QVERIFY(k.views.value(2).contains("\ninfo Info: History kode kesalahan:\nP0113: "));
-        QVERIFY(k.views.value(2).contains("\nP0335: "));
-        QVERIFY(k.views.value(3).contains("\ninfo Info: Daftar kode kesalahan:\nP0122: "));
-        QVERIFY(k.views.value(4).contains("co rpm 1450 co "));
     }
 };
 
