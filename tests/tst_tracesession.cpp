@@ -324,8 +324,11 @@ private slots:
     {
         QTest::addColumn<bool>("xmax");
         QTest::addColumn<int>("rows");
-        QTest::newRow("auto row 3, then row 5") << false << kAutoRows;
-        QTest::newRow("kwp row 3, then row 5") << true << kKwpRows;
+        QTest::addColumn<QString>("hold");
+        QTest::addColumn<QString>("up");
+        QTest::newRow("auto row 3, then row 5") << false << kAutoRows << "CA" << "CB";
+        QTest::newRow("kwp row 3, then row 5") << true << kKwpRows << "83 10 F0 31 70 CA EE"
+                                               << "83 10 F0 31 70 CB EF";
     }
 
     void replayDivergesWhereTheMechanicDoes()
@@ -375,6 +378,11 @@ private slots:
             if (line.startsWith("replay diverged"))
                 diverged << line;
         QCOMPARE(diverged.value(0), text);
+        // The recording polled row 3's item where the replay moves on up to row 5.
+        QFETCH(QString, hold);
+        QFETCH(QString, up);
+        QCOMPARE(trace::hexBytes(where.first.request), hold);
+        QCOMPARE(hex(sent, where.second, where.first.request.size()), up);
         QVERIFY(ecu->divergences() >= 1);
 
         // And stayed silent: the diverging request got no answer on the line.
