@@ -163,8 +163,8 @@ struct Session {
     bool finished = false;
 };
 
-// Runs the window until every stage has acted, then a little longer so the
-// recording holds the answers the last stage was waiting for.
+// Runs the window until every stage has acted; a recording runs on a little
+// longer, so that its replay, which ends about as late, asks nothing beyond it.
 Session run(bool xmax, const Writer &write, const QList<std::size_t> *marks = nullptr)
 {
     Session out;
@@ -178,7 +178,7 @@ Session run(bool xmax, const Writer &write, const QList<std::size_t> *marks = nu
                                                : std::make_unique<Mechanic>(script.stages);
     out.finished = waitUntil([&] { return mechanic->finished() && !probe.coWindow()->isVisible(); },
                              kCeiling);
-    if (!marks)   // the recording runs on a little: a replay never asks beyond it
+    if (!marks)
         waitUntil([] { return false; }, kRecordOnMs);
     out.views = script.views;
     out.marks = mechanic->marks();
@@ -222,6 +222,7 @@ std::pair<trace::Exchange, std::size_t> requestAt(const QList<trace::Event> &eve
     }
     return {trace::Exchange(), offset};
 }
+
 // How many recorded requests lie wholly within the first `bytes` written.
 int requestsWithin(const QList<trace::Event> &events, std::size_t bytes)
 {
