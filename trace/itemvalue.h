@@ -6,9 +6,10 @@
 namespace trace {
 
 // The displayed value of an item from its code (decimal text) and raw value
-// (hexadecimal text), with the application's conversion rules. The one place
-// the CSV export converts: point it at MainWindow::convertdiagval where the
-// exporter may link the application.
+// (hexadecimal text), with the application's conversion rules. A copy of
+// MainWindow::convertdiagval: the reader links QtCore only, and that one is a
+// member of the Widgets window. tests/tst_traceconvert.cpp holds the two
+// equal for every item code and raw byte.
 QString convertItemValue(const QString &codestr, const QString &valstr);
 
 } // namespace trace
