@@ -1,7 +1,6 @@
 # Installation for a mechanic's PC and the Debian package built from it.
 include(GNUInstallDirs)
 
-
 install(TARGETS tavrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The recorder and the trace reader go with the tool: a mechanic records a
 # strange bike and reads the recording. The replayer, the USB host and the
