@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 WERROR     ?= ON
 
-.PHONY: all deps build build-asan demo test test-plain test-asan bench package install clean
+.PHONY: all deps build build-asan demo test test-plain test-asan bench package install screenshots clean
 
 all: build
 
@@ -39,6 +39,9 @@ package: build
 
 install: build
 	cmake --install $(BUILD)
+
+screenshots: build
+	sh scripts/screenshots.sh $(BUILD)
 
 bench: build
 	cmake --build $(BUILD) --target bench

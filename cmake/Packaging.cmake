@@ -1,17 +1,40 @@
 # Installation for a mechanic's PC and the Debian package built from it.
 include(GNUInstallDirs)
 
-# udev only reads rules below /usr/lib (or /etc); a rule under /usr/local
-# would never apply, so the rule has a place of its own.
-set(TAVRIX_UDEV_RULES_DIR "/usr/lib/udev/rules.d" CACHE PATH "Where the cable's udev rule goes")
-
 install(TARGETS tavrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The recorder and the trace reader go with the tool: a mechanic records a
+# strange bike and reads the recording. The replayer, the USB host and the
+# screenshot driver are developer tools and stay in the build tree.
+foreach(tool tavrix-record tavrix-trace)
+  if(TARGET ${tool})
+    install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
 install(FILES packaging/tavrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME tavrix.png)
 install(FILES packaging/tavrix-256.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME tavrix.png)
-install(FILES packaging/70-tavrix-kline.rules DESTINATION ${TAVRIX_UDEV_RULES_DIR})
+
+# udev only reads rules below /usr/lib (or /etc): a system install (prefix
+# /usr or /usr/local) puts the cable's rule there, so it applies at once.
+# An install into any other prefix is a private tree and must not write
+# outside it: the rule stays in <prefix>/lib/udev/rules.d and the install
+# says so. Decided at install time, so `cmake --install --prefix` counts;
+# DESTDIR is honoured either way. TAVRIX_UDEVRULESDIR overrides.
+set(TAVRIX_UDEVRULESDIR "" CACHE PATH
+    "Where the cable's udev rule goes (empty: /usr/lib/udev/rules.d for a system prefix)")
+set(TAVRIX_UDEV_RULE "${CMAKE_SOURCE_DIR}/packaging/70-tavrix-kline.rules")
+install(CODE "
+  set(rules_dir \"${TAVRIX_UDEVRULESDIR}\")
+  if(NOT rules_dir AND CMAKE_INSTALL_PREFIX MATCHES \"^/usr(/local)?/?$\")
+    set(rules_dir /usr/lib/udev/rules.d)
+  elseif(NOT rules_dir)
+    set(rules_dir \"\${CMAKE_INSTALL_PREFIX}/lib/udev/rules.d\")
+    message(STATUS \"udev does not read \${rules_dir}: copy the rule to /etc/udev/rules.d to use a real cable\")
+  endif()
+  file(INSTALL DESTINATION \"\${rules_dir}\" TYPE FILE FILES \"${TAVRIX_UDEV_RULE}\")
+")
 # The demo goes in only when asked for: it is a simulated bike, not a tool.
 install(TARGETS tavrix-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         COMPONENT demo EXCLUDE_FROM_ALL)
@@ -19,7 +42,9 @@ install(TARGETS tavrix-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tavrix")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_CONTACT "Tavrix developers <tavrix@localhost>")
+set(TAVRIX_PACKAGE_CONTACT "Tavrix developers <tavrix@localhost>" CACHE STRING
+    "Maintainer field of the Debian package: set a real address when distributing")
+set(CPACK_PACKAGE_CONTACT "${TAVRIX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Diagnostic tool for fuel-injected motorcycles over a USB K-line cable")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -4,13 +4,14 @@
 # Usage: test_package.sh BUILD_DIR
 set -eu
 BUILD_DIR=$1
+DATA_DIR=$(cd "$(dirname "$0")/../data" && pwd)
 WORK=$(mktemp -d)
 WAS_INSTALLED=no
 dpkg-query -W -f='${Status}' tavrix 2>/dev/null | grep -q "install ok installed" && WAS_INSTALLED=yes
 cleanup() {
     rm -rf "$WORK"
     if [ "$WAS_INSTALLED" = no ] && [ "${INSTALLED:-no}" = yes ]; then
-        $SUDO apt-get remove -y -qq tavrix >/dev/null 2>&1 || true
+        $SUDO apt-get purge -y -qq -o DPkg::Lock::Timeout=120 tavrix >/dev/null 2>&1 || true
     fi
 }
 trap cleanup EXIT
@@ -28,16 +29,29 @@ DEB=$(ls "$WORK"/tavrix_*_*.deb)
 echo "package: $(basename "$DEB")"
 
 FILES=$(dpkg-deb -c "$DEB" | awk '{print $6}')
-for f in ./usr/bin/tavrix ./usr/share/applications/tavrix.desktop \
+for f in ./usr/bin/tavrix ./usr/bin/tavrix-record ./usr/bin/tavrix-trace \
+         ./usr/share/applications/tavrix.desktop \
          ./usr/share/icons/hicolor/64x64/apps/tavrix.png \
+         ./usr/share/icons/hicolor/256x256/apps/tavrix.png \
          ./usr/lib/udev/rules.d/70-tavrix-kline.rules; do
     echo "$FILES" | grep -qx "$f" || fail "package lacks $f"
 done
-echo "$FILES" | grep -q "tavrix-demo" && fail "the demo must not be packaged"
+# The mechanic's three programs and nothing else: the demo, the replayer and
+# the other developer tools stay out.
+PROGRAMS=$(echo "$FILES" | grep '^\./usr/bin/.' | sort | tr '\n' ' ')
+[ "$PROGRAMS" = "./usr/bin/tavrix ./usr/bin/tavrix-record ./usr/bin/tavrix-trace " ] \
+    || fail "programs in the package: $PROGRAMS"
+echo "$FILES" | grep -q "^\./usr/local" && fail "nothing belongs under /usr/local"
 
 [ "$(dpkg-deb -f "$DEB" Package)" = tavrix ] || fail "package name"
 dpkg-deb -f "$DEB" Version | grep -qE '^[0-9]+\.[0-9]+\.[0-9]+' || fail "version"
-dpkg-deb -f "$DEB" Maintainer | grep -q '@' || fail "maintainer"
+dpkg-deb -f "$DEB" Maintainer | grep -qE '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' || fail "maintainer"
+[ "$(dpkg-deb -f "$DEB" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
+dpkg-deb -f "$DEB" Section | grep -qx electronics || fail "section"
+# Description: a synopsis under 80 characters, then an extended text.
+SYNOPSIS=$(dpkg-deb -f "$DEB" Description | head -n 1)
+[ -n "$SYNOPSIS" ] && [ ${#SYNOPSIS} -lt 80 ] || fail "description synopsis '$SYNOPSIS'"
+[ "$(dpkg-deb -f "$DEB" Description | wc -l)" -ge 2 ] || fail "no extended description"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 echo "depends: $DEPENDS"
 for d in libftdi1-2 libqt5widgets5 libqt5core5a libc6; do
@@ -56,10 +70,14 @@ DESKTOP=$(dpkg-deb --fsys-tarfile "$DEB" | tar -xO ./usr/share/applications/tavr
 echo "$DESKTOP" | grep -qx 'Categories=Utility;' || fail "desktop categories"
 echo "$DESKTOP" | grep -qx 'Exec=tavrix' || fail "desktop exec"
 
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --allow-downgrades "$DEB" \
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --allow-downgrades -o DPkg::Lock::Timeout=120 "$DEB" \
     >"$WORK/apt.log" 2>&1 || { cat "$WORK/apt.log"; fail "apt-get install"; }
 INSTALLED=yes
 [ -x /usr/bin/tavrix ] || fail "/usr/bin/tavrix missing after install"
+
+# The installed trace reader reads a recording as the build's one does.
+/usr/bin/tavrix-trace "$DATA_DIR/auto.ktrace" >"$WORK/trace.txt" 2>&1 || { cat "$WORK/trace.txt"; fail "tavrix-trace"; }
+cmp -s "$WORK/trace.txt" "$DATA_DIR/auto.txt" || fail "tavrix-trace reads auto.ktrace differently"
 
 # No cable on this machine: the program must say so and keep trying.
 QT_QPA_PLATFORM=offscreen timeout 8 /usr/bin/tavrix >"$WORK/run.log" 2>&1 || true
