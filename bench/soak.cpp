@@ -1,10 +1,15 @@
 // Soak run: the window polls the demo bike for a while, in real time, and
 // every 30 s this prints resident memory, ticks, log-line patterns and the
 // sizes of what could grow. Not part of the test suite (it takes minutes).
+// The bike is the demo bike's ECU of the family, seated on its own so that
+// the simulation's own records (bytes sent, frames heard) can be emptied at
+// each sample and only the program's memory is measured.
 //
 //   tavrix-soak auto|kwp [seconds=600]
 #include "support/mainwindowprobe.h"
 
+#include "sim/autoecu.h"
+#include "sim/kwpecu.h"
 #include "sim/virtualcable.h"
 
 #include <QApplication>
@@ -38,6 +43,7 @@ long residentKb()
 }
 
 struct Soak {
+    std::shared_ptr<sim::KwpEcu> kwpEcu;
     MainWindow window;
     MainWindowProbe probe{window};
     long firstKb = 0;
@@ -67,6 +73,8 @@ struct Soak {
         std::fflush(stdout);
         patterns.clear();
         cable.clearHistory();
+        if (kwpEcu)
+            kwpEcu->clearHeard();
     }
 };
 } // namespace
@@ -77,7 +85,17 @@ int main(int argc, char **argv)
     const bool kwp = argc > 1 && QByteArray(argv[1]) == "kwp";
     const int seconds = argc > 2 ? QByteArray(argv[2]).toInt() : 600;
     qInstallMessageHandler(countLine);
+    sim::VirtualCable &cable = sim::VirtualCable::instance();
+    cable.reset();
+    std::shared_ptr<sim::KwpEcu> kwpEcu;
+    if (kwp) {
+        kwpEcu = std::make_shared<sim::KwpEcu>(sim::KwpEcuConfig::demo());
+        cable.seat(kwpEcu);
+    } else {
+        cable.seat(std::make_shared<sim::AutoEcu>(sim::AutoEcuConfig::vixionDemo()));
+    }
     Soak soak;
+    soak.kwpEcu = kwpEcu;
     if (kwp)
         soak.probe.typeBox()->setCurrentIndex(1);
     QTimer sampler;

@@ -26,6 +26,7 @@ constexpr int kPollTicks = 3000;
 constexpr int kCoTicks = 500;
 constexpr int kLoginTicks = 4000;   // ceiling for a login and a scan
 int failures = 0;
+int ticks = 0;
 
 void check(bool ok, const char *what)
 {
@@ -45,6 +46,7 @@ struct Run {
         const char *slot = kwp ? (co ? "co_send_clicked_xmax" : "send_clicked_xmax")
                                : (co ? "co_send_clicked" : "send_clicked");
         QMetaObject::invokeMethod(window, slot);
+        ++ticks;
         probe.pollTimer()->stop();
         fuzzdrive::advanceClock(30);
     }
@@ -105,8 +107,9 @@ void runFamily(bool kwp)
     cable.seat(nullptr);
     check(cable.contextsAlive() == 0, "every context released");
     check(cable.openHandles() == 0, "every handle closed");
-    std::printf("leakcheck %s: contexts alive %d, open handles %d\n", kwp ? "kwp" : "auto",
-                cable.contextsAlive(), cable.openHandles());
+    std::printf("leakcheck %s: %d ticks, %d drops, contexts alive %d, open handles %d\n",
+                kwp ? "kwp" : "auto", ticks, kCycles, cable.contextsAlive(), cable.openHandles());
+    ticks = 0;
 }
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
