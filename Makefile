@@ -1,10 +1,12 @@
 # Quick start:  make demo   |   make test
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 6
 JOBS       ?= $(shell nproc)
 WERROR     ?= ON
 
-.PHONY: all deps build build-asan demo test test-plain test-asan bench package install screenshots clean
+.PHONY: all deps build build-asan build-fuzz demo test test-plain test-asan test-fuzz bench package install screenshots clean
 
 all: build
 
@@ -17,11 +19,19 @@ $(BUILD)/Makefile: | deps
 $(BUILD_ASAN)/Makefile: | deps
 	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTAVRIX_WERROR=$(WERROR) -DTAVRIX_SANITIZE=ON
 
+# The fuzz targets: clang's libFuzzer with ASan and UBSan (fuzz/).
+$(BUILD_FUZZ)/Makefile: | deps
+	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	      -DTAVRIX_WERROR=$(WERROR) -DTAVRIX_FUZZ=ON
+
 build: deps $(BUILD)/Makefile
 	cmake --build $(BUILD) -j$(JOBS)
 
 build-asan: deps $(BUILD_ASAN)/Makefile
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
+
+build-fuzz: deps $(BUILD_FUZZ)/Makefile
+	cmake --build $(BUILD_FUZZ) --target fuzz -j$(JOBS)
 
 demo: build
 	$(BUILD)/tavrix-demo
@@ -32,7 +42,11 @@ test-plain: build
 test-asan: build-asan
 	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
-test: test-plain test-asan
+# A short smoke run of every fuzz target on its committed corpus.
+test-fuzz: build-fuzz
+	@sh scripts/fuzz-smoke.sh $(BUILD_FUZZ)/fuzz $(FUZZ_SECONDS)
+
+test: test-plain test-asan test-fuzz
 
 package: build
 	cmake --build $(BUILD) --target package
@@ -47,4 +61,4 @@ bench: build
 	cmake --build $(BUILD) --target bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -8,8 +8,6 @@
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QIcon>
 #include <QTimer>
 
@@ -98,6 +96,7 @@ MainWindow::~MainWindow()
 void MainWindow::connect_clicked()
 {
     if (link->Connect()) {
+        linkLost = false;
         link->writeDataBit(1);
         pollTimer->start(kPollMs);
         qDebug().noquote() << "Connected.";
@@ -112,6 +111,7 @@ void MainWindow::connect_clicked()
 void MainWindow::ftdiwriteError()
 {
     rpm = coValue = sessionState = 0;
+    linkLost = true;
     pollTimer->stop();
     restoreWaitCursors();
     ui->statusBar->showMessage("Not Connect.");
@@ -127,26 +127,4 @@ void MainWindow::closeEvent(QCloseEvent *event)
         qDebug().noquote() << "Disconnected";
     running = false;
     event->accept();
-}
-
-void MainWindow::delay(int ms)
-{
-    if (!running)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, SLOT(quit()));
-    loop.exec();
-}
-
-void MainWindow::delay_login(int ms)
-{
-    // Busy wait: the wake-up pulse must not stretch while events run.
-    if (!running)
-        return;
-    QElapsedTimer clock;
-    clock.start();
-    if (ms <= 0)
-        return;
-    while (ms - int(clock.nsecsElapsed() / 1000000) > 0) {
-    }
 }

@@ -126,6 +126,9 @@ private:
     int kwpPointerRow = 0;       // table row the ECU pointer really stands on
     int kwpResumeState = 0;      // where a cylinder request leaves the cycle
     bool kwpLineSlow = false;    // the KWP cycle has put the line at 10400 baud
+    // A write failed and the reconnect has not succeeded yet: a tick still
+    // running must leave "Not Connect." and the stopped timer as they are.
+    bool linkLost = false;
 
     Ui::MainWindow *ui;
     UsbSerial *link;

@@ -33,16 +33,18 @@ QString MainWindow::kwpExchange(const QString &cmd, bool dropComma)
     return reply;
 }
 
-// The type box or the close button may act during any wait of a tick; the
-// rest of the tick must then not touch the line or the timer as KWP.
+// The type box or the close button may act during any wait of a tick, and a
+// write may fail; the rest of the tick must then not touch the line, the
+// status or the timer as KWP.
 bool MainWindow::kwpAbandoned() const
 {
-    return !running || vehicleType != QLatin1String("xmax");
+    return !running || linkLost || vehicleType != QLatin1String("xmax");
 }
 
 void MainWindow::kwpRestartPoll(int ms)
 {
-    if (!running)
+    // After a failed write the reconnect starts the timer again.
+    if (!running || linkLost)
         return;
     // "Auto" was chosen while this tick waited: poll at the Auto pace.
     pollTimer->start(vehicleType == QLatin1String("xmax") ? ms : kAutoPollMs);

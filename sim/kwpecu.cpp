@@ -154,6 +154,8 @@ void KwpEcu::handleFrame(VirtualCable &cable, const Bytes &frame, Nanos at)
     }
     lastFrameAt_ = at;
     const KwpRequest request = classify(frame);
+    if (heard_.size() >= kHeardKept)
+        heard_.erase(heard_.begin(), heard_.begin() + long(kHeardKept / 2));
     heard_.push_back({request, frame, at});
     Bytes answer;
     if (!applyFault(request, frame, answer)) {

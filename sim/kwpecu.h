@@ -107,7 +107,11 @@ public:
         std::vector<std::uint8_t> frame;
         Nanos at;            // end of the frame's last byte
     };
+    // Every frame heard; a long demo run keeps only the latest (the oldest
+    // half goes once kHeardKept are recorded). clearHeard empties it.
     const std::vector<Heard> &heard() const { return heard_; }
+    void clearHeard() { heard_.clear(); }
+    static constexpr std::size_t kHeardKept = 20000;
     int heardCount(KwpRequest request) const;
     int ignoredFrames() const { return ignored_; }
     const std::vector<double> &pulseWidthsMs() const { return pulses_; }

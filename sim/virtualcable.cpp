@@ -121,6 +121,8 @@ void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt
 {
     if (!plugged_)
         return;
+    if (ecuTap_)
+        ecuTap_(bytes);
     Nanos t = std::max(startAt, lineFreeAt_);
     const Nanos step = byteTimeNs();
     for (std::uint8_t b : bytes) {

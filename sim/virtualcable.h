@@ -147,6 +147,11 @@ public:
     void ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt);
     // Time one byte (start, 8 data, stop) takes at the current baud rate.
     Nanos byteTimeNs() const;
+    // Hears every ecuSend (seed recording for the fuzz targets); nullptr: none.
+    void tapEcu(std::function<void(const std::vector<std::uint8_t> &)> tap)
+    {
+        ecuTap_ = std::move(tap);
+    }
 
     // --- injectable faults (all cleared by reset) ---
     void failNextNew(int count = 1);       // the next `count` ftdi_new return NULL
@@ -246,6 +251,7 @@ private:
     bool refuseLine_ = false;
     bool failFindAll_ = false;
     int failWrites_ = 0;
+    std::function<void(const std::vector<std::uint8_t> &)> ecuTap_;
 };
 
 } // namespace sim

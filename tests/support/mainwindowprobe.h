@@ -76,6 +76,13 @@ public:
     bool actionCursor() const { return w.actionCursor; }
     QString convert(const QString &code, const QString &raw) { return w.convertdiagval(code, raw); }
 
+    // --- fuzzing and fault injection ---
+    void restoreWaitCursors() { w.restoreWaitCursors(); }
+    int &autoEcuRow() { return w.autoEcuRow; }
+    QString &coCarriedReply() { return w.coCarriedReply; }
+    int &kwpPointerRow() { return w.kwpPointerRow; }
+    int &kwpResumeState() { return w.kwpResumeState; }
+
 private:
     MainWindow &w;
 };
