@@ -13,6 +13,9 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 // The icon lives in the static application library; register it before
 // main runs so that every program built on the library has it.
 static int registerResources()
@@ -37,6 +40,9 @@ constexpr int kRetryConnectMs = 3000;
 constexpr int kReconnectMs = 500;
 constexpr int kPollMs = 30;
 const int kColumnWidths[] = {50, 100, 200, 100, 100};
+// The end of a wake-up pulse is spun for this long: more than a sleep of a
+// loaded machine oversleeps.
+constexpr qint64 kLoginSpinNs = 3000000;
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -140,13 +146,20 @@ void MainWindow::delay(int ms)
 
 void MainWindow::delay_login(int ms)
 {
-    // Busy wait: the wake-up pulse must not stretch while events run.
+    // The wake-up pulse must not stretch while events run, so none is
+    // processed here. Most of the wait is slept and only its end is spun:
+    // a thread spinning through the whole pulse uses up its share of a busy
+    // CPU and is preempted just when the pulse should end, one that slept
+    // is run at once when it wakes.
     if (!running)
         return;
     QElapsedTimer clock;
     clock.start();
     if (ms <= 0)
         return;
+    const qint64 sleepNs = qint64(ms) * 1000000 - kLoginSpinNs;
+    if (sleepNs > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(sleepNs));
     while (ms - int(clock.nsecsElapsed() / 1000000) > 0) {
     }
 }
