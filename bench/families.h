@@ -47,8 +47,8 @@ TableResult runKwp(int pollSeconds);
 std::vector<double> runStartups(int count, const char *self);
 int startupChild(int argc, char **argv, long long forkedAtNs);
 
-// Least-squares growth of `y` per 1000 of `x`, ignoring the first
-// `skip` samples (start-up of caches and pools).
+// Growth of `y` per 1000 of `x` from the first to the last third of the
+// samples, ignoring the first `skip` (start-up of caches and pools).
 double growthPerThousand(const std::vector<double> &x, const std::vector<double> &y,
                          std::size_t skip);
 

@@ -38,7 +38,8 @@ sim::KwpEcuConfig twentyFiveItems()
 TableResult runKwp(int pollSeconds)
 {
     TableResult r;
-    Bench bench(std::make_shared<sim::KwpEcu>(twentyFiveItems()), true);
+    auto ecu = std::make_shared<sim::KwpEcu>(twentyFiveItems());
+    Bench bench(ecu, true);
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     sim::Nanos tableEnd = 0;
     std::vector<sim::Nanos> tickEnds;

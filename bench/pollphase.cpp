@@ -1,6 +1,7 @@
 #include "bench/pollphase.h"
 
 #include "bench/linelog.h"
+#include "bench/stats.h"
 
 #include <limits>
 
@@ -44,21 +45,25 @@ PollResult pollFor(Bench &bench, int seconds, double waitMs)
     return r;
 }
 
+namespace {
+double medianOf(std::vector<double>::const_iterator from, std::vector<double>::const_iterator to)
+{
+    return summarize(std::vector<double>(from, to)).median;
+}
+} // namespace
+
 double growthPerThousand(const std::vector<double> &x, const std::vector<double> &y,
                          std::size_t skip)
 {
-    if (x.size() != y.size() || x.size() < skip + 2)
+    if (x.size() != y.size() || x.size() < skip + 3)
         return 0;
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    const double n = double(x.size() - skip);
-    for (std::size_t i = skip; i < x.size(); ++i) {
-        sx += x[i];
-        sy += y[i];
-        sxx += x[i] * x[i];
-        sxy += x[i] * y[i];
-    }
-    const double den = n * sxx - sx * sx;
-    return den > 0 ? 1000.0 * (n * sxy - sx * sy) / den : 0;
+    // Medians of the first and the last third: single samples catch a tick's
+    // passing allocations, and resident memory moves in whole pages.
+    const std::size_t third = (x.size() - skip) / 3;
+    const auto xb = x.begin() + long(skip), yb = y.begin() + long(skip);
+    const double dx = medianOf(x.end() - long(third), x.end()) - medianOf(xb, xb + long(third));
+    const double dy = medianOf(y.end() - long(third), y.end()) - medianOf(yb, yb + long(third));
+    return dx > 0 ? 1000.0 * dy / dx : 0;
 }
 
 } // namespace bench
