@@ -208,6 +208,8 @@ int main(int argc, char **argv)
     } else {
         failed(table, "KWP", kwpRun);
     }
+    if (!kwpRun.poll.simNote.empty())
+        table.note(kwpRun.poll.simNote);
     const Figure start = summarize(startups);
     table.add({"6 start-up to first painted window", "ms", start, "<=300",
                verdict(start.n > 0 && start.median <= 300)});

@@ -25,6 +25,7 @@ struct PollResult {
     std::vector<double> ticksAt;          // tick count at each sample
     int ticks = 0;
     double seconds = 0;
+    std::string simNote;   // what the simulated ECU itself kept meanwhile
 };
 
 struct TableResult {

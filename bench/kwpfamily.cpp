@@ -73,7 +73,15 @@ TableResult runKwp(int pollSeconds)
         r.failure = "KWP table or polled value wrong";
         return r;
     }
+    const std::size_t heardBefore = ecu->heard().size();
+    const std::size_t capacityBefore = ecu->heard().capacity();
     r.poll = pollFor(bench, pollSeconds, kExchangeWaitMs);
+    // The ECU model logs every frame it hears (for tests); it grows with it.
+    const double kib = double((ecu->heard().capacity() - capacityBefore) * sizeof(sim::KwpEcu::Heard)
+                              + (ecu->heard().size() - heardBefore) * 32) / 1024;
+    r.poll.simNote = "KWP: the simulated ECU's log of heard frames grew by "
+        + std::to_string(ecu->heard().size() - heardBefore) + " frames, about "
+        + std::to_string(int(kib + 0.5)) + " KiB, while polling";
     r.ok = true;
     return r;
 }
