@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QTimer>
 
+
 // The icon lives in the static application library; register it before
 // main runs so that every program built on the library has it.
 static int registerResources()
@@ -35,6 +36,8 @@ constexpr int kRetryConnectMs = 3000;
 constexpr int kReconnectMs = 500;
 constexpr int kPollMs = 30;
 const int kColumnWidths[] = {50, 100, 200, 100, 100};
+// The end of a wake-up pulse is spun for this long: more than a sleep of a
+// loaded machine oversleeps.
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)

@@ -6,6 +6,14 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
+namespace {
+// The last part of the wake-up pulse is spun, not slept (see delay_login).
+constexpr qint64 kLoginSpinNs = 3000000;
+}
+
 void MainWindow::delay(int ms)
 {
     if (!running)
@@ -17,13 +25,20 @@ void MainWindow::delay(int ms)
 
 void MainWindow::delay_login(int ms)
 {
-    // Busy wait: the wake-up pulse must not stretch while events run.
+    // The wake-up pulse must not stretch while events run, so none is
+    // processed here. Most of the wait is slept and only its end is spun:
+    // a thread spinning through the whole pulse uses up its share of a busy
+    // CPU and is preempted just when the pulse should end, one that slept
+    // is run at once when it wakes.
     if (!running)
         return;
     QElapsedTimer clock;
     clock.start();
     if (ms <= 0)
         return;
+    const qint64 sleepNs = qint64(ms) * 1000000 - kLoginSpinNs;
+    if (sleepNs > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(sleepNs));
     while (ms - int(clock.nsecsElapsed() / 1000000) > 0) {
     }
 }

@@ -75,14 +75,24 @@ void VirtualCable::clearHistory()
     tx_.clear();
     dtr_.clear();
     baud_.clear();
+    reads_.clear();
     calls_.clear();
 }
 
-void VirtualCable::noteCall(std::string call)
+namespace {
+// A long demo run keeps only the latest entries of a log.
+template <typename T>
+void keepBounded(std::vector<T> &log)
 {
     constexpr std::size_t kKeep = 100000;
-    if (calls_.size() >= kKeep)
-        calls_.erase(calls_.begin(), calls_.begin() + kKeep / 2);
+    if (log.size() >= kKeep)
+        log.erase(log.begin(), log.begin() + kKeep / 2);
+}
+} // namespace
+
+void VirtualCable::noteCall(std::string call)
+{
+    keepBounded(calls_);
     calls_.push_back(std::move(call));
 }
 
@@ -275,6 +285,8 @@ int VirtualCable::read(int token, std::uint8_t *buf, int size)
         buf[n++] = rx_.front().value;
         rx_.pop_front();
     }
+    keepBounded(reads_);
+    reads_.push_back({now, n});
     return n;
 }
 

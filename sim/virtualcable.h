@@ -92,6 +92,12 @@ struct DtrEdge {
     Nanos at;
 };
 
+// One read that reached an open chip: when, and how many bytes it handed out.
+struct ReadCall {
+    Nanos at;
+    int got;
+};
+
 // One baud-rate request that reached an open chip, granted or refused.
 struct BaudChange {
     int requested;
@@ -166,6 +172,10 @@ public:
     const std::vector<TxByte> &transmitted() const { return tx_; }
     const std::vector<DtrEdge> &dtrEdges() const { return dtr_; }
     const std::vector<BaudChange> &baudChanges() const { return baud_; }
+    // Reads on the open handle with their times, so that a bench can tell
+    // how long after a request the application looked for its answer
+    // (bounded like libraryCalls()).
+    const std::vector<ReadCall> &reads() const { return reads_; }
     // Every libftdi1 call that reached the simulated library, in order, with
     // the arguments that matter, e.g. "ftdi_new", "ftdi_set_interface(A)",
     // "ftdi_usb_open(0x433,0x6066)", "ftdi_set_baudrate(15630)",
@@ -243,6 +253,7 @@ private:
     std::vector<TxByte> tx_;
     std::vector<DtrEdge> dtr_;
     std::vector<BaudChange> baud_;
+    std::vector<ReadCall> reads_;
     std::vector<std::string> calls_;
     std::vector<ListedDevice> listed_;
     int failNew_ = 0;

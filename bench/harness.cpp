@@ -1,0 +1,117 @@
+#include "bench/harness.h"
+
+#include "protocolcounters.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace bench {
+
+bool runEvents(int ms, const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    bool timedOut = false;
+    QTimer::singleShot(ms, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QTimer check;
+    if (done) {
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
+        check.start(10);
+    }
+    loop.exec();
+    return !timedOut || (done && done());
+}
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+double wallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double residentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
+
+double peakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    double value = 0;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            status >> value;
+            return value;
+        }
+    }
+    return 0;
+}
+
+namespace {
+std::shared_ptr<sim::EcuModel> freshCable(std::shared_ptr<sim::EcuModel> ecu)
+{
+    sim::VirtualCable::instance().reset();
+    protocolCounters() = ProtocolCounters();
+    sim::VirtualCable::instance().seat(ecu);
+    return ecu;
+}
+} // namespace
+
+Bench::Bench(std::shared_ptr<sim::EcuModel> ecu, bool xmax)
+{
+    freshCable(std::move(ecu));
+    window.show();
+    if (xmax)
+        probe.typeBox()->setCurrentIndex(1);
+    // After the type change: that moved the window's own connection, and
+    // ours must come after it to see the tick's outcome.
+    tickConnection_ = QObject::connect(probe.pollTimer(), &QTimer::timeout, [this] {
+        ++ticks_;
+        if (hook_)
+            hook_();
+    });
+}
+
+Bench::~Bench()
+{
+    QObject::disconnect(tickConnection_);
+    probe.pollTimer()->stop();
+    window.close();
+}
+
+bool Bench::waitConnected(int ms)
+{
+    return runEvents(ms, [this] { return probe.pollTimer()->isActive(); });
+}
+
+bool Bench::selectAndRead(int row, int ms)
+{
+    probe.clickRow(row);
+    return runEvents(ms, [this, row] {
+        return !probe.selectionPending() && probe.ecuRow() == row && !probe.cell(row, 3).isEmpty();
+    });
+}
+
+} // namespace bench

@@ -1,0 +1,48 @@
+#ifndef BENCH_LINELOG_H
+#define BENCH_LINELOG_H
+
+// What the simulated cable saw, turned into the figures of the bench: the
+// request/answer exchanges (bytes written, then the read that looked for
+// the answer), DTR pulses, and the bytes on the wire.
+
+#include "sim/virtualcable.h"
+
+#include <vector>
+
+namespace bench {
+
+constexpr double kNsPerMs = 1e6;
+
+struct Exchange {
+    sim::Nanos firstWrite;   // the request's first byte handed to the cable
+    sim::Nanos read;         // the first read after the request
+    int requestBytes;
+    int gotBytes;            // what that read handed out (echo included)
+};
+
+struct LineSpan {
+    std::vector<Exchange> exchanges;
+    int txBytes = 0;         // ours
+    int rxBytes = 0;         // everything read back: echo and ECU
+    int secondReads = 0;     // a read that found nothing, read again at once or later
+};
+
+// Everything from `from` to `to` (cable clock) in the cable's history.
+LineSpan lineSpan(const sim::VirtualCable &cable, sim::Nanos from, sim::Nanos to);
+
+// How far each exchange's read came after its request plus `waitMs`.
+std::vector<double> overrunsMs(const std::vector<Exchange> &exchanges, double waitMs);
+
+struct Pulse {
+    sim::Nanos low, high;
+    double widthMs() const { return double(high - low) / kNsPerMs; }
+};
+// DTR low-then-high pairs recorded since edge `fromEdge`.
+std::vector<Pulse> pulses(const sim::VirtualCable &cable, std::size_t fromEdge = 0);
+
+// Line time of `bytes` bytes of 10 bits at `baud`.
+double wireMs(int bytes, int baud);
+
+} // namespace bench
+
+#endif // BENCH_LINELOG_H

@@ -1,0 +1,114 @@
+// The wake-up pulse: the window's own login (send_clicked_xmax in state 0)
+// run again and again against an ECU that answers only the first frame, so
+// that each login ends early; after each, the same pulse timed with a sleep
+// through the same link, as many tools time it, and spun all through (the
+// way delay_login once waited).
+#include "bench/families.h"
+#include "bench/harness.h"
+#include "bench/linelog.h"
+
+#include "link/usbserial.h"
+#include "protocolcounters.h"
+#include "sim/kwpecu.h"
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace bench {
+
+namespace {
+// Time this thread has spent runnable but not running, so far.
+double runQueueWaitMs()
+{
+    std::ifstream in("/proc/thread-self/schedstat");
+    double running = 0, waiting = 0;
+    in >> running >> waiting;
+    return waiting / kNsPerMs;
+}
+
+// Passes everything on to the ECU; notes the scheduler's wait at the baud
+// change just before the window's pulse and when DTR goes high again.
+class SchedulerTap : public sim::EcuModel {
+public:
+    explicit SchedulerTap(std::shared_ptr<sim::EcuModel> ecu) : ecu_(std::move(ecu)) {}
+    void onByte(sim::VirtualCable &c, std::uint8_t b, sim::Nanos at,
+                const sim::LineState &line) override
+    {
+        ecu_->onByte(c, b, at, line);
+    }
+    void onDtr(sim::VirtualCable &c, bool level, sim::Nanos at) override
+    {
+        if (level)
+            raisedWait = runQueueWaitMs();
+        ecu_->onDtr(c, level, at);
+    }
+    void onBaud(sim::VirtualCable &c, int baud, sim::Nanos at) override
+    {
+        baudWait = runQueueWaitMs();
+        ecu_->onBaud(c, baud, at);
+    }
+    double baudWait = 0, raisedWait = 0;
+
+private:
+    std::shared_ptr<sim::EcuModel> ecu_;
+};
+
+// Appends the width - asked of every pulse recorded since edge `from`.
+void collect(std::vector<double> &into, std::size_t from, int askedMs)
+{
+    for (const Pulse &p : pulses(sim::VirtualCable::instance(), from))
+        into.push_back(p.widthMs() - askedMs);
+}
+
+// The pulse timed by a sleep; returns the scheduler's wait during it.
+double sleepPulse(UsbSerial &link, int ms)
+{
+    const double before = runQueueWaitMs();
+    link.writeDataBit(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    link.writeDataBit(1);
+    return runQueueWaitMs() - before;
+}
+double spinPulse(UsbSerial &link, int ms)
+{
+    const double before = runQueueWaitMs();
+    link.writeDataBit(0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+    link.writeDataBit(1);
+    return runQueueWaitMs() - before;
+}
+} // namespace
+
+PulseResult runPulses(int logins)
+{
+    PulseResult r;
+    auto ecu = std::make_shared<sim::KwpEcu>();
+    ecu->injectFault(sim::KwpRequest::StartSession, sim::KwpFault::Silence, -1);
+    auto tap = std::make_shared<SchedulerTap>(ecu);
+    Bench bench(tap, true);
+    if (!bench.waitConnected())
+        return r;
+    const auto &edges = sim::VirtualCable::instance().dtrEdges();
+    for (int i = 0; i < logins; ++i) {
+        bench.probe.pollTimer()->stop();
+        bench.probe.sessionState() = 0;
+        const int asked = protocolCounters().loginPulseMs;
+        std::size_t from = edges.size();
+        QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
+        bench.probe.pollTimer()->stop();
+        collect(r.windowErrorMs, from, asked);
+        r.windowWaitMs.push_back(tap->raisedWait - tap->baudWait);
+        from = edges.size();
+        r.sleepWaitMs.push_back(sleepPulse(*bench.probe.link(), asked));
+        collect(r.sleepErrorMs, from, asked);
+        from = edges.size();
+        r.spinWaitMs.push_back(spinPulse(*bench.probe.link(), asked));
+        collect(r.spinErrorMs, from, asked);
+    }
+    return r;
+}
+
+} // namespace bench
