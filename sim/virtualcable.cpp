@@ -218,6 +218,7 @@ int VirtualCable::setBaud(int token, int requested)
     if (!isOpen(token))
         return kNotOpen;
     const int actual = refuseBaud_ ? 0 : chipBaud(requested);
+    keepBounded(baud_);
     baud_.push_back({requested, actual, nowNs()});
     if (actual == 0)
         return -1;
@@ -245,6 +246,7 @@ int VirtualCable::setDtr(int token, bool level)
         return kNotOpen;
     line_.dtr = level;
     const Nanos at = nowNs();
+    keepBounded(dtr_);
     dtr_.push_back({level, at});
     if (ecu_)
         ecu_->onDtr(*this, level, at);
@@ -267,6 +269,7 @@ int VirtualCable::write(int token, const std::uint8_t *buf, int size)
         const Nanos start = std::max(now, lineFreeAt_);
         const Nanos end = start + byteTimeNs();
         lineFreeAt_ = end;
+        keepBounded(tx_);
         tx_.push_back({buf[i], now, end, line_.baud, line_.dtr});
         queueRx(buf[i], end);   // the adapter hears itself
         if (ecu_)

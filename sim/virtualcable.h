@@ -169,6 +169,8 @@ public:
     void failWrites(int count);
 
     // --- what went over the line (oldest first; cleared by clearHistory) ---
+    // Each history keeps its latest entries: the oldest half goes once
+    // 100000 are recorded, so a demo left running does not grow for ever.
     const std::vector<TxByte> &transmitted() const { return tx_; }
     const std::vector<DtrEdge> &dtrEdges() const { return dtr_; }
     const std::vector<BaudChange> &baudChanges() const { return baud_; }

@@ -244,6 +244,23 @@ private slots:
         QCOMPARE(int(readAll(open.ctx, 1024).size()), 0);
     }
 
+    // A demo left running must not grow without end: the history keeps its
+    // latest bytes and drops the oldest.
+    void historyKeepsTheLatestBytes()
+    {
+        VirtualCable &cable = VirtualCable::instance();
+        OpenContext open;
+        for (int i = 0; i < 150000; ++i) {
+            const unsigned char b = static_cast<unsigned char>(i & 0xff);
+            QCOMPARE(ftdi_write_data(open.ctx, &b, 1), 1);
+        }
+        const auto &tx = cable.transmitted();
+        QVERIFY(tx.size() <= 100000);
+        QVERIFY(tx.size() >= 50000);
+        QCOMPARE(int(tx.back().value), 149999 & 0xff);
+        QCOMPARE(int(tx[tx.size() - 2].value), 149998 & 0xff);
+    }
+
     void seatedEcuHearsAndAnswers()
     {
         VirtualCable &cable = VirtualCable::instance();
