@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -182,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoActions)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoActions)
 #include "tst_autoactions.moc"

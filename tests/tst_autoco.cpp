@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -224,5 +225,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoCo)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoCo)
 #include "tst_autoco.moc"

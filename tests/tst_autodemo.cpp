@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -43,5 +44,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoDemo)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoDemo)
 #include "tst_autodemo.moc"

@@ -6,6 +6,7 @@
 #include "link/usbserial.h"
 
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -161,5 +162,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoLogin)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoLogin)
 #include "tst_autologin.moc"

@@ -4,6 +4,7 @@
 #include "tst_autobench.h"
 
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -124,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoSession)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoSession)
 #include "tst_autosession.moc"

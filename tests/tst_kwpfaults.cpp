@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpRequest;
@@ -145,5 +146,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpFaults)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpFaults)
 #include "tst_kwpfaults.moc"

@@ -4,6 +4,7 @@
 #include "protocolcounters.h"
 
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -138,5 +139,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpScan)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpScan)
 #include "tst_kwpscan.moc"

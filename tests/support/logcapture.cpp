@@ -1,8 +1,5 @@
 #include "logcapture.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include "simsupport.h"
 
 #include <cstdio>
 
@@ -85,12 +82,5 @@ bool LogCapture::anyStartsWith(const QString &prefix) const
 
 bool LogCapture::waitFor(const QString &text, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!contains(text)) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
+    return waitUntil([&] { return contains(text); }, timeoutMs);
 }

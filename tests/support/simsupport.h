@@ -3,16 +3,39 @@
 
 #include "sim/virtualcable.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <functional>
 
 // Process events until `done` holds or the ceiling passes. Generous
 // ceilings: the suite runs on a loaded two-core machine.
+// On virtual time (tests/virtual) the ceiling is virtual too, and the loop
+// waits for the next timer instead of sleeping.
+inline bool onVirtualTime()
+{
+    const QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->objectName() == QLatin1String("tavrix-virtual-time");
+}
+
 inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
 {
+    if (onVirtualTime()) {
+        bool expired = false;
+        QTimer ceiling;
+        ceiling.setSingleShot(true);
+        QObject::connect(&ceiling, &QTimer::timeout, [&expired] { expired = true; });
+        ceiling.start(timeoutMs);
+        while (!done()) {
+            if (expired)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        return true;
+    }
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
         if (deadline.hasExpired())
