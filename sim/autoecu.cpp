@@ -78,7 +78,11 @@ void AutoEcu::send(VirtualCable &cable, Bytes reply, Nanos heardAt)
     }
     if (reply.empty())
         return;
-    const Nanos start = heardAt + Nanos(cfg_.responseDelayUs) * 1000;
+    Nanos start = heardAt + Nanos(cfg_.responseDelayUs) * 1000;
+    if (lateLeft_ > 0) {
+        --lateLeft_;
+        start += ms(lateMs_);
+    }
     cable.ecuSend(reply, start);
     if (holdMs_ > 0) {
         // An empty send that starts later keeps the line busy until then.
@@ -123,6 +127,7 @@ AutoEcu::Bytes AutoEcu::answer(std::uint8_t byte, Nanos at)
 AutoEcu::Bytes AutoEcu::diagKey(std::uint8_t byte, Nanos at)
 {
     const std::size_t count = cfg_.items.size();
+    const int left = currentCode();
     if ((byte == kUp || byte == kDown) && count > 0) {
         pointer_ = byte == kUp ? (pointer_ + 1) % count : (pointer_ + count - 1) % count;
         fresh_ = true;
@@ -135,12 +140,16 @@ AutoEcu::Bytes AutoEcu::diagKey(std::uint8_t byte, Nanos at)
     else
         actionRun_ = 0;
     trackIscSequence(byte);
+    if (cfg_.staleAfterMove && (byte == kUp || byte == kDown) && count > 0)
+        return reading(0x00, liveRaw(left));   // fresh_ stays: the code comes next
     return diagReading(at);
 }
 
 void AutoEcu::actionKey(Nanos at)
 {
     const int code = currentCode();
+    const int index = cfg_.items.empty() ? -1 : int(pointer_ % cfg_.items.size());
+    acts_.record({EcuAct::Kind::Check, index, code, sessions_, actuator(code), at});
     if (!actuator(code))
         return;
     ++actionKeys_[code];

@@ -14,6 +14,7 @@
 // checksum. Status 0x40 shows the item code, 0x00 its value; 0x80 is added
 // while an actuator check runs.
 
+#include "sim/ecuact.h"
 #include "sim/virtualcable.h"
 
 #include <cstdint>
@@ -40,6 +41,9 @@ struct AutoEcuConfig {
     int codeEveryMs = 700;       // the item code is shown again this often
     int checkMs = 1200;          // an actuator check runs this long
     int responseDelayUs = 2000;
+    // After a move the first reading still shows the value of the item
+    // left; the new item's code comes one reply late.
+    bool staleAfterMove = false;
 
     static AutoEcuConfig vixion();       // 24 items, values steady
     static AutoEcuConfig vixionDemo();   // the same bike, engine idling, live
@@ -71,6 +75,12 @@ public:
     // After its next reply the ECU holds the line for `ms`, so that the
     // tool's following request finds nothing to read in its wait.
     void holdLineAfterNextReply(int ms) { holdMs_ = ms; }
+    // The next `count` answers come `ms` later than usual.
+    void answerLate(int count, int ms)
+    {
+        lateLeft_ = count;
+        lateMs_ = ms;
+    }
 
     // --- what it saw ---
     Mode mode() const { return mode_; }
@@ -87,6 +97,10 @@ public:
     int cylinderRejects() const { return cylinderRejects_; }
     int bytesIgnored() const { return ignored_; }
     int movesHeard() const { return moves_; }
+    // Every action key heard in a diagnosis session (see sim/ecuact.h).
+    ActLog &acts() { return acts_; }
+    int sessions() const { return sessions_; }
+    const std::vector<int> &items() const { return cfg_.items; }
 
 private:
     using Bytes = std::vector<std::uint8_t>;
@@ -142,6 +156,10 @@ private:
     Nanos silentUntil_ = 0;
     bool dropLosesSession_ = false;
     int holdMs_ = 0;
+    int lateLeft_ = 0;
+    int lateMs_ = 0;
+    ActLog acts_;
+    int sessions_ = 0;
 
     int rejected_ = 0;
     int unlockFailures_ = 0;

@@ -67,6 +67,7 @@ AutoEcu::Bytes AutoEcu::loginKey(std::uint8_t byte, Nanos at)
 void AutoEcu::enter(Mode mode, Nanos at)
 {
     mode_ = mode;
+    ++sessions_;
     scripts_.clear();
     pointer_ = 0;
     fresh_ = false;

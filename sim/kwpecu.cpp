@@ -165,7 +165,11 @@ void KwpEcu::handleFrame(VirtualCable &cable, const Bytes &frame, Nanos at)
     }
     if (answer.empty())
         return;
-    const int p2 = std::clamp(config_.responseMs, 25, 50);
+    int p2 = std::clamp(config_.responseMs, 25, 50);
+    if (lateLeft_ > 0) {
+        --lateLeft_;
+        p2 += lateMs_;
+    }
     cable.ecuSend(answer, at + Nanos(p2) * kMs);
 }
 

@@ -33,6 +33,7 @@
 // and then requests coEntryActions actuator checks puts the ECU in CO mode,
 // where the hold routine answers 71 70 C8 00 00 rpmHigh rpmLow (without the
 // speed bytes while the engine is off).
+#include "sim/ecuact.h"
 #include "sim/virtualcable.h"
 
 #include <cstdint>
@@ -67,6 +68,9 @@ struct KwpEcuConfig {
     int rpmWobble = 0;
     bool engineRunning = true;
     int coEntryActions = 1;  // 0: CO reports right after the login routine
+    // The answer to a move still reports the item left; the new item's code
+    // comes one reply late, with the next hold.
+    bool staleMoveAnswer = false;
 
     // A bike worth looking at in the demo.
     static KwpEcuConfig demo();
@@ -101,6 +105,14 @@ public:
     int pointerCode() const;
     bool awake() const { return awake_; }
     bool coMode() const { return phase_ == Phase::Co; }
+    // The next `count` answers come `ms` later than their response time.
+    void answerLate(int count, int ms)
+    {
+        lateLeft_ = count;
+        lateMs_ = ms;
+    }
+    // Every actuator check and every clear heard in a diagnosis session.
+    ActLog &acts() { return acts_; }
 
     struct Heard {
         KwpRequest request;
@@ -162,6 +174,9 @@ private:
     int ignored_ = 0;
     std::vector<double> pulses_;
     int wakeUps_ = 0;
+    int lateLeft_ = 0;
+    int lateMs_ = 0;
+    ActLog acts_;
 };
 
 } // namespace sim

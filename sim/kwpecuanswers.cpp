@@ -42,6 +42,7 @@ std::vector<std::uint8_t> KwpEcu::answerFor(KwpRequest request, const Bytes &fra
     case KwpRequest::ReadDtc:
         return dtcAnswer(frame.size() > 5 ? frame[4] : 0);
     case KwpRequest::ClearDtc:
+        acts_.record({EcuAct::Kind::Clear, -1, 0, wakeUps_, true, at});
         config_.history.clear();
         config_.current.clear();
         return {0x54, 0xFF, 0xFF};
@@ -66,7 +67,10 @@ std::vector<std::uint8_t> KwpEcu::routine(KwpRequest request, Nanos at)
         // Moving straight after the login routine asks for CO mode.
         if (phase_ == Phase::Select && request == KwpRequest::Up)
             phase_ = Phase::CoArming;
+        const Bytes left = phase_ == Phase::Co ? coReport() : itemReport(at);
         setPointer(pointer_ + (request == KwpRequest::Up ? 1 : -1));
+        if (config_.staleMoveAnswer)
+            return left;
     }
     return phase_ == Phase::Co ? coReport() : itemReport(at);
 }
@@ -113,7 +117,10 @@ std::vector<std::uint8_t> KwpEcu::action(Nanos at)
     case Phase::Diag:
         break;
     }
-    if (config_.items.empty() || !config_.items[std::size_t(pointer_)].actuator)
+    const bool actuator = !config_.items.empty() && config_.items[std::size_t(pointer_)].actuator;
+    acts_.record({EcuAct::Kind::Check, config_.items.empty() ? -1 : pointer_, pointerCode(),
+                  wakeUps_, actuator, at});
+    if (!actuator)
         return negative(0x31, kSubFunctionNotSupported);
     checkUntil_ = at + Nanos(config_.actuatorMs) * kMs;
     return ack;
