@@ -3,29 +3,33 @@
 #include "ui_mainwindow.h"
 
 #include "itemcatalogue.h"
-#include "link/usbserial.h"
 
-#include <QGuiApplication>
 #include <QTableWidgetItem>
-#include <QTimer>
 
 namespace {
 enum Column { ColAction = 0, ColCode = 1, ColItem = 2, ColValue = 3, ColUnit = 4 };
-constexpr int kAutoBaud = 15630;
-constexpr int kAutoPollMs = 30;
+const char kUnknownEntry[] = "-,-,-";
 } // namespace
 
+// Every item the ECU lists gets its row, so that row r stays r steps from
+// item 1; a code the catalogue does not know shows "-" for name and unit.
 void MainWindow::appendItemRow(int code)
 {
-    if (code < 0 || code >= itemList.size())
-        return;   // no catalogue entry: the item gets no row
+    appendFaultRow(code);
+    ++pointerRows;
+}
+
+// The KWP fault-code rows: after the ECU's items, out of the pointer's reach.
+void MainWindow::appendFaultRow(int code)
+{
     const int row = ui->tableWidget->rowCount();
     ui->tableWidget->setRowCount(row + 1);
     const QString codeText = QString::number(code);
     ui->tableWidget->setItem(row, ColCode, new QTableWidgetItem(codeText));
     rowCodes.append(codeText);
 
-    const QStringList fields = itemList[code].split(',');
+    const bool known = code >= 0 && code < itemList.size();
+    const QStringList fields = (known ? itemList[code] : QString(kUnknownEntry)).split(',');
     QString name = fields.value(0);
     const bool actuator = name.startsWith('x');
     if (actuator)
@@ -40,88 +44,68 @@ QString MainWindow::rowCode(int row) const
     return rowCodes.value(row);
 }
 
+void MainWindow::writeValue(int row, const QString &value)
+{
+    if (row < 0 || row >= ui->tableWidget->rowCount())
+        return;
+    if (QTableWidgetItem *cell = ui->tableWidget->item(row, ColValue))
+        cell->setText(value);
+    else
+        ui->tableWidget->setItem(row, ColValue, new QTableWidgetItem(value));
+}
+
+// Whatever empties the table (a new session, the CO window) comes here: the
+// rows, their codes, the selection, the pointer and what was asked of them.
 void MainWindow::clear_table()
 {
+    dropRequests();
+    ui->pushButton->setEnabled(false);
+    pointer.forget();
+    pointerRows = 0;
     if (ui->tableWidget->rowCount() < 1)
         return;
     ui->tableWidget->setRowCount(0);
     rowCodes.clear();
     selectedRow = 0;
     ecuRow = 0;
-    // The row being waited for is gone; so is the reason for the cursor.
-    restoreWaitCursors();
 }
 
-void MainWindow::pushWaitCursor(bool &pushed)
+// A scan builds the table from item 1 on.
+void MainWindow::startScan()
 {
-    if (pushed)
-        return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    pushed = true;
-}
-
-void MainWindow::popWaitCursor(bool &pushed)
-{
-    if (!pushed)
-        return;
-    QGuiApplication::restoreOverrideCursor();
-    pushed = false;
-}
-
-void MainWindow::restoreWaitCursors()
-{
-    popWaitCursor(selectionCursor);
-    popWaitCursor(actionCursor);
+    clear_table();
+    scanPass = 0;
+    scanMoves = 0;
 }
 
 void MainWindow::table_clicked()
 {
+    const int row = ui->tableWidget->currentRow();
+    if (row < 0 || row >= rowCodes.size())
+        return;
     pushWaitCursor(selectionCursor);
     selectionPending = true;
-    ecuRow = selectedRow;
-    selectedRow = ui->tableWidget->currentRow();
+    selectedRow = row;
+    // A press not yet carried out was for the row the mechanic has left.
+    if (action.waiting() && action.row() != row)
+        dropAction();
 
-    const QTableWidgetItem *mark = ui->tableWidget->item(selectedRow, ColAction);
+    const QTableWidgetItem *mark = ui->tableWidget->item(row, ColAction);
     ui->pushButton->setEnabled(mark && mark->text().toLatin1() == "A");
 
-    bool ok = false;
-    const int slot = rowCode(selectedRow).toInt(&ok);
-    if (!ok || slot < 0 || slot >= itemList.size())
-        return;
-    const QStringList fields = itemList[slot].split(',');
+    const int slot = rowCode(row).toInt();
+    const bool known = slot >= 0 && slot < itemList.size();
+    const QStringList fields = (known ? itemList[slot] : QString(kUnknownEntry)).split(',');
     ui->label_info->setText("Info: " + fields.value(2));
 }
 
 void MainWindow::action_clicked()
 {
-    actionStep = 1;
-    pushWaitCursor(actionCursor);
-}
-
-void MainWindow::comboBox_typeChanged(int index)
-{
-    // A session belongs to the ECU it was opened with: the other family
-    // starts with its own login, not by polling an ECU it never greeted.
-    sessionState = 0;
-    scanPass = 0;
-    actionStep = 0;
-    restoreWaitCursors();
-    if (index != 0) {
-        vehicleType = "xmax";
-        load_errorlist_xmax();
-        disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
-        connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked_xmax()),
-                Qt::UniqueConnection);
+    // Only a session can carry a check out, and only the one that saw the
+    // press; a check already under way is not started twice.
+    if (!sessionUp() || !ui->pushButton->isEnabled() || action.running())
         return;
-    }
-    vehicleType = "auto";
-    load_errorlist_auto();
-    disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked_xmax()));
-    connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()), Qt::UniqueConnection);
-    // The Auto ECU only listens at 15630 baud and is polled every 30 ms; the
-    // KWP cycle may have left the line at 10400 and the timer at 110/1000 ms.
-    if (kwpLineSlow && link->isConnected())
-        link->setBaud(kAutoBaud);
-    kwpLineSlow = false;
-    pollTimer->setInterval(kAutoPollMs);
+    actionStep = 1;
+    action.press(selectedRow, sessionSerial);
+    pushWaitCursor(actionCursor);
 }

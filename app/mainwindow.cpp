@@ -5,6 +5,7 @@
 #include "itemcatalogue.h"
 #include "kwp/kwpframes.h"
 #include "link/usbserial.h"
+#include "pacing.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -31,13 +32,7 @@ struct ResourceRegistration {
 } // namespace
 
 namespace {
-constexpr int kFirstConnectMs = 500;
-constexpr int kRetryConnectMs = 3000;
-constexpr int kReconnectMs = 500;
-constexpr int kPollMs = 30;
 const int kColumnWidths[] = {50, 100, 200, 100, 100};
-// The end of a wake-up pulse is spun for this long: more than a sleep of a
-// loaded machine oversleeps.
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -62,7 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     link = new UsbSerial();
     connect(link, SIGNAL(ftdiwriteError()), this, SLOT(ftdiwriteError()));
-    QTimer::singleShot(kFirstConnectMs, this, SLOT(connect_clicked()));
+    QTimer::singleShot(Pacing::FirstConnectMs, this, SLOT(connect_clicked()));
 
     rpm = coValue = sessionState = scanPass = actionStep = selectedRow = ecuRow = 0;
     selectionPending = false;
@@ -99,26 +94,30 @@ MainWindow::~MainWindow()
 void MainWindow::connect_clicked()
 {
     if (link->Connect()) {
-        linkLost = false;
+        // A tick that waited through the reconnect belongs to the old line.
+        overtakeTicks();
         link->writeDataBit(1);
-        pollTimer->start(kPollMs);
+        pollTimer->start(Pacing::AutoPollMs);
         qDebug().noquote() << "Connected.";
         ui->statusBar->showMessage("Connected-Engine Off");
         return;
     }
     qDebug().noquote() << "Not Connect.";
     ui->statusBar->showMessage("Not Connect.");
-    QTimer::singleShot(kRetryConnectMs, this, SLOT(connect_clicked()));
+    QTimer::singleShot(Pacing::RetryConnectMs, this, SLOT(connect_clicked()));
 }
 
 void MainWindow::ftdiwriteError()
 {
-    rpm = coValue = sessionState = 0;
-    linkLost = true;
+    // The rest of a tick under way, and a check still to run, were for the
+    // session this ends.
+    overtakeTicks();
+    rpm = coValue = 0;
+    setSessionState(0);
+    dropRequests();
     pollTimer->stop();
-    restoreWaitCursors();
     ui->statusBar->showMessage("Not Connect.");
-    QTimer::singleShot(kReconnectMs, this, SLOT(connect_clicked()));
+    QTimer::singleShot(Pacing::ReconnectMs, this, SLOT(connect_clicked()));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,6 +1,9 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "actionrequest.h"
+#include "ecupointer.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QString>
@@ -18,7 +21,10 @@ class MainWindow;
 }
 
 // The one window of the tool. The protocol cycles of both ECU families are
-// slots of this class (auto/ and kwp/); they share the members below.
+// slots of this class (auto/ and kwp/); they share the members below. What a
+// tick sends and what it makes of the answer is decided by the window-free
+// cycle objects of each family (AutoCycle, AutoCoCycle, KwpCycle,
+// KwpCoCycle); the slots talk to the link and apply those decisions.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -56,79 +62,56 @@ protected:
 
 private:
     friend class MainWindowProbe;   // tests read the shared members
+    class Tick;                     // app/tick.h
 
-    // --- shared table helpers (app/itemtable.cpp) ---
+    // --- the item table (app/itemtable.cpp) ---
     void appendItemRow(int code);
-    QString rowCode(int row) const;           // empty when the row has none
-    void restoreWaitCursors();                // drops the cursors still pushed
+    void appendFaultRow(int code);
+    QString rowCode(int row) const;   // empty when the row has none
+    bool isFaultRow(int row) const { return row >= pointerRows && row < rowCodes.size(); }
+    void startScan();
+    void writeValue(int row, const QString &value);
+
+    // --- the mechanic's requests and the session (app/requests.cpp) ---
+    void setSessionState(int state);
+    bool sessionUp() const { return sessionState == 1; }
+    void dropSelection();
+    void dropAction();
+    void dropRequests();
     void pushWaitCursor(bool &pushed);
     void popWaitCursor(bool &pushed);
+    void restoreWaitCursors();
+    void overtakeTicks() { ++cycleEpoch; }
 
-    // --- Auto family helpers (auto/) ---
-    QString autoShownCode(const QString &field) const;
-    void autoFollowEcu(const QString &field);
+    // --- poll timer routing (app/routing.cpp) ---
     void routePollTimerToCo(bool co);
-    QString autoExchange(std::uint8_t key, int waitMs);   // write, wait, read
-    void autoLoginTick();
-    std::uint8_t autoLoginKey(int &step);
-    void autoApplyModelCode(const QString &field);
-    void autoAnnounceItem(const QStringList &fields);
-    void autoLoginFallsBack();
-    void autoSessionTick();
+
+    // --- Auto family (auto/) ---
+    QString autoExchange(std::uint8_t key, int waitMs);
+    void autoLoginTick(const Tick &tick);
+    void autoAnnounce(int code);
+    void autoSessionTick(const Tick &tick);
     std::uint8_t autoSessionKey();
     void autoSessionReply(const QStringList &fields);
-    void autoSessionMalformed(int fieldCount);
+    void autoSessionEnds();
     void autoShowValue(const QString &raw);
-    void autoShowFaultHistory(const QString &value);
-    void autoSessionDrops();
-    void coLoginTick();
-    void coJudgeLoginReply(const QStringList &fields);
-    void coCountLoginReply(bool expected);
-    void coCylinderTick();
-    void coSessionTick();
-    QString coReadReply();
-    void coKey(std::uint8_t key);
-    // The row the ECU stands on, counted from the moves really sent; a
-    // click may have written ecuRow meanwhile.
-    int autoEcuRow = 0;
-    // What arrived for a CO tick while an Up/Down key was being sent: the
-    // key's own reply is drained, the tick's is kept here for it.
-    QString coCarriedReply;
+    void coLoginTick(const Tick &tick);
+    void coCylinderTick(const Tick &tick);
+    void coSessionTick(const Tick &tick);
 
-    // --- KWP family helpers (kwp/) ---
+    // --- KWP family (kwp/) ---
     QString kwpExchange(const QString &cmd, bool dropComma = true);
-    bool kwpAbandoned() const;
-    void kwpRestartPoll(int ms);
     void kwpDropSession(const QString &logText, const QString &status, int ms);
-    void kwpWakeUp(int pulseMs);
-    void kwpPulseMissed(int &pulseMs);
-    void kwpAbandonTick();
-    void kwpLogin();
-    bool kwpLoginEntry(int i, const QString &cmd);
-    void kwpLoginReport(const QStringList &items);
-    void kwpSearch();
-    void kwpScan();
-    void kwpScanRow(int code);
-    void kwpStartScan();
-    void kwpPoll();
-    bool kwpPollFirstSend();
-    void kwpPollShortAnswer(bool nothing);
-    void kwpTakeAction();
-    void kwpShowReport(const QStringList &items);
-    void kwpShowValue(const QStringList &items);
+    bool kwpWakeUp(const Tick &tick, int &pulseMs);
+    bool kwpLoginSequence(const Tick &tick, const QStringList &frames, const QString &logTag,
+                          int &pulseMs, bool co);
+    void kwpLogin(const Tick &tick);
+    void kwpSearch(const Tick &tick);
+    void kwpScan(const Tick &tick);
+    void kwpPoll(const Tick &tick);
+    void kwpShowPollAnswer(const QString &sent, const QStringList &items);
     void kwpShowFaultCodes(const QStringList &items);
-    void kwpResyncPointer();
-    void kwpPointerStep();
-    bool kwpOnFaultRow(int row) const;
-    void kwpCoLogin();
-    bool kwpCoLoginEntry(int i, const QString &cmd);
-    void kwpCoRead();
-    int kwpPointerRow = 0;       // table row the ECU pointer really stands on
-    int kwpResumeState = 0;      // where a cylinder request leaves the cycle
-    bool kwpLineSlow = false;    // the KWP cycle has put the line at 10400 baud
-    // A write failed and the reconnect has not succeeded yet: a tick still
-    // running must leave "Not Connect." and the stopped timer as they are.
-    bool linkLost = false;
+    void kwpCoRead(const Tick &tick);
 
     Ui::MainWindow *ui;
     UsbSerial *link;
@@ -155,7 +138,20 @@ private:
     QString cmdClearDtc, cmdReadDtcHistory, cmdReadDtcCurrent;
     QString vehicleType;
 
-    // Each protocol cycle runs one tick at a time (app/tickguard.h).
+    // Where the ECU stands (writes ecuRow) and what Action asked of it.
+    EcuPointer pointer{ecuRow};
+    ActionRequest action;
+    // Rows the ECU pointer can stand on: one per ECU item, in the ECU's
+    // order from item 1. The KWP fault-code rows come after them.
+    int pointerRows = 0;
+    int scanMoves = 0;          // moves sent since the scan met item 1
+    int sessionSerial = 0;      // changes whenever a session comes up or ends
+    int cycleEpoch = 0;         // changes whenever a running tick must stand aside
+    bool kwpLineSlow = false;   // the KWP cycle has put the line at 10400 baud
+    QList<std::uint8_t> coKeys; // Up/Down presses the CO cycle has still to send
+    int cylinderWanted = 0;     // cylinder request (2 or 3) waiting for the CO session
+
+    // Each protocol cycle runs one tick at a time (app/tick.h).
     struct CycleBusy {
         bool autoCycle = false, kwpCycle = false, autoCo = false, kwpCo = false;
     } busy;

@@ -5,7 +5,6 @@
 // belong to the process, not to the window.
 struct ProtocolCounters {
     int loginStep = 0;          // Auto login sequence
-    bool itemConfirmed = false; // Auto: ECU showed the selected item's code
     int coLoginStep = 0;        // Auto CO login
     int cylinderStep = 0;       // Auto cylinder change
     int loginPulseMs = 25;      // KWP wake-up pulse of the polling cycle

@@ -1,15 +1,27 @@
-// The login half of the Auto cycle: identification, the login keys and the
-// scan that builds the item table.
+// The Auto polling slot, and its login half: identification, the login keys
+// and the scan that builds the item table.
 #include "mainwindow.h"
+#include "tick.h"
 #include "ui_mainwindow.h"
 
-#include "autoprotocol.h"
+#include "auto/autocycle.h"
 #include "link/usbserial.h"
 #include "protocolcounters.h"
 
 #include <QDebug>
 
 using namespace AutoProtocol;
+
+void MainWindow::send_clicked()
+{
+    Tick tick(busy.autoCycle, cycleEpoch, running);
+    if (!tick.entered())
+        return;
+    if (sessionState == 0)
+        autoLoginTick(tick);
+    else
+        autoSessionTick(tick);
+}
 
 QString MainWindow::autoExchange(std::uint8_t key, int waitMs)
 {
@@ -20,82 +32,46 @@ QString MainWindow::autoExchange(std::uint8_t key, int waitMs)
     return reply.isEmpty() ? link->readDataHex() : reply;
 }
 
-std::uint8_t MainWindow::autoLoginKey(int &step)
-{
-    if (step >= -10 && step <= -1) {
-        const std::uint8_t key = unlockSequence()[std::size_t(step + 10)];
-        ++step;
-        return key;
-    }
-    const bool scanGroup = step == ScanGroupStart;
-    std::uint8_t key = Identify;
-    keyFor(LoginSteps, step, key);
-    if (scanGroup)
-        ui->statusBar->showMessage("Connected-Engine On");
-    return key;
-}
-
-void MainWindow::autoLoginTick()
+void MainWindow::autoLoginTick(const Tick &tick)
 {
     int &step = protocolCounters().loginStep;
-    const std::uint8_t key = autoLoginKey(step);
-    const QString reply = autoExchange(key, LoginWaitMs);
+    const AutoCycle::LoginKey key = AutoCycle::loginKey(step);
+    if (key.engineOn)
+        ui->statusBar->showMessage("Connected-Engine On");
+    if (key.scanMove)
+        ++scanMoves;
+    const QString reply = autoExchange(key.key, LoginWaitMs);
+    if (tick.overtaken())
+        return;
     qDebug().noquote() << "diag:" + reply;
-    const QStringList fields = replyFields(reply);
-    if (fields.size() < 3) {
-        autoLoginFallsBack();
+    const AutoCycle::LoginReading reading =
+        AutoCycle::readLogin(key.key, step, expectedReply, replyFields(reply));
+    if (reading.tooShort) {
+        // Identification starts over: the "Engine On" of the scan no longer holds.
+        if (ui->statusBar->currentMessage() == QLatin1String("Connected-Engine On"))
+            ui->statusBar->showMessage("Connected-Engine Off");
+        setSessionState(0);
         return;
     }
-    if (key == Identify) {
-        if (step == 0)
-            clear_table();
-        autoApplyModelCode(fields.last());
-    }
-    if ((fields.last() == "10" || fields.last() == "90") && step == 1) {
-        qDebug().noquote() << "login=ce";
-        step = 2;
-    }
-    if (showsCode(fieldFromEnd(fields, 3)) && step > ScanFromStep)
-        autoAnnounceItem(fields);
+    if (reading.newTable)
+        startScan();
+    if (reading.announced)
+        autoAnnounce(reading.code);
 }
 
-void MainWindow::autoLoginFallsBack()
+void MainWindow::autoAnnounce(int code)
 {
-    // Identification starts over: the "Engine On" of the scan group no
-    // longer holds (a "Not Connect." of a failed write stays).
-    if (ui->statusBar->currentMessage() == QLatin1String("Connected-Engine On"))
-        ui->statusBar->showMessage("Connected-Engine Off");
-    sessionState = 0;
-    protocolCounters().loginStep = 0;
-}
-
-void MainWindow::autoApplyModelCode(const QString &field)
-{
-    applyModelCode(matchModel(LoginModels, field), protocolCounters().loginStep, expectedReply);
-}
-
-void MainWindow::autoAnnounceItem(const QStringList &fields)
-{
-    qDebug().noquote() << "table  add";
-    const int code = fieldFromEnd(fields, 2).toInt(nullptr, 16);
-    qDebug().noquote() << "code " + QString::number(code) + " " + QString::number(code);
-    if (code == 1) {
-        // The list starts at item 1: rows met before it (a scan resumed
-        // after a session ended) would stand twice in the table.
-        if (scanPass == 0)
-            clear_table();
-        if (scanPass == 1) {
-            sessionState = 1;
-            nextCommand = Hold;
-            autoEcuRow = 0;   // back on item 1, the first row
-            ecuRow = 0;
-        }
-        ++scanPass;
-    }
-    // A code outside the catalogue gets no row.
-    if (scanPass < 2 && code >= 0 && code < ItemSlots)
+    const AutoCycle::ScanStep scan = AutoCycle::scanItem(code, scanPass, pointerRows, scanMoves);
+    if (scan.restart)
+        clear_table();
+    if (scan.restart || code == 1)
+        scanMoves = 0;
+    if (scan.addRow)
         appendItemRow(code);
-    if (scanPass == 2)
-        scanPass = 0;
-    protocolCounters().loginStep = ScanGroupStart;
+    if (scan.sessionUp) {
+        // Back on item 1: the first row, which the ECU has just shown.
+        pointer.startOnFirstRow();
+        nextCommand = Hold;
+        setSessionState(1);
+    }
 }

@@ -1,148 +1,101 @@
-// The Auto family's polling cycle: one key byte per tick. This file holds
-// the session half: following the selected row, values, actuator checks.
+// The session half of the Auto cycle: following the selected row, values,
+// actuator checks.
 #include "mainwindow.h"
-#include "tickguard.h"
+#include "tick.h"
 #include "ui_mainwindow.h"
 
-#include "autoprotocol.h"
+#include "auto/autocycle.h"
 #include "cowindow.h"
 #include "protocolcounters.h"
 
 #include <QDebug>
-#include <QTableWidgetItem>
 
 using namespace AutoProtocol;
 
 namespace {
-constexpr int kValueColumn = 3;
 const char kHistoryHeading[] = "Info: History kode kesalahan";
+const char kFaultHistoryItem[] = "61";
+const char kIscItem[] = "67";
 } // namespace
 
-void MainWindow::send_clicked()
-{
-    TickGuard guard(busy.autoCycle);
-    if (!guard.entered())
-        return;
-    if (sessionState == 0)
-        autoLoginTick();
-    else
-        autoSessionTick();
-}
-
-void MainWindow::autoSessionTick()
+void MainWindow::autoSessionTick(const Tick &tick)
 {
     if (rowCodes.isEmpty()) {
         // Nothing to follow (the CO window emptied the table): log in anew
         // so that the table is built again.
-        autoSessionDrops();
+        setSessionState(0);
         protocolCounters().loginStep = 0;
         ui->statusBar->showMessage("Connected-Engine Off");
-        autoLoginTick();
+        autoLoginTick(tick);
         return;
     }
-    ecuRow = autoEcuRow;
     const std::uint8_t key = autoSessionKey();
     const QString reply = autoExchange(key, SessionWaitMs);
-    ecuRow = autoEcuRow;
+    if (tick.overtaken())
+        return;
     qDebug().noquote() << reply;
-    const QStringList fields = replyFields(reply);
-    if (fields.size() == SessionFields)
-        autoSessionReply(fields);
-    else
-        autoSessionMalformed(fields.size());
+    autoSessionReply(replyFields(reply));
 }
 
 std::uint8_t MainWindow::autoSessionKey()
 {
-    // A check waits until the ECU stands on the row it was asked for, and
-    // once running it sends no move: ecuRow books only moves really sent.
-    const bool checkDue = actionStep > 1
-        || (actionStep == 1 && !selectionPending && ecuRow == selectedRow);
-    if (!checkDue) {
-        if (nextCommand == Up || nextCommand == Down) {
-            autoEcuRow += nextCommand == Up ? 1 : -1;
-            ecuRow = autoEcuRow;
-            qDebug().noquote() << (nextCommand == Up ? "up" : "down");
-        }
-        return nextCommand;
+    AutoCycle::SessionView view;
+    view.selectedRow = selectedRow;
+    view.rows = pointerRows;
+    view.nextCommand = nextCommand;
+    view.checkRunning = action.running();
+    view.checkMayStart = action.mayStart(pointer, selectedRow, sessionSerial);
+    view.iscCheck = rowCode(action.row()) == QLatin1String(kIscItem);
+    const AutoCycle::SessionKey key = AutoCycle::sessionKey(view, pointer, actionStep);
+    if (key.checkStarts)
+        action.start();
+    if (key.checkEnds)
+        dropAction();
+    if (key.move != 0) {
+        pointer.moved(key.move);
+        qDebug().noquote() << (key.move > 0 ? "up" : "down");
     }
-    const int end = rowCode(ecuRow) == QLatin1String("67") ? IscActionEnd : ActionEnd;
-    std::uint8_t key = Action;
-    keyFor(ActionSteps, actionStep, key);
-    if (actionStep >= end) {
-        actionStep = 0;
-        popWaitCursor(actionCursor);
-    }
-    return key;
+    return key.key;
 }
 
 void MainWindow::autoSessionReply(const QStringList &fields)
 {
-    const QString status = fields.value(3);
-    bool &confirmed = protocolCounters().itemConfirmed;
-    if (showsCode(status))
-        autoFollowEcu(fields.value(4));
-    if (selectedRow == ecuRow) {
-        if (selectionPending) {
-            popWaitCursor(selectionCursor);
-            selectionPending = false;
-        }
-        if (showsValue(status) && confirmed)
-            autoShowValue(fields.value(4));
-        // Values count only once the ECU has shown this very row's code.
-        if (showsCode(status))
-            confirmed = autoShownCode(fields.value(4)) == rowCode(selectedRow);
-        ui->label_check->setEnabled(showsCheck(status));
-        nextCommand = Hold;
-    } else if (showsCode(status)) {
-        confirmed = false;
-        nextCommand = selectedRow > ecuRow ? Up : Down;
-    } else {
-        nextCommand = Hold;
+    AutoCycle::SessionView view;
+    view.selectedRow = selectedRow;
+    view.rows = pointerRows;
+    const QString checkCode = action.running() ? rowCode(action.row()) : QString();
+    const AutoCycle::SessionVerdict verdict =
+        AutoCycle::judgeSession(fields, pointer, rowCodes, view, checkCode);
+    if (verdict.malformed) {
+        rpm = 0;
+        coValue = 0;
+        if (sessionState == 1)
+            coWindow->setDisplay(0, 0);
     }
-    if (sessionState == 1)
+    if (verdict.lost || verdict.outOfStep) {
+        if (verdict.outOfStep)
+            qDebug().noquote() << "table out of step";
+        autoSessionEnds();
+        return;
+    }
+    if (verdict.abortCheck)
+        dropAction();
+    if (verdict.selectionReached && selectionPending)
+        dropSelection();
+    if (verdict.writeValue)
+        autoShowValue(verdict.raw);
+    if (verdict.setCheckLabel)
+        ui->label_check->setEnabled(verdict.checking);
+    if (!verdict.malformed)
+        nextCommand = verdict.nextCommand;
+    if (!verdict.malformed && sessionState == 1)
         coWindow->setDisplay(rpm, coValue);
 }
 
-// The decimal code the ECU shows, or an empty text for a field that is none.
-QString MainWindow::autoShownCode(const QString &field) const
+void MainWindow::autoSessionEnds()
 {
-    bool ok = false;
-    const int code = field.toInt(&ok, 16);
-    return ok ? QString::number(code) : QString();
-}
-
-// When the ECU shows an item code, it says where it stands: a row counted
-// wrong (a lost move, a skipped item) is put right before any value lands.
-void MainWindow::autoFollowEcu(const QString &field)
-{
-    const QString code = autoShownCode(field);
-    const int row = code.isEmpty() ? -1 : rowCodes.indexOf(code);
-    if (row < 0 || row == autoEcuRow)
-        return;
-    autoEcuRow = row;
-    ecuRow = row;
-}
-
-void MainWindow::autoSessionMalformed(int fieldCount)
-{
-    rpm = 0;
-    coValue = 0;
-    if (sessionState == 1)
-        coWindow->setDisplay(0, 0);
-    // A failed write has already dropped the session and said so.
-    if (fieldCount == 1 && sessionState != 0) {
-        autoSessionDrops();
-        ui->statusBar->showMessage("Connected-Engine Off");
-    }
-}
-
-void MainWindow::autoSessionDrops()
-{
-    // The check and the move the cursors stood for are cut off with it.
-    sessionState = 0;
-    actionStep = 0;
-    restoreWaitCursors();
+    setSessionState(0);
+    ui->statusBar->showMessage("Connected-Engine Off");
 }
 
 void MainWindow::autoShowValue(const QString &raw)
@@ -151,20 +104,11 @@ void MainWindow::autoShowValue(const QString &raw)
     if (code.isEmpty())
         return;
     const QString value = convertdiagval(code, raw);
-    if (QTableWidgetItem *cell = ui->tableWidget->item(selectedRow, kValueColumn))
-        cell->setText(value);
-    else
-        ui->tableWidget->setItem(selectedRow, kValueColumn, new QTableWidgetItem(value));
-    if (code == QLatin1String("61"))
-        autoShowFaultHistory(value);
-}
-
-void MainWindow::autoShowFaultHistory(const QString &value)
-{
-    const int code = value.toInt();
-    const QString text = code >= 0 && code < FaultSlots ? errorList.value(code) : QString();
-    if (text.isEmpty())
-        ui->label_info->setText(kHistoryHeading);
-    else
-        ui->label_info->setText(QString(kHistoryHeading) + "\n" + text);
+    writeValue(selectedRow, value);
+    if (code != QLatin1String(kFaultHistoryItem))
+        return;
+    const int fault = value.toInt();
+    const QString text = fault >= 0 && fault < FaultSlots ? errorList.value(fault) : QString();
+    ui->label_info->setText(text.isEmpty() ? QString(kHistoryHeading)
+                                           : QString(kHistoryHeading) + "\n" + text);
 }

@@ -58,7 +58,9 @@ void Driver::prepare()
     probe_->restoreWaitCursors();
     probe_->selectionPending() = false;
     probe_->actionStep() = 0;
-    probe_->coCarriedReply().clear();
+    probe_->actionRequest().drop();
+    probe_->coKeys().clear();
+    probe_->cylinderWanted() = 0;
     protocolCounters() = ProtocolCounters();
 }
 

@@ -11,15 +11,16 @@ namespace fuzzdrive {
 namespace {
 // The Vixion's items and the KWP demo bike's, as a scan leaves them.
 const int kAutoRows[] = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 31, 36, 37, 50, 51, 54, 60, 61, 62, 63, 67, 70, 87};
-const int kKwpRows[] = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 36, 50, 51, 61, 62};
+const int kKwpRows[] = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 36, 50, 51};
+const int kKwpFaultRows[] = {61, 62};
 
 template <std::size_t N>
 void fillTable(MainWindowProbe &p, const int (&codes)[N])
 {
     p.clearTable();
-    p.rowCodes().clear();
     for (int code : codes)
         p.appendItemRow(code);
+    p.pointer().startOnFirstRow();
 }
 
 void follow(MainWindowProbe &p, int row)
@@ -45,9 +46,8 @@ void autoScan(MainWindowProbe &p, MainWindow &, int detail)
 void autoSession(MainWindowProbe &p, MainWindow &, int detail)
 {
     fillTable(p, kAutoRows);
-    p.sessionState() = 1;
-    p.nextCommand() = AutoProtocol::Hold;
-    protocolCounters().itemConfirmed = detail & 0x80;
+    p.setSessionState(1);
+    p.nextCommand() = detail & 0x80 ? AutoProtocol::Up : AutoProtocol::Hold;
     follow(p, detail);
 }
 
@@ -55,23 +55,25 @@ void autoActuator(MainWindowProbe &p, MainWindow &w, int detail)
 {
     autoSession(p, w, detail);
     p.selectionPending() = false;
-    p.ecuRow() = p.autoEcuRow() = p.selectedRow();
+    p.placePointer(p.selectedRow());
+    p.actionRequest().press(p.selectedRow(), p.sessionSerial());
+    p.actionRequest().start();
     p.actionStep() = 1 + detail % 49;
 }
 
 void coLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
     p.clearTable();
-    p.rowCodes().clear();
-    p.sessionState() = 0;
+    p.setSessionState(0);
     protocolCounters().coLoginStep = detail % 50;
 }
 
 void coSession(MainWindowProbe &p, MainWindow &w, int detail)
 {
     coLogin(p, w, 0);
-    p.sessionState() = 1;
-    p.coCarriedReply() = detail & 1 ? QStringLiteral("28,") : QString();
+    p.setSessionState(1);
+    if (detail & 1)
+        p.coKeys().append(detail & 2 ? AutoProtocol::Up : AutoProtocol::Down);
 }
 
 void coCylinder(MainWindowProbe &p, MainWindow &w, int detail)
@@ -94,18 +96,17 @@ void kwpSearch(MainWindowProbe &p, MainWindow &, int)
 
 void kwpScan(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.clearTable();
-    p.rowCodes().clear();
+    p.startScan();
     p.sessionState() = 11;
-    p.scanPass() = detail % 4;
-    p.selectedRow() = p.ecuRow() = p.kwpPointerRow() = 0;
+    p.scanPass() = detail % 3;
 }
 
 void kwpPolling(MainWindowProbe &p, MainWindow &, int detail)
 {
     fillTable(p, kKwpRows);
-    p.sessionState() = 1;
-    p.selectedRow() = p.ecuRow() = p.kwpPointerRow() = 0;
+    for (int code : kKwpFaultRows)
+        p.appendFaultRow(code);
+    p.setSessionState(1);
     follow(p, detail);
     if (detail & 0x80)
         QMetaObject::invokeMethod(p.actionButton(), "click");
@@ -121,8 +122,7 @@ void kwpFaultRows(MainWindowProbe &p, MainWindow &w, int detail)
 void kwpCoLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
     p.clearTable();
-    p.rowCodes().clear();
-    p.sessionState() = 0;
+    p.setSessionState(0);
     protocolCounters().loginPulseMsCo = 20 + detail % 6;
 }
 
@@ -130,7 +130,8 @@ void kwpCoRead(MainWindowProbe &p, MainWindow &w, int detail)
 {
     kwpCoLogin(p, w, detail);
     p.sessionState() = detail & 1 ? 2 : 1;
-    p.kwpResumeState() = 1;
+    if (detail & 2)
+        p.coKeys().append(AutoProtocol::Up);
 }
 } // namespace
 

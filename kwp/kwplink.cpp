@@ -1,31 +1,27 @@
 // The KWP steps shared by the polling and the CO cycle: the exchange, the
-// wake-up pulse, the end of a session and the restart of the poll timer.
+// wake-up and login, and the end of a session.
 #include "mainwindow.h"
+#include "tick.h"
 #include "ui_mainwindow.h"
 
+#include "kwp/kwpcocycle.h"
+#include "kwp/kwpcycle.h"
+#include "kwp/kwpprotocol.h"
+#include "kwp/kwpreply.h"
 #include "link/usbserial.h"
-#include "protocolcounters.h"
+#include "pacing.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QTimer>
 
-namespace {
-constexpr int kAnswerWaitMs = 110;
-constexpr int kSecondReadMs = 50;
-constexpr int kKwpBaud = 10400;
-constexpr int kAutoPollMs = 30;
-constexpr int kShortestPulseMs = 20;
-constexpr int kLongestPulseMs = 25;
-} // namespace
-
 QString MainWindow::kwpExchange(const QString &cmd, bool dropComma)
 {
     link->writeDataStr(cmd);
-    delay(kAnswerWaitMs);
+    delay(KwpProtocol::AnswerWaitMs);
     QString reply = link->readDataHex();
     if (reply.isEmpty()) {
-        delay(kSecondReadMs);
+        delay(KwpProtocol::SecondReadMs);
         reply = link->readDataHex();
     }
     if (dropComma && reply.endsWith(QLatin1Char(',')))
@@ -33,45 +29,25 @@ QString MainWindow::kwpExchange(const QString &cmd, bool dropComma)
     return reply;
 }
 
-// The type box or the close button may act during any wait of a tick, and a
-// write may fail; the rest of the tick must then not touch the line, the
-// status or the timer as KWP.
-bool MainWindow::kwpAbandoned() const
-{
-    return !running || linkLost || vehicleType != QLatin1String("xmax");
-}
-
-void MainWindow::kwpRestartPoll(int ms)
-{
-    // After a failed write the reconnect starts the timer again.
-    if (!running || linkLost)
-        return;
-    // "Auto" was chosen while this tick waited: poll at the Auto pace.
-    pollTimer->start(vehicleType == QLatin1String("xmax") ? ms : kAutoPollMs);
-}
-
-void MainWindow::kwpAbandonTick()
-{
-    // States 11 and 12 mean nothing outside this family.
-    if (sessionState == 11 || sessionState == 12)
-        sessionState = 0;
-    kwpRestartPoll(kAutoPollMs);
-}
-
 void MainWindow::kwpDropSession(const QString &logText, const QString &status, int ms)
 {
     qDebug().noquote() << logText;
-    kwpRestartPoll(ms);
-    sessionState = 0;
+    pollTimer->start(ms);
+    setSessionState(0);
     scanPass = 0;
     ui->statusBar->showMessage(status);
     clear_table();
-    restoreWaitCursors();
 }
 
-void MainWindow::kwpWakeUp(int pulseMs)
+// Wakes the ECU with a DTR pulse of `pulseMs` at the KWP line speed; false
+// when the tick was overtaken meanwhile.
+bool MainWindow::kwpWakeUp(const Tick &tick, int &pulseMs)
 {
-    link->setBaud(kKwpBaud);
+    ui->statusBar->showMessage("Connecting...");
+    delay(KwpProtocol::BeforeLoginMs);
+    if (tick.overtaken())
+        return false;
+    link->setBaud(KwpProtocol::Baud);
     kwpLineSlow = true;
     qDebug().noquote() << "login xmax";
     QElapsedTimer clock;
@@ -81,14 +57,48 @@ void MainWindow::kwpWakeUp(int pulseMs)
     link->writeDataBit(1);
     const double elapsedMs = clock.nsecsElapsed() / 1e6;
     qDebug().noquote() << "timer delay= " + QString::number(elapsedMs, 'g', 6);
+    delay(KwpProtocol::AfterPulseMs);
+    if (tick.overtaken())
+        return false;
+    link->readDataHex();   // whatever the pulse left on the line
+    return true;
 }
 
-// The first frame went unanswered: try a pulse 1 ms shorter next time,
-// from 25 down to 20 ms and round again.
-void MainWindow::kwpPulseMissed(int &pulseMs)
+// The login of both cycles: the wake-up, then `frames` one by one. The
+// polling cycle learns from the answers where the ECU's pointer stands; the
+// CO cycle stops at the first answer in CO mode. False when the tick has
+// ended (no answer, CO mode reached, or overtaken).
+bool MainWindow::kwpLoginSequence(const Tick &tick, const QStringList &frames,
+                                  const QString &logTag, int &pulseMs, bool co)
 {
-    --pulseMs;
-    if (pulseMs < kShortestPulseMs)
-        pulseMs = kLongestPulseMs;
-    qDebug().noquote() << "login ms= " + QString::number(pulseMs);
+    if (!kwpWakeUp(tick, pulseMs))
+        return false;
+    for (int i = 0; i < frames.size(); ++i) {
+        const QString reply = kwpExchange(frames[i]);
+        if (tick.overtaken())
+            return false;
+        qDebug().noquote() << logTag + QString::number(i) + ": " + reply;
+        const QStringList items = KwpReply::items(reply);
+        const int sum = KwpReply::sumcmd(items, frames[i]);
+        qDebug().noquote() << "sumcmd " + QString::number(sum);
+        if (sum < 1) {
+            if (i == 0)
+                KwpCycle::pulseMissed(pulseMs);
+            kwpDropSession("ecu disconnected 0", "Connecting......", Pacing::KwpLostMs);
+            return false;
+        }
+        if (co && KwpCoCycle::reportsInCoMode(items)) {
+            qDebug().noquote() << "found rpm";
+            setSessionState(1);
+            pollTimer->start(Pacing::KwpPollMs);
+            ui->statusBar->showMessage("Connected-Engine On");
+            return false;
+        }
+        const KwpCycle::State state = co ? KwpCycle::State::Login : KwpCycle::loginReport(items);
+        if (state != KwpCycle::State::Login) {
+            setSessionState(int(state));
+            ui->statusBar->showMessage("Connected-Engine On");
+        }
+    }
+    return true;
 }

@@ -1,211 +1,122 @@
-// The KWP family's polling cycle: wake-up and login, the search for item 1
+// The KWP family's polling slot: wake-up and login, the search for item 1
 // and the table scan. The polling state itself is in kwppolling.cpp.
 #include "mainwindow.h"
-#include "tickguard.h"
+#include "tick.h"
 #include "ui_mainwindow.h"
 
-#include "kwp/kwpframes.h"
+#include "kwp/kwpcycle.h"
+#include "kwp/kwpprotocol.h"
 #include "kwp/kwpreply.h"
 #include "link/usbserial.h"
+#include "pacing.h"
 #include "protocolcounters.h"
 
 #include <QDebug>
 #include <QTimer>
 
-namespace {
-constexpr int kPollMs = 110;
-constexpr int kLostMs = 1000;
-constexpr int kBeforeLoginMs = 500;
-constexpr int kAfterPulseMs = 25;
-constexpr int kSearchUpWaitMs = 100;
-
-const char *const kLoginSequence[] = {
-    KwpFrames::StartComm,     KwpFrames::StartSession, KwpFrames::ReadLocalIdFE,
-    KwpFrames::StartSession,  KwpFrames::RoutineCE20,  KwpFrames::Hold,
-    KwpFrames::Action,        KwpFrames::Hold,
-};
-} // namespace
+using KwpCycle::State;
 
 void MainWindow::send_clicked_xmax()
 {
-    TickGuard guard(busy.kwpCycle);
-    if (!guard.entered())
+    Tick tick(busy.kwpCycle, cycleEpoch, running);
+    if (!tick.entered())
         return;
     if (!link->isConnected()) {
         qDebug().noquote() << "usb not connect";
         return;
     }
     pollTimer->stop();
-    // The cylinder box means nothing here: carry on as before the request.
-    if (sessionState == 2 || sessionState == 3)
-        sessionState = kwpResumeState;
-    switch (sessionState) {
-    case 0: kwpLogin(); break;
-    case 12: kwpSearch(); break;
-    case 11: kwpScan(); break;
-    case 1: kwpPoll(); break;
-    default: kwpRestartPoll(kPollMs); break;
+    switch (State(sessionState)) {
+    case State::Login: kwpLogin(tick); break;
+    case State::Search: kwpSearch(tick); break;
+    case State::Scan: kwpScan(tick); break;
+    case State::Polling: kwpPoll(tick); break;
+    default: pollTimer->start(Pacing::KwpPollMs); break;   // a state of the CO cycle
     }
-    if (sessionState == 0 || sessionState == 1)
-        kwpResumeState = sessionState;
 }
 
-void MainWindow::kwpLogin()
+void MainWindow::kwpLogin(const Tick &tick)
 {
-    ui->statusBar->showMessage("Connecting...");
-    delay(kBeforeLoginMs);
-    if (kwpAbandoned())
-        return kwpAbandonTick();
-    kwpWakeUp(protocolCounters().loginPulseMs);
-    delay(kAfterPulseMs);
-    if (kwpAbandoned())
-        return kwpAbandonTick();
-    link->readDataHex();   // whatever the pulse left on the line
-
-    int i = 0;
-    for (const char *cmd : kLoginSequence) {
-        if (!kwpLoginEntry(i++, QString::fromLatin1(cmd)))
-            return;
-    }
-    if (sessionState == 11)
-        kwpStartScan();
-    kwpRestartPoll(kPollMs);
-}
-
-// One login frame; false when the tick has ended.
-bool MainWindow::kwpLoginEntry(int i, const QString &cmd)
-{
-    const QString reply = kwpExchange(cmd);
-    if (kwpAbandoned()) {
-        kwpAbandonTick();
-        return false;
-    }
-    qDebug().noquote() << "read" + QString::number(i) + ": " + reply;
-    const QStringList items = KwpReply::items(reply);
-    const int sum = KwpReply::sumcmd(items, cmd);
-    qDebug().noquote() << "sumcmd " + QString::number(sum);
-    if (sum < 1) {
-        if (i == 0)
-            kwpPulseMissed(protocolCounters().loginPulseMs);
-        kwpDropSession("ecu disconnected 0", "Connecting......", kLostMs);
-        return false;
-    }
-    kwpLoginReport(items);
-    return true;
-}
-
-// A value report during the login: the session is up, and the item the
-// pointer stands on decides between the search and the scan.
-void MainWindow::kwpLoginReport(const QStringList &items)
-{
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (!report.present || report.marker != KwpReply::ValueReport)
+    QStringList frames;
+    for (const char *frame : KwpProtocol::LoginSequence)
+        frames << QString::fromLatin1(frame);
+    if (!kwpLoginSequence(tick, frames, "read", protocolCounters().loginPulseMs, false))
         return;
-    if (report.code > 1) {
-        qDebug().noquote() << "login xmax 12 success";
-        sessionState = 12;
-    } else {
-        qDebug().noquote() << "login xmax 11 success " + QString::number(report.code);
-        qDebug().noquote() << items.value(items.size() - 5);
-        sessionState = 11;
-    }
-    ui->statusBar->showMessage("Connected-Engine On");
+    // The scan builds the table from nothing: rows of an earlier attempt
+    // would otherwise stand twice.
+    if (State(sessionState) == State::Scan)
+        startScan();
+    pollTimer->start(Pacing::KwpPollMs);
 }
 
-void MainWindow::kwpSearch()
+void MainWindow::kwpSearch(const Tick &tick)
 {
     const QString reply = kwpExchange(cmdHold);
-    if (kwpAbandoned())
-        return kwpAbandonTick();
+    if (tick.overtaken())
+        return;
     qDebug().noquote() << "search ca:" + reply;
-    const QStringList items = KwpReply::items(reply);
-    if (KwpReply::echoOnly(items, cmdHold))
-        return kwpDropSession("ecu disconnected 12", "Connected-Engine Off", kLostMs);
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (report.present && report.marker == KwpReply::ValueReport) {
+    switch (KwpCycle::search(KwpReply::items(reply))) {
+    case KwpCycle::Search::Gone:
+        return kwpDropSession("ecu disconnected 12", "Connected-Engine Off", Pacing::KwpLostMs);
+    case KwpCycle::Search::Found:
+        startScan();
+        setSessionState(int(State::Scan));
+        break;
+    case KwpCycle::Search::MoveOn:
         clear_table();
-        if (report.code == 1) {
-            qDebug().noquote() << "found tps";
-            sessionState = 11;
-            kwpStartScan();
-        } else {
-            link->writeDataStr(cmdUp);
-            delay(kSearchUpWaitMs);
-            if (kwpAbandoned())
-                return kwpAbandonTick();
-            qDebug().noquote() << "search cb:" + link->readDataHex();
-        }
+        link->writeDataStr(cmdUp);
+        delay(KwpProtocol::SearchUpWaitMs);
+        if (tick.overtaken())
+            return;
+        qDebug().noquote() << "search cb:" + link->readDataHex();
+        break;
+    case KwpCycle::Search::Nothing:
+        break;
     }
-    kwpRestartPoll(kPollMs);
+    pollTimer->start(Pacing::KwpPollMs);
 }
 
-// The scan builds the table from nothing: rows left over from an earlier
-// attempt would otherwise be listed twice.
-void MainWindow::kwpStartScan()
-{
-    clear_table();
-    rowCodes.clear();
-    selectedRow = 0;
-    ecuRow = 0;
-    scanPass = 0;
-    kwpPointerRow = 0;
-}
-
-void MainWindow::kwpScan()
+void MainWindow::kwpScan(const Tick &tick)
 {
     const QString reply = kwpExchange(cmdHold);
-    if (kwpAbandoned())
-        return kwpAbandonTick();
+    if (tick.overtaken())
+        return;
     qDebug().noquote() << "read ca:" + reply;
     const QStringList items = KwpReply::items(reply);
     if (KwpReply::sumcmd(items, cmdHold) < 1)
-        return kwpDropSession("ecu disconnected 11", "Connected-Engine Off", kLostMs);
+        return kwpDropSession("ecu disconnected 11", "Connected-Engine Off", Pacing::KwpLostMs);
     const KwpReply::ItemReport report = KwpReply::itemReport(items);
+    KwpCycle::ScanStep step;
     if (report.present && report.marker != KwpReply::ValueReport) {
-        sessionState = 0;
+        setSessionState(int(State::Login));
         qDebug().noquote() << "cmd ca failed";
     } else if (report.present) {
-        kwpScanRow(report.code);
+        step = KwpCycle::scanItem(report.code, scanPass, pointerRows, scanMoves);
     }
-    if (sessionState == 11 && scanPass < 2) {
-        const KwpReply::ItemReport moved = KwpReply::itemReport(KwpReply::items(kwpExchange(cmdUp)));
-        if (kwpAbandoned())
-            return kwpAbandonTick();
-        if (moved.present && moved.marker != KwpReply::ValueReport) {
-            sessionState = 0;
+    if (step.restart) {
+        clear_table();
+        scanMoves = 0;
+    }
+    if (step.addRow && step.faultRow)
+        appendFaultRow(step.code);
+    else if (step.addRow)
+        appendItemRow(step.code);
+    if (step.finished) {
+        // The pointer is back on item 1, the first row.
+        currentCmd = cmdHold;
+        pointer.startOnFirstRow();
+        setSessionState(int(State::Polling));
+    }
+    if (step.moveOn && State(sessionState) == State::Scan) {
+        ++scanMoves;
+        const QStringList moved = KwpReply::items(kwpExchange(cmdUp));
+        if (tick.overtaken())
+            return;
+        const KwpReply::ItemReport answer = KwpReply::itemReport(moved);
+        if (answer.present && answer.marker != KwpReply::ValueReport) {
+            setSessionState(int(State::Login));
             qDebug().noquote() << "cmd cb failed";
         }
     }
-    kwpRestartPoll(kPollMs);
-}
-
-// One reported item of the scan. Item 1 coming round again adds the two
-// fault-code rows and then ends the scan.
-void MainWindow::kwpScanRow(int code)
-{
-    qDebug().noquote() << "add table";
-    qDebug().noquote() << "code awal " + QString::number(code);
-    if (code == 1) {
-        if (scanPass == 1 || scanPass == 2) {
-            code = 60 + scanPass;
-            currentCmd = cmdHold;
-            qDebug().noquote() << "add table DTC xmax " + QString::number(code);
-        } else if (scanPass == 3) {
-            sessionState = 1;
-            currentCmd = cmdHold;
-            qDebug().noquote() << "add table finished";
-        }
-        ++scanPass;
-        qDebug().noquote() << "code=" + QString::number(scanPass);
-    }
-    if (scanPass < 4)
-        appendItemRow(code);   // refuses codes outside the catalogue
-    if (scanPass == 3 && code == 62) {
-        sessionState = 1;
-        scanPass = 0;
-        currentCmd = cmdHold;
-        qDebug().noquote() << "add table finished";
-    }
-    if (scanPass == 4)
-        scanPass = 0;
+    pollTimer->start(Pacing::KwpPollMs);
 }

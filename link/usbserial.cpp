@@ -12,7 +12,6 @@
 namespace {
 constexpr int kVendorId = 0x0433;
 constexpr int kProductId = 0x6066;
-constexpr int kLineBaud = 15630;
 constexpr int kReadSize = 1024;
 constexpr int kTextWriteCap = 30;
 constexpr int kStringSize = 128;
@@ -58,7 +57,7 @@ bool UsbSerial::Connect()
         return false;
     }
     qDebug().noquote() << "usbconnect";
-    if (ftdi_set_baudrate(ftdi, kLineBaud) < 0)
+    if (ftdi_set_baudrate(ftdi, OpenBaud) < 0)
         qDebug().noquote() << "unable to set baudrate";
     if (ftdi_set_line_property(ftdi, BITS_8, STOP_BIT_1, NONE) < 0) {
         qDebug().noquote() << "unable to set line parameters";

@@ -12,6 +12,9 @@ class UsbSerial : public QObject
 {
     Q_OBJECT
 public:
+    // The line speed after Connect: the Auto family's.
+    static constexpr int OpenBaud = 15630;
+
     explicit UsbSerial(QObject *parent = nullptr);
     ~UsbSerial() override;
 

@@ -113,7 +113,9 @@ private slots:
                  QStringList({"-", "TPS", "deg"}));
     }
 
-    void codeOfHundredOrMoreAddsNoRow()
+    // Every ECU item has its row, so that row r stays r steps from item 1;
+    // one the catalogue does not know reads "-".
+    void codeOfHundredOrMoreGetsADashRow()
     {
         LogCapture log;
         sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion();
@@ -121,11 +123,12 @@ private slots:
         seat(config);
         MainWindow window;
         MainWindowProbe probe(window);
-        QVERIFY(sessionWithRows(probe, 3));
-        QCOMPARE(probe.rowCodes(), QStringList({"1", "3", "5"}));
+        QVERIFY(sessionWithRows(probe, 5));
+        QCOMPARE(probe.rowCodes(), QStringList({"1", "3", "5", "112", "255"}));
         QVERIFY(log.contains("code 112 112"));
         QVERIFY(log.contains("code 255 255"));
-        QCOMPARE(probe.table()->rowCount(), 3);
+        QCOMPARE(QStringList({probe.cell(3, 0), probe.cell(3, 1), probe.cell(3, 2), probe.cell(3, 4)}),
+                 QStringList({"-", "112", "-", "-"}));
     }
 
     void shortRepliesKeepIdentifying()

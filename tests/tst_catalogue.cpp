@@ -96,22 +96,29 @@ private slots:
         QCOMPARE(probe.rowCodes(), (QList<QString>{"5", cells[1]}));
     }
 
-    void codesOutsideTheCatalogueAddNothing_data()
+    // A code outside the catalogue still gets its row, so that the rows
+    // behind it stay where the ECU has them; its fields read "-".
+    void codesOutsideTheCatalogueGetADashRow_data()
     {
         QTest::addColumn<int>("code");
         QTest::newRow("100") << 100;
         QTest::newRow("255") << 255;
-        QTest::newRow("-1") << -1;
     }
-    void codesOutsideTheCatalogueAddNothing()
+    void codesOutsideTheCatalogueGetADashRow()
     {
         QFETCH(int, code);
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(1);
         probe.appendItemRow(code);
-        QCOMPARE(probe.table()->rowCount(), 1);
-        QCOMPARE(probe.rowCodes().size(), 1);
+        probe.appendItemRow(30);
+        QCOMPARE(probe.rowCodes(), (QList<QString>{"1", QString::number(code), "30"}));
+        QCOMPARE(rowOf(probe, 1), (QStringList{"-", QString::number(code), "-", "", "-"}));
+        QCOMPARE(rowOf(probe, 2), (QStringList{"A", "30", "Coil", "", "-"}));
+        probe.clickRow(1);
+        QCOMPARE(probe.infoLabel()->text(), QString("Info: -"));
+        QVERIFY(!probe.actionButton()->isEnabled());
+        QGuiApplication::restoreOverrideCursor();
     }
 
     void clickingARow_data()
@@ -167,20 +174,19 @@ private slots:
         QGuiApplication::restoreOverrideCursor();
     }
 
-    void clickingTwiceMeetsTheEcu()
+    // A click says where the mechanic wants the ECU, not where it is: the
+    // row the ECU stands on is the cycle's to know.
+    void clicksLeaveTheEcuRowAlone()
     {
         MainWindow window;
         MainWindowProbe probe(window);
         for (int code : {1, 3, 5, 6})
             probe.appendItemRow(code);
-        probe.clickRow(2);
-        QCOMPARE(probe.selectedRow(), 2);
-        QCOMPARE(probe.ecuRow(), 0);
-        probe.clickRow(2);
-        QCOMPARE(probe.ecuRow(), probe.selectedRow());
-        probe.clickRow(3);
-        QCOMPARE(probe.ecuRow(), 2);
-        QCOMPARE(probe.selectedRow(), 3);
+        for (int row : {2, 2, 3}) {
+            probe.clickRow(row);
+            QCOMPARE(probe.selectedRow(), row);
+            QCOMPARE(probe.ecuRow(), 0);
+        }
         QGuiApplication::restoreOverrideCursor();
     }
 
@@ -190,20 +196,25 @@ private slots:
         MainWindowProbe probe(window);
         probe.selectedRow() = 3;
         probe.ecuRow() = 2;
-        probe.actionStep() = 4;
-        probe.clearTable();   // empty table: nothing happens
+        probe.clearTable();   // empty table: the rows stay as they are
         QCOMPARE(probe.selectedRow(), 3);
         QCOMPARE(probe.ecuRow(), 2);
         for (int code : {1, 3, 30})
             probe.appendItemRow(code);
-        probe.selectionPending() = true;
+        probe.setSessionState(1);
+        probe.clickRow(2);
+        probe.actionButton()->click();
+        QCOMPARE(probe.actionStep(), 1);
         probe.clearTable();
         QCOMPARE(probe.table()->rowCount(), 0);
         QVERIFY(probe.rowCodes().isEmpty());
         QCOMPARE(probe.selectedRow(), 0);
         QCOMPARE(probe.ecuRow(), 0);
-        QCOMPARE(probe.actionStep(), 4);
-        QVERIFY(probe.selectionPending());
+        // what was asked of the rows goes with them, cursors and all
+        QCOMPARE(probe.actionStep(), 0);
+        QVERIFY(!probe.selectionPending());
+        QVERIFY(!probe.actionButton()->isEnabled());
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void kwpCommandStrings()

@@ -118,7 +118,9 @@ private slots:
                  kHistoryHeading + "P0507: " + Expected::text507 + "\n");
     }
 
-    void movingOnFromAFaultRowResyncsThePointer()
+    // A fault-code row asks its codes without moving the ECU's pointer, so
+    // the walk to the next item row starts from where the pointer stayed.
+    void movingOnFromAFaultRowStartsWhereThePointerStayed()
     {
         KwpBench bench(bikeWithCodes());
         QVERIFY(bench.waitPolling());
@@ -133,7 +135,6 @@ private slots:
         bench.probe.clickRow(3);
         const QString item6 = bench.window.convertdiagval("6", "60");
         QVERIFY(waitUntil([&] { return bench.probe.cell(3, 3) == item6; }));
-        QVERIFY(bench.log.indexOf("tblrow 2:3", from) >= 0);
         int ups = 0, downs = 0;
         for (const QString &line : bench.log.texts().mid(from)) {
             ups += line == "up";

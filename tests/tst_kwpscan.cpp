@@ -127,15 +127,21 @@ private slots:
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));
     }
 
-    void codesOutsideTheCatalogueAddNoRow()
+    // Every ECU item has its row, so that row r stays r steps from item 1.
+    void codesOutsideTheCatalogueGetADashRow()
     {
         KwpEcuConfig config;
         config.items = {{1, 0x20}, {0x70, 0x11}, {2, 0x40}};
         KwpBench bench(config);
         QVERIFY(bench.waitLogged("add table finished", 30000));
         QVERIFY(bench.log.contains("code awal 112"));
-        QCOMPARE(bench.column(1), QStringList({"1", "2", "61", "62"}));
-        QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "2", "61", "62"}));
+        QCOMPARE(bench.column(1), QStringList({"1", "112", "2", "61", "62"}));
+        QCOMPARE(bench.column(2).mid(1, 2), QStringList({"-", "-"}));
+        QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "112", "2", "61", "62"}));
+        bench.probe.clickRow(2);
+        const QString item2 = bench.window.convertdiagval("2", "40");
+        QVERIFY(waitUntil([&] { return bench.probe.cell(2, 3) == item2; }));
+        QCOMPARE(bench.ecu->pointerCode(), 2);
     }
 };
 

@@ -62,6 +62,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
+        probe.setSessionState(1);
         probe.clickRow(0);
         QVERIFY(probe.actionButton()->isEnabled());
         probe.actionButton()->click();
@@ -77,8 +78,10 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
+        probe.setSessionState(1);
         probe.clickRow(0);
         probe.actionButton()->click();
+        QCOMPARE(probe.actionStep(), 1);
         probe.clearTable();
         QVERIFY(!QGuiApplication::overrideCursor());
         // a new selection shows the cursor again, once
@@ -88,21 +91,29 @@ private slots:
         QCOMPARE(popAllCursors(), 1);
     }
 
-    void clearingAnEmptyTableKeepsThePendingCursor()
-    {
-        MainWindow window;
-        MainWindowProbe probe(window);
-        probe.actionButton()->setEnabled(true);
-        probe.actionButton()->click();   // action without rows
-        probe.clearTable();              // does nothing on an empty table
-        QCOMPARE(popAllCursors(), 1);
-    }
-
-    void aDroppedSessionRestoresTheCursor()
+    // Without a session there is nobody to carry a check out: a press then
+    // shows no cursor and leaves nothing waiting for the next session.
+    void actionWithoutSessionIsNotKept()
     {
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
+        probe.clickRow(0);
+        QCOMPARE(popAllCursors(), 1);
+        probe.actionButton()->click();
+        QCOMPARE(probe.actionStep(), 0);
+        QVERIFY(!probe.actionRequest().waiting());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // A failed write ends the session: the walk to the row and the check are
+    // dropped with their cursors, and a later session does not take them up.
+    void aDroppedSessionDropsTheRequests()
+    {
+        MainWindow window;
+        MainWindowProbe probe(window);
+        probe.appendItemRow(30);
+        probe.setSessionState(1);
         probe.clickRow(0);
         probe.actionButton()->click();
         QVERIFY(waitCursorShown());
@@ -110,8 +121,9 @@ private slots:
         probe.link()->writeDataHex(&byte);   // fails: no adapter
         QCOMPARE(probe.status(), QString("Not Connect."));
         QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(probe.selectionPending());   // the request itself stays
-        QCOMPARE(probe.actionStep(), 1);
+        QVERIFY(!probe.selectionPending());
+        QCOMPARE(probe.actionStep(), 0);
+        QVERIFY(!probe.actionRequest().waiting());
         probe.clickRow(0);
         QCOMPARE(popAllCursors(), 1);
     }

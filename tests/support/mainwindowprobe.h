@@ -76,12 +76,27 @@ public:
     bool actionCursor() const { return w.actionCursor; }
     QString convert(const QString &code, const QString &raw) { return w.convertdiagval(code, raw); }
 
+    // --- the pointer, the requests, the session ---
+    EcuPointer &pointer() { return w.pointer; }
+    int &pointerRows() { return w.pointerRows; }
+    int sessionSerial() const { return w.sessionSerial; }
+    ActionRequest &actionRequest() { return w.action; }
+    QList<std::uint8_t> &coKeys() { return w.coKeys; }
+    int &cylinderWanted() { return w.cylinderWanted; }
+    void setSessionState(int state) { w.setSessionState(state); }
+    void appendFaultRow(int code) { w.appendFaultRow(code); }
+    void startScan() { w.startScan(); }
+    // Puts the pointer on `row` as if the ECU had walked there and said so.
+    void placePointer(int row)
+    {
+        w.pointer.startOnFirstRow();
+        while (w.pointer.row() < row)
+            w.pointer.moved(1);
+        w.pointer.reported(w.rowCodes.value(row).toInt(), w.rowCodes, w.pointerRows);
+    }
+
     // --- fuzzing and fault injection ---
     void restoreWaitCursors() { w.restoreWaitCursors(); }
-    int &autoEcuRow() { return w.autoEcuRow; }
-    QString &coCarriedReply() { return w.coCarriedReply; }
-    int &kwpPointerRow() { return w.kwpPointerRow; }
-    int &kwpResumeState() { return w.kwpResumeState; }
 
 private:
     MainWindow &w;

@@ -1,0 +1,78 @@
+// Which protocol slot the poll timer drives: the vehicle-type box, and the
+// CO window entered and left.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "cowindow.h"
+#include "link/usbserial.h"
+#include "pacing.h"
+
+#include <QDebug>
+#include <QTimer>
+
+void MainWindow::comboBox_typeChanged(int index)
+{
+    // A session belongs to the ECU it was opened with: the other family
+    // starts with its own login, not by polling an ECU it never greeted.
+    overtakeTicks();
+    setSessionState(0);
+    scanPass = 0;
+    dropRequests();
+    const bool xmax = index != 0;
+    vehicleType = xmax ? "xmax" : "auto";
+    if (xmax) {
+        load_errorlist_xmax();
+        disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
+        connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked_xmax()),
+                Qt::UniqueConnection);
+    } else {
+        load_errorlist_auto();
+        disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked_xmax()));
+        connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()), Qt::UniqueConnection);
+        // The Auto ECU only listens at the speed the line had when opened.
+        if (kwpLineSlow && link->isConnected())
+            link->setBaud(UsbSerial::OpenBaud);
+        kwpLineSlow = false;
+    }
+    // A tick of the other family may have stopped the timer for its waits;
+    // the new family starts at its first pace.
+    if (link->isConnected())
+        pollTimer->start(Pacing::AutoPollMs);
+}
+
+void MainWindow::co_clicked()
+{
+    if (!link->isConnected())
+        return;
+    qDebug().noquote() << "logiiin";
+    overtakeTicks();
+    clear_table();
+    setSessionState(0);
+    coValue = 0;
+    rpm = 0;
+    coKeys.clear();
+    cylinderWanted = 0;
+    coWindow->setDisplay(0, 0);
+    pollTimer->stop();
+    ui->statusBar->showMessage("Connected-Engine Off");
+    routePollTimerToCo(true);
+    pollTimer->start(Pacing::AutoPollMs);
+
+    if (coWindow->exec() == 0) {
+        overtakeTicks();
+        coKeys.clear();
+        cylinderWanted = 0;
+        ui->statusBar->showMessage("Connected-Engine Off");
+        routePollTimerToCo(false);
+    }
+}
+
+void MainWindow::routePollTimerToCo(bool co)
+{
+    // vehicleType is read anew each way: the box may change meanwhile.
+    const bool xmax = vehicleType == "xmax";
+    const char *normal = xmax ? SLOT(send_clicked_xmax()) : SLOT(send_clicked());
+    const char *coCycle = xmax ? SLOT(co_send_clicked_xmax()) : SLOT(co_send_clicked());
+    disconnect(pollTimer, SIGNAL(timeout()), this, co ? normal : coCycle);
+    connect(pollTimer, SIGNAL(timeout()), this, co ? coCycle : normal, Qt::UniqueConnection);
+}
