@@ -3,10 +3,12 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 6
+MECHANIC_STEPS ?= 10000000
+MECHANIC_SEED ?= 1
 JOBS       ?= $(shell nproc)
 WERROR     ?= ON
 
-.PHONY: all deps build build-asan build-fuzz demo test test-plain test-asan test-fuzz bench package install screenshots clean
+.PHONY: all deps build build-asan build-fuzz demo test test-plain test-asan test-fuzz bench package install screenshots mechanic-campaign clean
 
 all: build
 
@@ -59,6 +61,14 @@ screenshots: build
 
 bench: build
 	cmake --build $(BUILD) --target bench
+
+# The random mechanic's long campaign: MECHANIC_STEPS steps per family on
+# virtual time, both families side by side; prints steps, seeds and every
+# violation with the seed that replays it.
+mechanic-campaign: build
+	@$(BUILD)/tavrix-mechanic auto --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED) & \
+	 a=$$!; $(BUILD)/tavrix-mechanic kwp --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED); \
+	 k=$$?; wait $$a; test $$? -eq 0 -a $$k -eq 0
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

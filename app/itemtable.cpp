@@ -62,6 +62,9 @@ void MainWindow::clear_table()
     ui->pushButton->setEnabled(false);
     pointer.forget();
     pointerRows = 0;
+    // A scan that was filling the table starts again from item 1.
+    scanPass = 0;
+    scanMoves = 0;
     if (ui->tableWidget->rowCount() < 1)
         return;
     ui->tableWidget->setRowCount(0);
@@ -70,13 +73,7 @@ void MainWindow::clear_table()
     ecuRow = 0;
 }
 
-// A scan builds the table from item 1 on.
-void MainWindow::startScan()
-{
-    clear_table();
-    scanPass = 0;
-    scanMoves = 0;
-}
+
 
 void MainWindow::table_clicked()
 {

@@ -6,6 +6,7 @@
 #include "kwp/kwpframes.h"
 #include "link/usbserial.h"
 #include "pacing.h"
+#include "protocolcounters.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -57,7 +58,13 @@ MainWindow::MainWindow(QWidget *parent)
 
     link = new UsbSerial();
     connect(link, SIGNAL(ftdiwriteError()), this, SLOT(ftdiwriteError()));
-    QTimer::singleShot(Pacing::FirstConnectMs, this, SLOT(connect_clicked()));
+    // One connection attempt is due at a time: several failed bytes in a
+    // tick, or a failure while attempts already run, move the one attempt
+    // rather than start a second round that would reopen a working link.
+    connectTimer = new QTimer(this);
+    connectTimer->setSingleShot(true);
+    connect(connectTimer, SIGNAL(timeout()), this, SLOT(connect_clicked()));
+    connectTimer->start(Pacing::FirstConnectMs);
 
     rpm = coValue = sessionState = scanPass = actionStep = selectedRow = ecuRow = 0;
     selectionPending = false;
@@ -104,7 +111,7 @@ void MainWindow::connect_clicked()
     }
     qDebug().noquote() << "Not Connect.";
     ui->statusBar->showMessage("Not Connect.");
-    QTimer::singleShot(Pacing::RetryConnectMs, this, SLOT(connect_clicked()));
+    connectTimer->start(Pacing::RetryConnectMs);
 }
 
 void MainWindow::ftdiwriteError()
@@ -115,9 +122,11 @@ void MainWindow::ftdiwriteError()
     rpm = coValue = 0;
     setSessionState(0);
     dropRequests();
+    // Whatever the lost byte was, the next session starts from identification.
+    protocolCounters().loginStep = 0;
     pollTimer->stop();
     ui->statusBar->showMessage("Not Connect.");
-    QTimer::singleShot(Pacing::ReconnectMs, this, SLOT(connect_clicked()));
+    connectTimer->start(Pacing::ReconnectMs);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -69,7 +69,6 @@ private:
     void appendFaultRow(int code);
     QString rowCode(int row) const;   // empty when the row has none
     bool isFaultRow(int row) const { return row >= pointerRows && row < rowCodes.size(); }
-    void startScan();
     void writeValue(int row, const QString &value);
 
     // --- the mechanic's requests and the session (app/requests.cpp) ---
@@ -145,6 +144,7 @@ private:
     // order from item 1. The KWP fault-code rows come after them.
     int pointerRows = 0;
     int scanMoves = 0;          // moves sent since the scan met item 1
+    QTimer *connectTimer = nullptr;   // the next connection attempt
     int sessionSerial = 0;      // changes whenever a session comes up or ends
     int cycleEpoch = 0;         // changes whenever a running tick must stand aside
     bool kwpLineSlow = false;   // the KWP cycle has put the line at 10400 baud

@@ -6,6 +6,7 @@
 #include "cowindow.h"
 #include "link/usbserial.h"
 #include "pacing.h"
+#include "protocolcounters.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -16,8 +17,10 @@ void MainWindow::comboBox_typeChanged(int index)
     // starts with its own login, not by polling an ECU it never greeted.
     overtakeTicks();
     setSessionState(0);
-    scanPass = 0;
     dropRequests();
+    // An Auto login left half done is not resumed: its keys mean something
+    // else to an ECU that has moved on meanwhile.
+    protocolCounters().loginStep = 0;
     const bool xmax = index != 0;
     vehicleType = xmax ? "xmax" : "auto";
     if (xmax) {
@@ -48,6 +51,10 @@ void MainWindow::co_clicked()
     overtakeTicks();
     clear_table();
     setSessionState(0);
+    // Each CO window logs in from the identification: a login step kept
+    // from an earlier window would send its action keys to an ECU still in
+    // its diagnosis, as checks of whatever item it stands on.
+    protocolCounters().coLoginStep = 0;
     coValue = 0;
     rpm = 0;
     coKeys.clear();
@@ -62,6 +69,8 @@ void MainWindow::co_clicked()
         overtakeTicks();
         coKeys.clear();
         cylinderWanted = 0;
+        // The ECU is in its CO mode now: the normal cycle identifies it anew.
+        protocolCounters().loginStep = 0;
         ui->statusBar->showMessage("Connected-Engine Off");
         routePollTimerToCo(false);
     }

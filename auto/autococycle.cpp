@@ -65,7 +65,8 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
         return reading;
     }
     const QString last = fields.last();
-    if (key == Identify)
+    // Only the ECU's two-byte answer identifies it (see AutoCycle::readLogin).
+    if (key == Identify && fields.size() == LoginAnswerFields)
         applyModelCode(matchModel(CoLoginModels, last), step, expectedReply);
     if (key == Action && last == QLatin1String("80") && step >= 1 && step <= kLastCountedStep)
         expectedReply = "81";

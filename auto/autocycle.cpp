@@ -29,11 +29,18 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
         return reading;
     }
     const int keyStep = step;
+    // The ECU answers identify and the acknowledging action key with two
+    // bytes; a reading or a late answer that happens to end in a model code
+    // or an acknowledgement would send the login keys, action keys among
+    // them, to an ECU in its diagnosis.
+    const bool shortAnswer = fields.size() == LoginAnswerFields;
     if (key == Identify) {
         reading.newTable = step == 0;
-        applyModelCode(matchModel(LoginModels, fields.last()), step, expectedReply);
+        if (shortAnswer)
+            applyModelCode(matchModel(LoginModels, fields.last()), step, expectedReply);
     }
-    if ((fields.last() == QLatin1String("10") || fields.last() == QLatin1String("90")) && step == 1) {
+    if (shortAnswer && (fields.last() == QLatin1String("10") || fields.last() == QLatin1String("90"))
+        && step == 1) {
         qDebug().noquote() << "login=ce";
         step = 2;
     }
@@ -53,18 +60,22 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
 ScanStep scanItem(int code, int &scanPass, int rows, int moves)
 {
     ScanStep step;
+    const bool inStep = rows == moves;
+    if (scanPass == 1 && !inStep) {
+        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
+                              QString::number(moves) + " moves";
+        step.restart = true;   // the table goes; a pass begins at the next item 1
+        scanPass = 0;
+    }
     if (code != 1) {
         step.addRow = scanPass == 1;   // items met before item 1 are not listed
         return step;
     }
-    if (scanPass == 1 && rows == moves) {
+    if (scanPass == 1) {
         step.sessionUp = true;
         scanPass = 0;
         return step;
     }
-    if (scanPass == 1)
-        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
-                                  QString::number(moves) + " moves";
     step.restart = true;
     step.addRow = true;
     scanPass = 1;

@@ -39,11 +39,13 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
                        const QStringList &fields);
 
 // What an announced item does to the table being built. The table lists the
-// ECU's items from item 1 on; back at item 1 the pass is complete when the
-// table has exactly one row per up key sent since item 1 (a lost answer would
-// otherwise leave an item out, and every row behind it one step off).
+// ECU's items from item 1 on, one row per up key sent since item 1: an item
+// announced when the two disagree means an announcement was lost (the item
+// would be missing, and every row behind it one step off), so the table
+// goes and a new pass begins at the next item 1; back at item 1 in step,
+// the pass is complete.
 struct ScanStep {
-    bool restart = false;     // empty the table: a pass from item 1 begins
+    bool restart = false;     // empty the table (scanPass tells whether a pass begins)
     bool addRow = false;
     bool sessionUp = false;
 };

@@ -54,7 +54,7 @@ void MainWindow::autoLoginTick(const Tick &tick)
         return;
     }
     if (reading.newTable)
-        startScan();
+        clear_table();
     if (reading.announced)
         autoAnnounce(reading.code);
 }
@@ -62,10 +62,11 @@ void MainWindow::autoLoginTick(const Tick &tick)
 void MainWindow::autoAnnounce(int code)
 {
     const AutoCycle::ScanStep scan = AutoCycle::scanItem(code, scanPass, pointerRows, scanMoves);
-    if (scan.restart)
+    if (scan.restart) {
+        const int pass = scanPass;
         clear_table();
-    if (scan.restart || code == 1)
-        scanMoves = 0;
+        scanPass = pass;
+    }
     if (scan.addRow)
         appendItemRow(code);
     if (scan.sessionUp) {

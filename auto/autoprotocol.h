@@ -22,6 +22,7 @@ constexpr std::uint8_t Action = 0xCE;
 constexpr int LoginWaitMs = 10;
 constexpr int SessionWaitMs = 50;
 constexpr int SessionFields = 6;
+constexpr int LoginAnswerFields = 3;   // the echo and two bytes: identify and the acknowledgement
 constexpr int FaultSlots = 100;   // Auto fault-code catalogue
 constexpr int ItemSlots = 100;    // item catalogue
 

@@ -96,7 +96,7 @@ void kwpSearch(MainWindowProbe &p, MainWindow &, int)
 
 void kwpScan(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.startScan();
+    p.clearTable();
     p.sessionState() = 11;
     p.scanPass() = detail % 3;
 }

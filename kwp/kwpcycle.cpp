@@ -59,15 +59,18 @@ ScanStep scanItem(int code, int &scanPass, int rows, int moves)
     qDebug().noquote() << "code awal " + QString::number(code);
     ScanStep step;
     step.code = code;
+    if (scanPass == 1 && rows != moves) {
+        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
+                              QString::number(moves) + " moves";
+        step.restart = true;   // the table goes; a pass begins at the next item 1
+        scanPass = 0;
+    }
     if (code != 1) {
         step.addRow = scanPass == 1;   // items met before item 1 are not listed
         step.moveOn = true;
         return step;
     }
-    if (scanPass == 1 && rows != moves)
-        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
-                                  QString::number(moves) + " moves";
-    if (scanPass == 0 || (scanPass == 1 && rows != moves)) {
+    if (scanPass == 0) {
         step.restart = true;
         step.addRow = true;
         step.moveOn = true;
@@ -150,8 +153,9 @@ PollVerdict judgePoll(const QString &read, const QStringList &items, EcuPointer 
     }
     if (read != QLatin1String(KwpFrames::Hold)) {
         // The fault codes count for the row they were asked for only.
-        out.listFaults = KwpReply::isDtcAnswer(items) && followUp(frame(KwpFrames::TesterPresent),
-                                                                   view.kind) == read;
+        const bool faultRow = view.kind == RowKind::History || view.kind == RowKind::Current;
+        out.listFaults = faultRow && KwpReply::isDtcAnswer(items)
+            && followUp(frame(KwpFrames::TesterPresent), view.kind) == read;
         out.selectionReached = out.listFaults;
         return out;
     }

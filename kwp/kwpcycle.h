@@ -28,11 +28,11 @@ enum class Search { Nothing, Gone, Found, MoveOn };
 Search search(const QStringList &items);
 
 // --- scan (state 11) ---
-// The table lists the ECU's items from item 1 on, then the two fault-code
-// rows 61 and 62. Back at item 1 the pass counts only if the table has one
-// row per up frame sent since item 1.
+// The table lists the ECU's items from item 1 on, one row per up frame sent
+// since item 1 (when the two disagree the table goes and a new pass begins at
+// the next item 1), then the two fault-code rows 61 and 62.
 struct ScanStep {
-    bool restart = false;   // empty the table: a pass from item 1 begins
+    bool restart = false;   // empty the table (scanPass tells whether a pass begins)
     bool addRow = false;
     bool faultRow = false;  // the row is a fault-code row, out of the pointer's reach
     int code = 0;

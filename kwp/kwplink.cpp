@@ -87,6 +87,14 @@ bool MainWindow::kwpLoginSequence(const Tick &tick, const QStringList &frames,
             kwpDropSession("ecu disconnected 0", "Connecting......", Pacing::KwpLostMs);
             return false;
         }
+        // A login frame the ECU did not take leaves it somewhere the rest of
+        // the sequence was not made for; the CO sequence's action frames
+        // would then check whatever item it stands on.
+        if (!KwpReply::positiveAnswer(items, frames[i])) {
+            qDebug().noquote() << "login refused";
+            kwpDropSession("ecu disconnected 0", "Connecting......", Pacing::KwpLostMs);
+            return false;
+        }
         if (co && KwpCoCycle::reportsInCoMode(items)) {
             qDebug().noquote() << "found rpm";
             setSessionState(1);

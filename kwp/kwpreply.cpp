@@ -15,6 +15,8 @@ constexpr int kDtcCountAt = 12;
 constexpr int kDtcFirstRecordAt = 13;
 constexpr int kDtcRecordSize = 3;
 constexpr int kDtcMinItems = 14;
+constexpr int kServiceAt = 3;         // format, target, source, service
+constexpr int kPositiveOffset = 0x40;
 } // namespace
 
 QStringList items(const QString &reply)
@@ -38,6 +40,13 @@ int sumcmd(const QStringList &items, const QString &cmd)
 bool echoOnly(const QStringList &items, const QString &cmd)
 {
     return items.size() == byteCount(cmd);
+}
+
+bool positiveAnswer(const QStringList &items, const QString &cmd)
+{
+    const QStringList request = cmd.split(QLatin1Char(','));
+    const int service = request.value(kServiceAt).toInt(nullptr, 16);
+    return hexAt(items, request.size() + kServiceAt) == service + kPositiveOffset;
 }
 
 int hexAt(const QStringList &items, int index)

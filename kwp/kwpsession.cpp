@@ -45,7 +45,7 @@ void MainWindow::kwpLogin(const Tick &tick)
     // The scan builds the table from nothing: rows of an earlier attempt
     // would otherwise stand twice.
     if (State(sessionState) == State::Scan)
-        startScan();
+        clear_table();
     pollTimer->start(Pacing::KwpPollMs);
 }
 
@@ -59,7 +59,7 @@ void MainWindow::kwpSearch(const Tick &tick)
     case KwpCycle::Search::Gone:
         return kwpDropSession("ecu disconnected 12", "Connected-Engine Off", Pacing::KwpLostMs);
     case KwpCycle::Search::Found:
-        startScan();
+        clear_table();
         setSessionState(int(State::Scan));
         break;
     case KwpCycle::Search::MoveOn:
@@ -94,8 +94,9 @@ void MainWindow::kwpScan(const Tick &tick)
         step = KwpCycle::scanItem(report.code, scanPass, pointerRows, scanMoves);
     }
     if (step.restart) {
+        const int pass = scanPass;
         clear_table();
-        scanMoves = 0;
+        scanPass = pass;
     }
     if (step.addRow && step.faultRow)
         appendFaultRow(step.code);

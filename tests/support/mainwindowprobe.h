@@ -85,7 +85,6 @@ public:
     int &cylinderWanted() { return w.cylinderWanted; }
     void setSessionState(int state) { w.setSessionState(state); }
     void appendFaultRow(int code) { w.appendFaultRow(code); }
-    void startScan() { w.startScan(); }
     // Puts the pointer on `row` as if the ECU had walked there and said so.
     void placePointer(int row)
     {

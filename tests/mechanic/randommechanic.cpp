@@ -1,0 +1,493 @@
+#include "randommechanic.h"
+
+#include "mainwindow.h"
+#include "protocolcounters.h"
+#include "support/simsupport.h"
+#include "virtualtime.h"
+
+#include "cowindow.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTimer>
+
+namespace mechanic {
+
+namespace {
+constexpr int kSessionWithinMs = 60000;
+constexpr int kIscCheckKeys = 28;     // the action keys of item 67's sequence
+constexpr int kCheckKeys = 9;
+
+QStringList *logRing = nullptr;
+QtMessageHandler previousHandler = nullptr;
+
+// As many lines as a failure report may show (TAVRIX_MECHANIC_LOG).
+int logKept()
+{
+    static const int kept = std::max(400, qEnvironmentVariableIntValue("TAVRIX_MECHANIC_LOG"));
+    return kept;
+}
+
+void keepLog(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    if (logRing->size() >= logKept())
+        logRing->removeFirst();
+    logRing->append(text);
+}
+
+const char *name(Family family)
+{
+    return family == Family::Auto ? "Auto" : "KWP";
+}
+
+QString describe(const sim::EcuAct &act)
+{
+    if (act.kind == sim::EcuAct::Kind::Clear)
+        return QString("a clear of its fault codes (session %1)").arg(act.session);
+    return QString("an action key on item %1 at place %2 (session %3)")
+        .arg(act.code).arg(act.index).arg(act.session);
+}
+
+bool prefixOf(const QList<QString> &rows, const QStringList &list)
+{
+    if (rows.size() > list.size())
+        return false;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows[i] != list[i])
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+RandomMechanic::RandomMechanic(Family family, std::uint64_t seed)
+    : startFamily_(family), rng_(seed)
+{
+    sim::VirtualCable &cable = sim::VirtualCable::instance();
+    cable.reset();
+    protocolCounters() = ProtocolCounters();
+    bike_ = std::make_shared<Bike>(rng_);
+    cable.seat(bike_);
+    bike_->autoEcu().acts().tap([this](const sim::EcuAct &a) { onAct(Family::Auto, a); });
+    bike_->kwpEcu().acts().tap([this](const sim::EcuAct &a) { onAct(Family::Kwp, a); });
+    logRing = &out_.lastLog;
+    previousHandler = qInstallMessageHandler(keepLog);
+    window_.reset(new MainWindow);
+    probe_.reset(new MainWindowProbe(*window_));
+    if (family == Family::Kwp)
+        probe_->typeBox()->setCurrentIndex(1);
+    for (Family f : {Family::Auto, Family::Kwp})
+        allowed_[int(f)].resize(bike_->tableCodes(f).size());
+    noteValues();
+}
+
+RandomMechanic::~RandomMechanic()
+{
+    probe_->pollTimer()->stop();
+    probe_->restoreWaitCursors();
+    probe_.reset();
+    window_.reset();
+    bike_->autoEcu().acts().tap(nullptr);
+    bike_->kwpEcu().acts().tap(nullptr);
+    sim::VirtualCable::instance().reset();
+    qInstallMessageHandler(previousHandler);
+    logRing = nullptr;
+}
+
+Outcome RandomMechanic::run(long steps)
+{
+    target_ = steps;
+    const qint64 startMs = VirtualTime::nowMs();
+    scheduleNext();
+    while (!stopping_) {
+        const long before = out_.steps;
+        waitUntil([this] { return stopping_ || settleDue_; }, 600000);
+        if (settleDue_ && !stopping_) {
+            settleDue_ = false;
+            settling_ = true;
+            settle();
+            settling_ = false;
+            if (!stopping_)
+                scheduleNext();
+        } else if (!stopping_ && out_.steps == before) {
+            violate("ten virtual minutes passed without a step of the mechanic");
+        }
+    }
+    out_.virtualSeconds = long((VirtualTime::nowMs() - startMs) / 1000);
+    if (out_.violation.isEmpty())
+        out_.lastLog.clear();
+    return out_;
+}
+
+Family RandomMechanic::family() const
+{
+    return probe_->vehicleType() == QLatin1String("xmax") ? Family::Kwp : Family::Auto;
+}
+
+void RandomMechanic::scheduleNext()
+{
+    // Mostly within a tick's waits, sometimes after a longer look.
+    const int band = pick(10);
+    const int ms = band < 5 ? pick(60) : band < 9 ? 60 + pick(340) : 400 + pick(2600);
+    QTimer::singleShot(ms, &context_, [this] { step(); });
+}
+
+void RandomMechanic::step()
+{
+    // A step scheduled before a settle was asked for dies here; run()
+    // starts the chain again once the settle is over.
+    if (stopping_ || settleDue_ || settling_)
+        return;
+    if (++out_.steps >= target_) {
+        finishSoon();
+        return;
+    }
+    // The next step is due before this one acts: opening the CO window
+    // returns only when a later step closes it.
+    scheduleNext();
+    act();
+    if (!stopping_)
+        checkInvariants();
+}
+
+void RandomMechanic::act()
+{
+    if (coOpen_)
+        return coAction();
+    const int r = pick(1000);
+    if (r < 300)
+        clickRow(false);
+    else if (r < 350)
+        clickRow(true);
+    else if (r < 520)
+        pressAction();
+    else if (r < 521)
+        toggleType();   // rare: a run stays mostly with its family
+    else if (r < 551)
+        openCo();
+    else if (r < 621)
+        trouble();
+    else if (r < 626)
+        settleDue_ = true;
+    // else the mechanic only watches
+}
+
+void RandomMechanic::finishSoon()
+{
+    stopping_ = true;
+    if (coOpen_)
+        probe_->coWindow()->done(0);
+}
+
+void RandomMechanic::clickRow(bool twice)
+{
+    const int rows = probe_->table()->rowCount();
+    if (rows == 0)
+        return;
+    const int row = pick(rows);
+    revokeWaiting(row);
+    probe_->clickRow(row);
+    if (twice)
+        probe_->clickRow(row);
+}
+
+void RandomMechanic::pressAction()
+{
+    const ActionRequest &request = probe_->actionRequest();
+    const bool wasWaiting = request.waiting();
+    const int wasRow = request.row();
+    const bool enabled = probe_->actionButton()->isEnabled();
+    probe_->actionButton()->click();
+    if (!enabled || !request.waiting() || (wasWaiting && wasRow == request.row()))
+        return;
+    Press press;
+    press.family = family();
+    press.row = request.row();
+    press.code = probe_->rowCodes().value(press.row).toInt();
+    press.clear = press.family == Family::Kwp && press.row >= probe_->pointerRows();
+    press.ecuSession = bike_->ecuSession(press.family);
+    press.appSession = probe_->sessionSerial();
+    press.actsAllowed = press.family == Family::Kwp ? 1 : press.code == 67 ? kIscCheckKeys : kCheckKeys;
+    presses_.append(press);
+    ++out_.presses;
+}
+
+void RandomMechanic::toggleType()
+{
+    revokeAll();
+    probe_->typeBox()->setCurrentIndex(1 - probe_->typeBox()->currentIndex());
+}
+
+void RandomMechanic::openCo()
+{
+    revokeAll();
+    coOpen_ = true;
+    ++out_.coWindows;
+    probe_->coButton()->click();   // back when a later step closes the window
+    coOpen_ = false;
+}
+
+void RandomMechanic::coAction()
+{
+    CoWindow *co = probe_->coWindow();
+    const int r = pick(100);
+    if (r < 20) {
+        co->done(0);
+    } else if (r < 60) {
+        co->findChild<QPushButton *>(chance(50) ? "pushButton_up" : "pushButton_down")->click();
+    } else if (r < 72) {
+        QComboBox *cyl = co->findChild<QComboBox *>("comboBox_cyl");
+        if (cyl->isEnabled())
+            cyl->setCurrentIndex(1 - cyl->currentIndex());
+    } else if (r < 80) {
+        trouble();
+    }
+}
+
+void RandomMechanic::trouble()
+{
+    ++out_.troubles;
+    sim::VirtualCable &cable = sim::VirtualCable::instance();
+    sim::AutoEcu &autoEcu = bike_->autoEcu();
+    sim::KwpEcu &kwpEcu = bike_->kwpEcu();
+    const bool onAuto = family() == Family::Auto;
+    const int ms = 50 + pick(3000);
+    switch (pick(6)) {
+    case 0:   // the cable pulled, plugged again later
+        revokeAll();
+        cable.unplug();
+        QTimer::singleShot(200 + pick(3800), &context_, [] { sim::VirtualCable::instance().plug(); });
+        break;
+    case 1:   // the next byte written fails
+        revokeAll();
+        cable.failWrites(1);
+        break;
+    case 2:   // the ECU silent for a while
+        if (onAuto && chance(50)) {
+            autoEcu.dropOut(ms, chance(50));
+        } else {
+            onAuto ? autoEcu.setSilent(true) : kwpEcu.setSilent(true);
+            QTimer::singleShot(ms, &context_, [onAuto, &autoEcu, &kwpEcu] {
+                onAuto ? autoEcu.setSilent(false) : kwpEcu.setSilent(false);
+            });
+        }
+        break;
+    case 3:   // garbage on the line
+        if (onAuto) {
+            autoEcu.setGarbage(true);
+            QTimer::singleShot(ms / 10, &context_, [&autoEcu] { autoEcu.setGarbage(false); });
+        } else {
+            kwpEcu.injectFault(sim::KwpRequest::Any, sim::KwpFault::Garbage, 1 + pick(3));
+        }
+        break;
+    case 4:   // an answer a tick late
+        onAuto ? autoEcu.answerLate(1, 40 + pick(60)) : kwpEcu.answerLate(1, 80 + pick(150));
+        break;
+    default:   // an answer lost
+        if (onAuto)
+            autoEcu.muteNext(1);
+        else
+            kwpEcu.injectFault(sim::KwpRequest::Any, sim::KwpFault::Silence, 1);
+        break;
+    }
+}
+
+// --- settling: the trouble ends, and the tool must come back ---
+
+void RandomMechanic::settle()
+{
+    ++out_.settles;
+    sim::VirtualCable &cable = sim::VirtualCable::instance();
+    cable.failWrites(0);
+    cable.plug();
+    bike_->autoEcu().setSilent(false);
+    bike_->autoEcu().dropOut(0, false);
+    bike_->autoEcu().muteNext(0);
+    bike_->autoEcu().setGarbage(false);
+    bike_->autoEcu().answerLate(0, 0);
+    bike_->kwpEcu().setSilent(false);
+    bike_->kwpEcu().clearFaults();
+    bike_->kwpEcu().answerLate(0, 0);
+    bike_->restoreFaults();
+    noteValues();
+    if (!settleSession())
+        return;
+    settleRow(pick(bike_->tableCodes(family()).size()));
+}
+
+// Where the tool believes things stand, for a report.
+QString RandomMechanic::where()
+{
+    return QString("selected row %1, ECU row %2 (%3), %4 pointer rows, state %5, next key %6, "
+                   "action step %7")
+        .arg(probe_->selectedRow()).arg(probe_->ecuRow())
+        .arg(probe_->pointer().confirmed() ? "confirmed" : "unconfirmed").arg(probe_->pointerRows())
+        .arg(probe_->sessionState()).arg(probe_->nextCommand(), 0, 16).arg(probe_->actionStep());
+}
+
+// The slots the poll timer drives (found by taking each off and back on).
+QString RandomMechanic::routes()
+{
+    QString out;
+    QTimer *timer = probe_->pollTimer();
+    for (const char *slot : {SLOT(send_clicked()), SLOT(send_clicked_xmax()), SLOT(co_send_clicked()),
+                             SLOT(co_send_clicked_xmax())}) {
+        if (QObject::disconnect(timer, SIGNAL(timeout()), window_.get(), slot)) {
+            QObject::connect(timer, SIGNAL(timeout()), window_.get(), slot);
+            out += QLatin1Char(' ') + QString::fromLatin1(slot + 1).section('(', 0, 0);
+        }
+    }
+    return out.isEmpty() ? QStringLiteral(" nothing") : out;
+}
+
+bool RandomMechanic::settleSession()
+{
+    const Family f = family();
+    const QStringList table = bike_->tableCodes(f);
+    // A handle the pulled cable killed is found out only at the next write;
+    // the session to wait for runs on a live one.
+    if (waitUntil([&] {
+            return sim::VirtualCable::instance().held() && probe_->sessionState() == 1
+                && probe_->rowCodes() == table
+                && probe_->status() == QLatin1String("Connected-Engine On");
+        }, kSessionWithinMs))
+        return true;
+    QTimer *timer = probe_->pollTimer();
+    violate(QString("no %1 session within %2 s of settling: status \"%3\", state %4, %5 rows, "
+                    "poll timer %6")
+                .arg(name(f)).arg(kSessionWithinMs / 1000).arg(probe_->status())
+                .arg(probe_->sessionState()).arg(probe_->rowCodes().size())
+                .arg(timer->isActive() ? QString("at %1 ms").arg(timer->interval()) : "stopped")
+            + " driving" + routes());
+    return false;
+}
+
+bool RandomMechanic::settleRow(int row)
+{
+    const Family f = family();
+    const int bound = 2000 + 500 * probe_->table()->rowCount();
+    revokeWaiting(row);
+    probe_->clickRow(row);
+    const bool shown = waitUntil([&] {
+        return probe_->cell(row, 3) == expected(f, row) && !QGuiApplication::overrideCursor();
+    }, bound);
+    if (!shown) {
+        violate(QString("%1 row %2 (item %3) shows \"%4\", not \"%5\", %6 ms after the click%7; %8")
+                    .arg(name(f)).arg(row).arg(probe_->rowCodes().value(row))
+                    .arg(probe_->cell(row, 3)).arg(expected(f, row)).arg(bound)
+                    .arg(QGuiApplication::overrideCursor() ? ", cursor still shown" : "", where()));
+        return false;
+    }
+    if (probe_->cell(row, 0) != QLatin1String("A"))
+        return true;
+    const long pressed = out_.presses;
+    pressAction();
+    if (out_.presses == pressed) {
+        violate(QString("%1 row %2: Action was not taken up after settling").arg(name(f)).arg(row));
+        return false;
+    }
+    const Press &press = presses_.last();
+    const bool done = waitUntil([&] {
+        return press.acts == press.actsAllowed && !QGuiApplication::overrideCursor();
+    }, 5000);
+    if (!done)
+        violate(QString("%1 row %2: Action reached the ECU %3 of %4 times")
+                    .arg(name(f)).arg(row).arg(press.acts).arg(press.actsAllowed));
+    return done;
+}
+
+// --- bookkeeping ---
+
+void RandomMechanic::onAct(Family f, const sim::EcuAct &act)
+{
+    noteValues();
+    const int appSession = probe_->sessionSerial();
+    for (int i = presses_.size() - 1; i >= 0; --i) {
+        Press &p = presses_[i];
+        if (p.revoked || p.family != f || p.acts >= p.actsAllowed)
+            continue;
+        if (p.ecuSession != act.session || p.appSession != appSession)
+            continue;
+        const bool clear = act.kind == sim::EcuAct::Kind::Clear;
+        if (clear != p.clear || (!clear && (p.row != act.index || p.code != act.code)))
+            continue;
+        ++p.acts;
+        clear ? ++out_.clears : ++out_.checkKeys;
+        return;
+    }
+    violate(QString("the %1 ECU got %2 with no Action pressed for it").arg(name(f), describe(act)));
+}
+
+// A click elsewhere drops a press whose check has not begun.
+void RandomMechanic::revokeWaiting(int exceptRow)
+{
+    for (Press &p : presses_) {
+        if (p.acts == 0 && p.row != exceptRow)
+            p.revoked = true;
+    }
+}
+
+void RandomMechanic::revokeAll()
+{
+    presses_.clear();
+}
+
+QString RandomMechanic::expected(Family f, int row)
+{
+    const QString raw = bike_->rawAt(f, row);
+    if (bike_->isCountRow(f, row))
+        return raw;
+    return probe_->convert(bike_->tableCodes(f).at(row), raw);
+}
+
+void RandomMechanic::noteValues()
+{
+    for (Family f : {Family::Auto, Family::Kwp}) {
+        const int rows = bike_->tableCodes(f).size();
+        for (int row = 0; row < rows; ++row)
+            allowed_[int(f)][row].insert(expected(f, row));
+    }
+}
+
+void RandomMechanic::checkInvariants()
+{
+    noteValues();
+    const QList<QString> &codes = probe_->rowCodes();
+    const bool fits[2] = {prefixOf(codes, bike_->tableCodes(Family::Auto)),
+                          prefixOf(codes, bike_->tableCodes(Family::Kwp))};
+    if (!codes.isEmpty() && !fits[0] && !fits[1])
+        return violate("the table is not the ECU's list: " + QStringList(codes).join(' '));
+    for (int row = 0; row < codes.size(); ++row) {
+        const QString cell = probe_->cell(row, 3);
+        if (cell.isEmpty())
+            continue;
+        if (!(fits[0] && allowed_[0][row].contains(cell)) && !(fits[1] && allowed_[1][row].contains(cell)))
+            return violate(QString("row %1 (item %2) shows \"%3\", never a value of its item")
+                               .arg(row).arg(codes[row], cell));
+    }
+    const ActionRequest &request = probe_->actionRequest();
+    const bool pending = probe_->selectionPending() || request.waiting() || request.running();
+    if (bool(QGuiApplication::overrideCursor()) != pending)
+        return violate(pending ? "work is pending without a wait cursor"
+                               : "a wait cursor is left with nothing pending");
+    if (probe_->actionButton()->isEnabled()
+        && probe_->cell(probe_->selectedRow(), 0) != QLatin1String("A"))
+        return violate(QString("Action is on, but row %1 is no actuator").arg(probe_->selectedRow()));
+    // Presses done with stay out of the search.
+    if (presses_.size() > 64)
+        presses_.erase(std::remove_if(presses_.begin(), presses_.end(),
+                                      [](const Press &p) { return p.revoked || p.acts >= p.actsAllowed; }),
+                       presses_.end());
+}
+
+void RandomMechanic::violate(const QString &what)
+{
+    if (!out_.violation.isEmpty())
+        return;
+    out_.violation = what;
+    out_.violationStep = out_.steps;
+    finishSoon();
+}
+
+} // namespace mechanic

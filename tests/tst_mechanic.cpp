@@ -1,0 +1,51 @@
+// The random mechanic against both ECU families (tests/mechanic): at least
+// 10^5 steps each, on virtual time. A failure prints the seed and step that
+// replay it:
+//   TAVRIX_MECHANIC_SEED=<seed> TAVRIX_MECHANIC_STEPS=<steps> ./tst_mechanic auto
+#include "mechanic/campaign.h"
+
+#include <QtTest>
+#include "virtualmain.h"
+
+using mechanic::Family;
+
+namespace {
+constexpr long kSteps = 100000;
+constexpr long kRunSteps = 5000;
+constexpr std::uint64_t kFirstSeed = 1;
+
+long envNumber(const char *name, long fallback)
+{
+    bool ok = false;
+    const long value = qEnvironmentVariable(name).toLong(&ok);
+    return ok ? value : fallback;
+}
+} // namespace
+
+class TestMechanic : public QObject
+{
+    Q_OBJECT
+private slots:
+    void family_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::newRow("auto") << int(Family::Auto);
+        QTest::newRow("kwp") << int(Family::Kwp);
+    }
+    void family()
+    {
+        QFETCH(int, family);
+        const long steps = envNumber("TAVRIX_MECHANIC_STEPS", kSteps);
+        const auto seed = std::uint64_t(envNumber("TAVRIX_MECHANIC_SEED", long(kFirstSeed)));
+        const mechanic::CampaignResult result =
+            mechanic::campaign(Family(family), steps, seed, std::min(steps, kRunSteps),
+                               [](const QString &violation) { qWarning().noquote() << violation; });
+        qInfo().noquote() << mechanic::summary(Family(family), seed, result);
+        QVERIFY2(result.violations == 0, qPrintable(result.firstViolation));
+        QVERIFY(result.steps >= steps);
+        QVERIFY(result.presses > 0 && result.checkKeys > 0);
+    }
+};
+
+TAVRIX_VIRTUAL_TEST_MAIN(TestMechanic)
+#include "tst_mechanic.moc"
