@@ -139,6 +139,11 @@ QString followUp(const QString &first, RowKind kind)
     return frame(kind == RowKind::History ? KwpFrames::ReadDtcHistory : KwpFrames::ReadDtcCurrent);
 }
 
+bool moveTaken(const PollPlan &plan, const QStringList &firstAnswer)
+{
+    return plan.move == 0 || KwpReply::positiveAnswer(firstAnswer, plan.first);
+}
+
 PollVerdict judgePoll(const QString &read, const QStringList &items, EcuPointer &pointer,
                       const QList<QString> &codes, int pointerRows, const PollView &view)
 {

@@ -61,6 +61,9 @@ struct PollPlan {
 PollPlan planPoll(const PollView &view, const EcuPointer &pointer);
 // The frame that follows `first` within one tick.
 QString followUp(const QString &first, RowKind kind);
+// A move the ECU did not answer as taken may or may not have happened:
+// false then, and where the pointer stands is known again only from item 1.
+bool moveTaken(const PollPlan &plan, const QStringList &firstAnswer);
 
 struct PollVerdict {
     enum class Answer { Gone, Nothing, Short, Full } answer = Answer::Full;

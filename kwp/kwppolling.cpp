@@ -55,6 +55,12 @@ void MainWindow::kwpPoll(const Tick &tick)
         qDebug().noquote() << "1:" + reply;
         if (!isFaultKind(view.kind))
             qDebug().noquote() << "next/prev";
+        if (!KwpCycle::moveTaken(plan, KwpReply::items(reply))) {
+            qDebug().noquote() << "move not taken";
+            setSessionState(0);
+            pollTimer->start(Pacing::KwpPollMs);
+            return;
+        }
     }
     currentCmd = plan.read;
     const QString reply = kwpExchange(plan.read);

@@ -167,6 +167,7 @@ public:
     // The next `count` bytes written fail (Forever: until failWrites(0)).
     // A failing byte is not sent; ftdi_write_data returns -1.
     void failWrites(int count);
+    int writesToFail() const { return failWrites_; }   // Forever: all of them
 
     // --- what went over the line (oldest first; cleared by clearHistory) ---
     // Each history keeps its latest entries: the oldest half goes once

@@ -218,6 +218,32 @@ private slots:
         QCOMPARE(KwpCycle::followUp(first, RowKind(kind)), then);
     }
 
+    void movesTaken_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("move");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("taken");
+        const QString upEcho = "83,10,f0,31,70,cb,ef,";
+        QTest::newRow("answered") << kUp << 1 << upEcho + "87,f0,10,71,70,d0,3,30,0,0,5b" << true;
+        QTest::newRow("answered for the item left") << kUp << 1 << upEcho + "87,f0,10,71,70,d0,1,20,0,0,49" << true;
+        QTest::newRow("garbled") << kUp << 1 << upEcho + "55,aa,1,fe,0,13,37,42" << false;
+        QTest::newRow("refused") << kUp << 1 << upEcho + "83,f0,10,7f,31,22,55" << false;
+        QTest::newRow("unanswered") << kUp << 1 << upEcho << false;
+        QTest::newRow("no move, no question") << kAction << 0 << QString() << true;
+    }
+    void movesTaken()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, move);
+        QFETCH(QString, answer);
+        QFETCH(bool, taken);
+        KwpCycle::PollPlan plan;
+        plan.first = first;
+        plan.move = move;
+        QCOMPARE(KwpCycle::moveTaken(plan, KwpReply::items(answer)), taken);
+    }
+
     // What the reading of a tick shows, judged against the selection now.
     void answers_data()
     {

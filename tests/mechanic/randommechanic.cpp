@@ -41,6 +41,12 @@ const char *name(Family family)
     return family == Family::Auto ? "Auto" : "KWP";
 }
 
+// The mechanic's own doings go into the same log, between the tool's lines.
+void note(const QString &text)
+{
+    keepLog(QtDebugMsg, QMessageLogContext(), "mechanic: " + text);
+}
+
 QString describe(const sim::EcuAct &act)
 {
     if (act.kind == sim::EcuAct::Kind::Clear)
@@ -186,6 +192,7 @@ void RandomMechanic::clickRow(bool twice)
     if (rows == 0)
         return;
     const int row = pick(rows);
+    note(QString("click row %1%2").arg(row).arg(twice ? " twice" : ""));
     revokeWaiting(row);
     probe_->clickRow(row);
     if (twice)
@@ -199,6 +206,9 @@ void RandomMechanic::pressAction()
     const int wasRow = request.row();
     const bool enabled = probe_->actionButton()->isEnabled();
     probe_->actionButton()->click();
+    note(QString("Action on row %1 (%2)").arg(probe_->selectedRow())
+             .arg(!enabled ? "off" : !request.waiting() ? "refused"
+                  : wasWaiting && wasRow == request.row() ? "already waiting" : "taken up"));
     if (!enabled || !request.waiting() || (wasWaiting && wasRow == request.row()))
         return;
     Press press;
@@ -215,12 +225,14 @@ void RandomMechanic::pressAction()
 
 void RandomMechanic::toggleType()
 {
+    note("type box");
     revokeAll();
     probe_->typeBox()->setCurrentIndex(1 - probe_->typeBox()->currentIndex());
 }
 
 void RandomMechanic::openCo()
 {
+    note("CO window");
     revokeAll();
     coOpen_ = true;
     ++out_.coWindows;
@@ -253,7 +265,9 @@ void RandomMechanic::trouble()
     sim::KwpEcu &kwpEcu = bike_->kwpEcu();
     const bool onAuto = family() == Family::Auto;
     const int ms = 50 + pick(3000);
-    switch (pick(6)) {
+    const int kind = pick(6);
+    note(QString("trouble %1").arg(kind));
+    switch (kind) {
     case 0:   // the cable pulled, plugged again later
         revokeAll();
         cable.unplug();
@@ -298,9 +312,9 @@ void RandomMechanic::trouble()
 void RandomMechanic::settle()
 {
     ++out_.settles;
-    sim::VirtualCable &cable = sim::VirtualCable::instance();
-    cable.failWrites(0);
-    cable.plug();
+    // A write failure already armed still happens (the presses it drops
+    // are dropped in the books already); the cable goes back in.
+    sim::VirtualCable::instance().plug();
     bike_->autoEcu().setSilent(false);
     bike_->autoEcu().dropOut(0, false);
     bike_->autoEcu().muteNext(0);
@@ -345,10 +359,11 @@ bool RandomMechanic::settleSession()
 {
     const Family f = family();
     const QStringList table = bike_->tableCodes(f);
-    // A handle the pulled cable killed is found out only at the next write;
-    // the session to wait for runs on a live one.
+    // A handle the pulled cable killed, or a write failure still armed, is
+    // found out only at the next write; the session to wait for comes after.
+    const sim::VirtualCable &cable = sim::VirtualCable::instance();
     if (waitUntil([&] {
-            return sim::VirtualCable::instance().held() && probe_->sessionState() == 1
+            return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
                 && probe_->rowCodes() == table
                 && probe_->status() == QLatin1String("Connected-Engine On");
         }, kSessionWithinMs))
@@ -416,7 +431,14 @@ void RandomMechanic::onAct(Family f, const sim::EcuAct &act)
         clear ? ++out_.clears : ++out_.checkKeys;
         return;
     }
-    violate(QString("the %1 ECU got %2 with no Action pressed for it").arg(name(f), describe(act)));
+    QStringList held;
+    for (const Press &p : presses_)
+        held << QString("row %1 item %2 %3/%4 keys, sessions %5/%6%7")
+                    .arg(p.row).arg(p.code).arg(p.acts).arg(p.actsAllowed).arg(p.ecuSession)
+                    .arg(p.appSession).arg(p.revoked ? ", dropped" : "");
+    violate(QString("the %1 ECU got %2 with no Action pressed for it (tool session %3; presses: %4)")
+                .arg(name(f), describe(act)).arg(appSession)
+                .arg(held.isEmpty() ? "none" : held.join("; ")));
 }
 
 // A click elsewhere drops a press whose check has not begun.
@@ -430,6 +452,7 @@ void RandomMechanic::revokeWaiting(int exceptRow)
 
 void RandomMechanic::revokeAll()
 {
+    note("drops every press");
     presses_.clear();
 }
 
