@@ -48,6 +48,7 @@ void MainWindow::kwpPoll(const Tick &tick)
         pointer.moved(plan.move);
         qDebug().noquote() << (plan.move > 0 ? "up" : "down");
     }
+    bool moveTaken = true;
     if (!plan.first.isEmpty()) {
         const QString reply = kwpExchange(plan.first, false);
         if (tick.overtaken())
@@ -55,19 +56,23 @@ void MainWindow::kwpPoll(const Tick &tick)
         qDebug().noquote() << "1:" + reply;
         if (!isFaultKind(view.kind))
             qDebug().noquote() << "next/prev";
-        if (!KwpCycle::moveTaken(plan, KwpReply::items(reply))) {
-            qDebug().noquote() << "move not taken";
-            setSessionState(0);
-            pollTimer->start(Pacing::KwpPollMs);
-            return;
-        }
+        moveTaken = KwpCycle::moveTaken(plan, KwpReply::items(reply));
     }
     currentCmd = plan.read;
     const QString reply = kwpExchange(plan.read);
     if (tick.overtaken())
         return;
     qDebug().noquote() << "2:" + reply;
-    kwpShowPollAnswer(plan.read, KwpReply::items(reply));
+    const QStringList items = KwpReply::items(reply);
+    // After a move that may not have happened no report can be placed: an
+    // ECU still answering is asked for item 1 again.
+    if (!moveTaken && items.size() > 1 && !KwpReply::echoOnly(items, plan.read)) {
+        qDebug().noquote() << "move not taken";
+        setSessionState(0);
+        pollTimer->start(Pacing::KwpPollMs);
+        return;
+    }
+    kwpShowPollAnswer(plan.read, items);
 }
 
 void MainWindow::kwpShowPollAnswer(const QString &sent, const QStringList &items)

@@ -134,7 +134,9 @@ private slots:
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
     }
 
-    void severalFailedBytesScheduleHarmlessReconnects()
+    // One attempt is due at a time: a second round would reopen the link
+    // under a session that the first one has started again.
+    void severalFailedBytesBringOneReconnect()
     {
         VirtualCable &cable = VirtualCable::instance();
         LogCapture log;
@@ -146,7 +148,9 @@ private slots:
         log.clear();
         cable.failWrites(3);
         probe.link()->writeDataStr("0x81,0x10,0xF0");
-        QVERIFY(waitUntil([&] { return log.count("Connected.") == 3; }, 20000));
+        QVERIFY(log.waitFor("Connected.", 20000));
+        QTest::qWait(1500);
+        QCOMPARE(log.count("Connected."), 1);
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(probe.pollTimer()->isActive());
         QCOMPARE(cable.contextsAlive(), contexts + 1);
