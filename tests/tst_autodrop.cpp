@@ -2,9 +2,9 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -72,12 +72,12 @@ private slots:
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.status(), QString("Connected-Engine On"));
         ecu->setSilent(true);
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         QVERIFY(waitUntil([&] { return probe.status() == "Connected-Engine Off"; }, 5000));
         QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
         // and so it stays while the ECU says nothing
-        QElapsedTimer quiet;
+        CableClock quiet;
         quiet.start();
         bool stayedOff = true;
         waitUntil([&] {
@@ -217,5 +217,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAutoDrop)
+TAVRIX_VIRTUAL_TEST_MAIN(TestAutoDrop)
 #include "tst_autodrop.moc"

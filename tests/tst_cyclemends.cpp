@@ -4,8 +4,8 @@
 #include "kwpharness.h"
 #include "tst_autobench.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
+#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(probe.pollTimer()->interval(), 30);
         QCOMPARE(sim::VirtualCable::instance().line().baud, 15625);
         const std::size_t before = sentCount();
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         QVERIFY(waitUntil([&] { return sentCount() >= before + 20; }, kCeiling));
         // At the long pause twenty ticks would take twenty seconds.
@@ -149,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCycleMends)
+TAVRIX_VIRTUAL_TEST_MAIN(TestCycleMends)
 #include "tst_cyclemends.moc"

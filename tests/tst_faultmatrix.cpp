@@ -8,9 +8,9 @@
 
 #include "protocolcounters.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -208,9 +208,9 @@ private:
         const std::function<bool()> inState = prepare(b, state);
         const bool cableGone = fault == Fault::Unplug || fault == Fault::FailWrites;
         int phase = 0;
-        QElapsedTimer clock;
-        QElapsedTimer faultClock;
-        QElapsedTimer notConnectClock;
+        CableClock clock;
+        CableClock faultClock;
+        CableClock notConnectClock;
         clock.start();
         Watcher watch([&] {
             if (clock.elapsed() > kCeiling) {
@@ -261,5 +261,5 @@ private:
     std::unique_ptr<Bench> bench;
 };
 
-QTEST_MAIN(TestFaultMatrix)
+TAVRIX_VIRTUAL_TEST_MAIN(TestFaultMatrix)
 #include "tst_faultmatrix.moc"

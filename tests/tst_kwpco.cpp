@@ -3,9 +3,9 @@
 
 #include "protocolcounters.h"
 
-#include <QElapsedTimer>
 #include <QLCDNumber>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::VirtualCable;
@@ -20,7 +20,7 @@ int lcd(MainWindowProbe &probe)
 // is open and closes it by returning true (or a ceiling does).
 void runCoWindow(KwpBench &bench, const std::function<bool()> &step, int ceilingMs = 40000)
 {
-    QElapsedTimer clock;
+    CableClock clock;
     clock.start();
     Watcher watch([&] {
         if (!bench.probe.coWindow()->isVisible())
@@ -143,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpCo)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpCo)
 #include "tst_kwpco.moc"

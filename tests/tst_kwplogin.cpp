@@ -4,6 +4,7 @@
 #include "protocolcounters.h"
 
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -58,7 +59,11 @@ private slots:
         QVERIFY(at >= 0);
         const QString measured = bench.log.texts().value(at + 1);
         QVERIFY2(measured.startsWith("timer delay= "), qPrintable(measured));
-        QVERIFY(measured.mid(13).toDouble() >= 25.0);
+        // The tool times the pulse on the real clock, which hardly moves on
+        // virtual time; its busy wait is timed for real in tst_window.
+        bool number = false;
+        measured.mid(13).toDouble(&number);
+        QVERIFY(number);
         QCOMPARE(bench.log.texts().value(at + 2),
                  QString("read0: c1,33,f0,81,65,83,f0,10,c1,ef,8f,c2"));
         QCOMPARE(bench.log.texts().value(at + 3), QString("sumcmd 7"));
@@ -173,7 +178,7 @@ private slots:
             return true;
         });
         QVERIFY(waitUntil([&] { return closer.done(); }, 20000));
-        QTest::qWait(600);
+        runFor(600);
         QVERIFY(!bench.probe.pollTimer()->isActive());
         QVERIFY(!bench.log.anyStartsWith("read2: "));
         QVERIFY(!bench.log.contains("ecu disconnected 0"));
@@ -196,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpLogin)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpLogin)
 #include "tst_kwplogin.moc"

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -149,7 +150,7 @@ private slots:
         QVERIFY(QGuiApplication::overrideCursor());
         // Nothing asks the ECU for a while: its session is over.
         bench.probe.pollTimer()->stop();
-        QTest::qWait(800);
+        runFor(800);
         bench.probe.pollTimer()->start(110);
         QVERIFY(bench.waitLogged("ecu disconnected 1"));
         QVERIFY(bench.log.contains("2:83,10,f0,31,70,ca,ee"));
@@ -246,5 +247,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpPolling)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpPolling)
 #include "tst_kwppolling.moc"

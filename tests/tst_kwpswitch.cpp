@@ -4,8 +4,8 @@
 
 #include "protocolcounters.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::VirtualCable;
@@ -16,7 +16,7 @@ int ticksDuring(QTimer *timer, int ms)
 {
     int ticks = 0;
     const QMetaObject::Connection c = QObject::connect(timer, &QTimer::timeout, [&] { ++ticks; });
-    QTest::qWait(ms);
+    runFor(ms);
     QObject::disconnect(c);
     return ticks;
 }
@@ -109,5 +109,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKwpSwitch)
+TAVRIX_VIRTUAL_TEST_MAIN(TestKwpSwitch)
 #include "tst_kwpswitch.moc"

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -355,5 +356,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLink)
+TAVRIX_VIRTUAL_TEST_MAIN(TestLink)
 #include "tst_link.moc"

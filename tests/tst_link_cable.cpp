@@ -7,6 +7,7 @@
 #include <ftdi.h>
 
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::Nanos;
 using sim::VirtualCable;
@@ -322,5 +323,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLinkCable)
+TAVRIX_VIRTUAL_TEST_MAIN(TestLinkCable)
 #include "tst_link_cable.moc"

@@ -7,9 +7,9 @@
 #include "link/usbserial.h"
 #include "protocolcounters.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -315,7 +315,7 @@ private slots:
             cable.failWrites(VirtualCable::Forever);
         pending(std::vector<std::uint8_t>(answer.begin(), answer.end()));
         QSignalSpy sendlog(&link, SIGNAL(sendlog(QString)));
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         QCOMPARE(link.testConnection(), result);
         QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
@@ -330,7 +330,7 @@ private slots:
         QSignalSpy sendlog(&link, SIGNAL(sendlog(QString)));
         bool ranDuringWait = false;
         QTimer::singleShot(50, [&] { ranDuringWait = true; });
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         QVERIFY(!link.testConnection());
         QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
@@ -341,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLinkConnect)
+TAVRIX_VIRTUAL_TEST_MAIN(TestLinkConnect)
 #include "tst_link_connect.moc"

@@ -5,8 +5,8 @@
 
 #include "protocolcounters.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -23,7 +23,7 @@ private slots:
     void connectsHalfASecondAfterStart()
     {
         LogCapture log;
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         MainWindow window;
         MainWindowProbe probe(window);
@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(probe.status(), QString("Not Connect."));
         QVERIFY(log.contains("unable to open device"));
         QVERIFY(!probe.pollTimer()->isActive());
-        QElapsedTimer clock;
+        CableClock clock;
         clock.start();
         log.clear();
         QVERIFY(log.waitFor("Not Connect.", 8000));
@@ -61,5 +61,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartup)
+TAVRIX_VIRTUAL_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"

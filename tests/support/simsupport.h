@@ -46,6 +46,25 @@ inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
     return true;
 }
 
+// Lets `ms` pass with events running (on virtual time, virtual ms).
+inline void runFor(int ms)
+{
+    waitUntil([] { return false; }, ms);
+}
+
+// Time passed on the cable's clock: virtual time in the suites that run on
+// it, the steady clock elsewhere.
+class CableClock
+{
+public:
+    void start() { startNs_ = sim::nowNs(); }
+    qint64 elapsed() const { return (sim::nowNs() - startNs_) / 1000000; }
+    qint64 nsecsElapsed() const { return sim::nowNs() - startNs_; }
+
+private:
+    sim::Nanos startNs_ = 0;
+};
+
 // The bytes the application has written, oldest first.
 inline std::vector<std::uint8_t> sentBytes()
 {
