@@ -39,10 +39,10 @@ demo: build
 	$(BUILD)/tavrix-demo
 
 test-plain: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --repeat until-pass:2
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
 test-asan: build-asan
-	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --repeat until-pass:2
+	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
 # A short smoke run of every fuzz target on its committed corpus.
 test-fuzz: build-fuzz
