@@ -15,12 +15,17 @@ const char kUnknownEntry[] = "-,-,-";
 // item 1; a code the catalogue does not know shows "-" for name and unit.
 void MainWindow::appendItemRow(int code)
 {
-    appendFaultRow(code);
+    appendRow(code);
     ++pointerRows;
 }
 
 // The KWP fault-code rows: after the ECU's items, out of the pointer's reach.
 void MainWindow::appendFaultRow(int code)
+{
+    appendRow(code);
+}
+
+void MainWindow::appendRow(int code)
 {
     const int row = ui->tableWidget->rowCount();
     ui->tableWidget->setRowCount(row + 1);

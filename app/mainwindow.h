@@ -67,6 +67,7 @@ private:
     // --- the item table (app/itemtable.cpp) ---
     void appendItemRow(int code);
     void appendFaultRow(int code);
+    void appendRow(int code);
     QString rowCode(int row) const;   // empty when the row has none
     bool isFaultRow(int row) const { return row >= pointerRows && row < rowCodes.size(); }
     void writeValue(int row, const QString &value);

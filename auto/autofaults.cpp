@@ -1,6 +1,8 @@
 // The Auto fault-code catalogue.
 #include "mainwindow.h"
 
+#include "auto/autoprotocol.h"
+
 namespace {
 struct FaultText {
     int code;
@@ -27,13 +29,12 @@ const FaultText kAutoFaults[] = {
     {61, "Error pada ISC"},
     {79, "Error pada TPS atau ISC(volume udara masuk terlalu banyak)"},
 };
-constexpr int kAutoFaultSlots = 100;
 } // namespace
 
 void MainWindow::load_errorlist_auto()
 {
     errorList.clear();
-    for (int i = 0; i < kAutoFaultSlots; ++i)
+    for (int i = 0; i < AutoProtocol::FaultSlots; ++i)
         errorList.append(QString());
     for (const FaultText &f : kAutoFaults)
         errorList[f.code] = QString::fromLatin1(f.text);

@@ -24,7 +24,6 @@ constexpr int SessionWaitMs = 50;
 constexpr int SessionFields = 6;
 constexpr int LoginAnswerFields = 3;   // the echo and two bytes: identify and the acknowledgement
 constexpr int FaultSlots = 100;   // Auto fault-code catalogue
-constexpr int ItemSlots = 100;    // item catalogue
 
 // A model code as the last reply field; expected == nullptr keeps
 // expectedReply as it is.
@@ -83,8 +82,6 @@ constexpr KeyStep ActionSteps[] = {
 };
 constexpr int ActionEnd = 10;       // nine action keys
 constexpr int IscActionEnd = 50;    // item 67: the 49-key sequence
-
-constexpr int CylinderSteps = 27;
 
 // The key for `step` from `table`, advancing `step`; false when no row holds it.
 template <std::size_t N>

@@ -6,15 +6,12 @@
 namespace KwpCoCycle {
 
 namespace {
-constexpr int kLoginReportItems = 14;   // more than this may carry a CO report
-constexpr int kCoMarkerAt = 12;
 constexpr int kFullReportItems = 16;    // more than this carries the speed
 } // namespace
 
 bool reportsInCoMode(const QStringList &items)
 {
-    return items.size() > kLoginReportItems
-        && KwpReply::hexAt(items, kCoMarkerAt) == KwpReply::CoReport;
+    return KwpReply::isCoReport(items);
 }
 
 Reading read(const QStringList &items)

@@ -7,6 +7,7 @@ constexpr int kMarkerFromEnd = 6;
 constexpr int kCodeFromEnd = 5;
 constexpr int kRawFromEnd = 4;
 constexpr int kCoMarkerAt = 12;
+constexpr int kCoReportMinItems = 15;   // the echo, the header and the report's first bytes
 constexpr int kRpmHighAt = 15;
 constexpr int kRpmLowAt = 16;
 constexpr int kCoMinItems = 17;
@@ -69,9 +70,14 @@ ItemReport itemReport(const QStringList &items)
     return report;
 }
 
+bool isCoReport(const QStringList &items)
+{
+    return items.size() >= kCoReportMinItems && hexAt(items, kCoMarkerAt) == CoReport;
+}
+
 int coRpm(const QStringList &items)
 {
-    if (items.size() < kCoMinItems || hexAt(items, kCoMarkerAt) != CoReport)
+    if (items.size() < kCoMinItems || !isCoReport(items))
         return -1;
     return hexAt(items, kRpmHighAt) * 256 + hexAt(items, kRpmLowAt);
 }

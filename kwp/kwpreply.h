@@ -37,6 +37,8 @@ struct ItemReport {
 };
 ItemReport itemReport(const QStringList &items);
 
+// A CO report: long enough, and the CO marker in its place.
+bool isCoReport(const QStringList &items);
 // Engine speed of a CO report, or -1 when the list carries none.
 int coRpm(const QStringList &items);
 
