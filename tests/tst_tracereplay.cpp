@@ -14,8 +14,8 @@
 #include "trace/traceparser.h"
 
 #include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
+#include "virtualmain.h"
 
 using sim::VirtualCable;
 using namespace trace;
@@ -24,9 +24,11 @@ Q_DECLARE_METATYPE(ExampleSession)
 
 namespace {
 
-void realWait(int ms)
+// The waits of a scripted session: the cable's clock moves on (virtual
+// time here; nothing else needs to run meanwhile).
+void lineWait(int ms)
 {
-    QThread::msleep(ulong(ms));
+    VirtualTime::advanceNs(sim::Nanos(ms) * 1000000);
 }
 
 struct Recorded {
@@ -41,7 +43,7 @@ Recorded record(const ExampleSession &s, const QString &path)
     Recorded r;
     r.path = path;
     startRecording(path, "tst_tracereplay");
-    r.replies = playSession(s, realWait);
+    r.replies = playSession(s, lineWait);
     stopRecording();
     r.sent = sentBytes();
     r.trace = parseFile(path);
@@ -119,6 +121,8 @@ private:
     }
 
 private slots:
+    // Recordings are stamped on the cable's clock, which is virtual here.
+    void initTestCase() { trace::setRecordingClock([] { return sim::nowNs() / 1000; }); }
     void init()
     {
         VirtualCable::instance().reset();
@@ -192,7 +196,7 @@ private slots:
         const Recorded r = record(session, dir.filePath(session.name + "-same.ktrace"));
         QVERIFY(r.trace.ok);
         auto ecu = std::make_shared<ReplayEcu>(r.trace.events);
-        const QStringList replies = playSession(session, realWait, ecu);
+        const QStringList replies = playSession(session, lineWait, ecu);
         QCOMPARE(replies, r.replies);
         QCOMPARE(toBytes(sentBytes()), toBytes(r.sent));
         QCOMPARE(ecu->divergences(), 0);
@@ -226,7 +230,7 @@ private slots:
         altered.steps[step].bytes = changed;
         LogCapture log;
         auto ecu = std::make_shared<ReplayEcu>(r.trace.events);
-        const QStringList replies = playSession(altered, realWait, ecu);
+        const QStringList replies = playSession(altered, lineWait, ecu);
         const int n = exchangeIndex(session.steps, step);
         const int line = requestLine(r.trace.events, n);
         QVERIFY(line > 1);
@@ -246,7 +250,7 @@ private slots:
         ExampleSession altered = session;
         altered.steps[8].bytes = kwpUp();   // second cmdHold: up; then up, hold as recorded
         auto ecu = std::make_shared<ReplayEcu>(r.trace.events);
-        const QStringList replies = playSession(altered, realWait, ecu);
+        const QStringList replies = playSession(altered, lineWait, ecu);
         const int n = exchangeIndex(session.steps, 8);
         QCOMPARE(replies.value(n + 1), echoOnly(kwpUp()));   // still waiting for cmdHold
         QCOMPARE(replies.value(n + 2), r.replies.value(n));  // cmdHold: its recorded answer
@@ -269,7 +273,7 @@ private slots:
         QVERIFY2(edited.ok, qPrintable(errorText(r.path, edited.error)));
         LogCapture log;
         auto ecu = std::make_shared<ReplayEcu>(edited.events);
-        const QStringList replies = playSession(session, realWait, ecu);
+        const QStringList replies = playSession(session, lineWait, ecu);
         QVERIFY2(log.contains(QString("replay diverged at trace line %1: expected C1 33 F0 81 66, "
                                       "seen C1 33 F0 81 65").arg(line)),
                  qPrintable(log.texts().join('\n')));
@@ -290,7 +294,7 @@ private slots:
         rewriteLine(r.path, readLine,
                     QByteArray::number(r.trace.events[readLine - 2].us) + " read 3 FE 00 03");
         auto ecu = std::make_shared<ReplayEcu>(parseFile(r.path).events);
-        const QStringList replies = playSession(session, realWait, ecu);
+        const QStringList replies = playSession(session, lineWait, ecu);
         QCOMPARE(replies.value(0), QString("fe,0,3,"));    // model 3 now, as recorded
         QCOMPARE(replies.mid(1), r.replies.mid(1));
     }
@@ -307,7 +311,7 @@ private slots:
         session.steps << key(0xFE, 10) << key(0xFE, 10);
         LogCapture log;
         auto ecu = std::make_shared<ReplayEcu>(r.trace.events);
-        const QStringList replies = playSession(session, realWait, ecu);
+        const QStringList replies = playSession(session, lineWait, ecu);
         int ends = 0;
         for (const QString &t : log.texts())
             ends += t.startsWith("replay reached the end of the recording (last request at trace line ")
@@ -342,7 +346,7 @@ private slots:
         QCOMPARE(link.readDataHex(), QString("fe,"));
         fakeNs += 100 * 1000000LL;   // and had it by 260 ms
         QCOMPARE(link.readDataHex(), QString("0,0,"));
-        sim::setClock(nullptr);
+        VirtualTime::restoreCableClock();
     }
 
     void mainWindowConnectIsRecordedAndReplayed()
@@ -373,5 +377,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTraceReplay)
+TAVRIX_VIRTUAL_TEST_MAIN(TestTraceReplay)
 #include "tst_tracereplay.moc"

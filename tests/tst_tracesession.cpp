@@ -19,6 +19,7 @@
 #include <QLCDNumber>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "virtualmain.h"
 
 #include <memory>
 
@@ -320,6 +321,8 @@ private:
     }
 
 private slots:
+    // Recordings are stamped on the cable's clock, which is virtual here.
+    void initTestCase() { trace::setRecordingClock([] { return sim::nowNs() / 1000; }); }
     void init() { resetLine(); }
     void cleanup()
     {
@@ -413,5 +416,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTraceSession)
+TAVRIX_VIRTUAL_TEST_MAIN(TestTraceSession)
 #include "tst_tracesession.moc"

@@ -170,8 +170,13 @@ void install()
     auto *dispatcher = new VirtualDispatcher;
     dispatcher->setObjectName(QStringLiteral("tavrix-virtual-time"));
     QCoreApplication::setEventDispatcher(dispatcher);
-    sim::setClock([] { return virtualNow; });
     isInstalled = true;
+    restoreCableClock();
+}
+
+void restoreCableClock()
+{
+    sim::setClock([] { return virtualNow; });
 }
 
 bool installed()

@@ -27,6 +27,9 @@ namespace VirtualTime {
 // at it. Call once, before the application object exists.
 void install();
 bool installed();
+// Points the cable's clock at virtual time again after a test lent it a
+// clock of its own.
+void restoreCableClock();
 
 sim::Nanos nowNs();
 qint64 nowMs();
