@@ -45,9 +45,20 @@ bool echoOnly(const QStringList &items, const QString &cmd)
 
 bool positiveAnswer(const QStringList &items, const QString &cmd)
 {
+    // The answer follows the echo of the request; bytes of an answer that
+    // came late may stand before that echo.
     const QStringList request = cmd.split(QLatin1Char(','));
-    const int service = request.value(kServiceAt).toInt(nullptr, 16);
-    return hexAt(items, request.size() + kServiceAt) == service + kPositiveOffset;
+    QList<int> echo;
+    for (const QString &piece : request)
+        echo << piece.toInt(nullptr, 16);
+    for (int start = items.size() - echo.size(); start >= 0; --start) {
+        bool match = true;
+        for (int k = 0; k < echo.size() && match; ++k)
+            match = hexAt(items, start + k) == echo[k];
+        if (match)
+            return hexAt(items, start + echo.size() + kServiceAt) == echo.value(kServiceAt) + kPositiveOffset;
+    }
+    return false;
 }
 
 int hexAt(const QStringList &items, int index)

@@ -22,7 +22,7 @@ int byteCount(const QString &cmd);
 // Items beyond the echo: below 1 means the ECU sent nothing.
 int sumcmd(const QStringList &items, const QString &cmd);
 bool echoOnly(const QStringList &items, const QString &cmd);
-// The ECU's answer behind the echo is the positive response to `cmd`: its
+// The ECU's answer behind the echo of `cmd` is its positive response: the
 // service byte is the request's plus 0x40.
 bool positiveAnswer(const QStringList &items, const QString &cmd);
 // The item at `index` read with base 16; 0 when missing or no number.

@@ -230,6 +230,8 @@ private slots:
         QTest::newRow("garbled") << kUp << 1 << upEcho + "55,aa,1,fe,0,13,37,42" << false;
         QTest::newRow("refused") << kUp << 1 << upEcho + "83,f0,10,7f,31,22,55" << false;
         QTest::newRow("unanswered") << kUp << 1 << upEcho << false;
+        QTest::newRow("after a late answer") << kUp << 1
+            << "82,f0,10,58,0,da," + upEcho + "87,f0,10,71,70,d0,3,30,0,0,5b" << true;
         QTest::newRow("no move, no question") << kAction << 0 << QString() << true;
     }
     void movesTaken()

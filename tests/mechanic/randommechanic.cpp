@@ -362,12 +362,20 @@ bool RandomMechanic::settleSession()
     // A handle the pulled cable killed, or a write failure still armed, is
     // found out only at the next write; the session to wait for comes after.
     const sim::VirtualCable &cable = sim::VirtualCable::instance();
-    if (waitUntil([&] {
-            return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
-                && probe_->rowCodes() == table
-                && probe_->status() == QLatin1String("Connected-Engine On");
-        }, kSessionWithinMs))
-        return true;
+    // An answer already on its way late may still throw the session out:
+    // the session counts once it has lasted a second.
+    const auto up = [&] {
+        return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
+            && probe_->rowCodes() == table && probe_->status() == QLatin1String("Connected-Engine On");
+    };
+    CableClock clock;
+    clock.start();
+    while (clock.elapsed() < kSessionWithinMs && waitUntil(up, int(kSessionWithinMs - clock.elapsed()))) {
+        const int serial = probe_->sessionSerial();
+        runFor(1000);
+        if (up() && probe_->sessionSerial() == serial)
+            return true;
+    }
     QTimer *timer = probe_->pollTimer();
     violate(QString("no %1 session within %2 s of settling: status \"%3\", state %4, %5 rows, "
                     "poll timer %6")
