@@ -59,11 +59,9 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
                        const QStringList &fields)
 {
     LoginReading reading;
-    if (fields.size() < 3) {
-        reading.tooShort = true;
-        step = 0;
+    reading.tooShort = tooShort(fields, step);
+    if (reading.tooShort)
         return reading;
-    }
     const QString last = fields.last();
     // Only the ECU's two-byte answer identifies it (see AutoCycle::readLogin).
     if (key == Identify && fields.size() == LoginAnswerFields)

@@ -1,5 +1,7 @@
 #include "auto/autocycle.h"
 
+#include "scanpass.h"
+
 #include <QDebug>
 
 using namespace AutoProtocol;
@@ -23,11 +25,9 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
                        const QStringList &fields)
 {
     LoginReading reading;
-    if (fields.size() < 3) {
-        reading.tooShort = true;
-        step = 0;
+    reading.tooShort = tooShort(fields, step);
+    if (reading.tooShort)
         return reading;
-    }
     const int keyStep = step;
     // The ECU answers identify and the acknowledging action key with two
     // bytes; a reading or a late answer that happens to end in a model code
@@ -60,13 +60,7 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
 ScanStep scanItem(int code, int &scanPass, int rows, int moves)
 {
     ScanStep step;
-    const bool inStep = rows == moves;
-    if (scanPass == 1 && !inStep) {
-        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
-                              QString::number(moves) + " moves";
-        step.restart = true;   // the table goes; a pass begins at the next item 1
-        scanPass = 0;
-    }
+    step.restart = ScanPass::outOfStep(scanPass, rows, moves);
     if (code != 1) {
         step.addRow = scanPass == 1;   // items met before item 1 are not listed
         return step;

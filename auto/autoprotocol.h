@@ -120,6 +120,15 @@ std::array<std::uint8_t, 10> unlockSequence();
 // Reply text "fe,0,1," -> fields fe, 0, 1; an empty text gives no field.
 QStringList replyFields(const QString &reply);
 
+// Fewer than three fields: a login starts over from identification.
+inline bool tooShort(const QStringList &fields, int &step)
+{
+    if (fields.size() >= 3)
+        return false;
+    step = 0;
+    return true;
+}
+
 inline QString fieldFromEnd(const QStringList &fields, int back)
 {
     return fields.value(fields.size() - back);

@@ -2,6 +2,7 @@
 
 #include "kwp/kwpprotocol.h"
 #include "kwp/kwpreply.h"
+#include "scanpass.h"
 
 #include <QDebug>
 
@@ -59,12 +60,7 @@ ScanStep scanItem(int code, int &scanPass, int rows, int moves)
     qDebug().noquote() << "code awal " + QString::number(code);
     ScanStep step;
     step.code = code;
-    if (scanPass == 1 && rows != moves) {
-        qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
-                              QString::number(moves) + " moves";
-        step.restart = true;   // the table goes; a pass begins at the next item 1
-        scanPass = 0;
-    }
+    step.restart = ScanPass::outOfStep(scanPass, rows, moves);
     if (code != 1) {
         step.addRow = scanPass == 1;   // items met before item 1 are not listed
         step.moveOn = true;
