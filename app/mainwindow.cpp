@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "auto/autoprotocol.h"
 #include "cowindow.h"
 #include "itemcatalogue.h"
 #include "kwp/kwpframes.h"
@@ -39,7 +40,7 @@ const int kColumnWidths[] = {50, 100, 200, 100, 100};
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), link(nullptr), pollTimer(nullptr),
       rpm(0), coValue(0), actionStep(0), selectedRow(0), ecuRow(0), running(true),
-      selectionPending(false), sessionState(0), scanPass(0), nextCommand(0xCA),
+      selectionPending(false), sessionState(0), scanPass(0), nextCommand(AutoProtocol::Hold),
       coWindow(nullptr)
 {
     ui->setupUi(this);
@@ -132,6 +133,7 @@ void MainWindow::ftdiwriteError()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     pollTimer->stop();
+    connectTimer->stop();
     disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
     disconnect(link, SIGNAL(ftdiwriteError()), this, SLOT(ftdiwriteError()));
     if (link->isConnected())
