@@ -8,7 +8,7 @@ MECHANIC_SEED ?= 1
 JOBS       ?= $(shell nproc)
 WERROR     ?= ON
 
-.PHONY: all deps build build-asan build-fuzz demo test test-plain test-asan test-fuzz bench package install screenshots mechanic-campaign clean
+.PHONY: all deps build build-asan build-fuzz demo test test-plain test-asan test-fuzz bench package install screenshots mechanic-campaign format format-check clean
 
 all: build
 
@@ -69,6 +69,15 @@ mechanic-campaign: build
 	@$(BUILD)/tavrix-mechanic auto --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED) & \
 	 a=$$!; $(BUILD)/tavrix-mechanic kwp --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED); \
 	 k=$$?; wait $$a; test $$? -eq 0 -a $$k -eq 0
+
+# clang-format 14 with .clang-format over the project's own C++ sources
+# (app auto kwp link sim trace tests fuzz bench tools): format applies it,
+# format-check fails naming each file it would change.
+format: deps
+	@sh scripts/format-check.sh --apply
+
+format-check: deps
+	@sh scripts/format-check.sh
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -15,6 +15,8 @@ install(FILES resources/icon.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME tavrix.png)
 install(FILES packaging/tavrix-256.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME tavrix.png)
+# The licence terms, machine-readable, where Debian looks for them.
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # udev only reads rules below /usr/lib (or /etc): a system install (prefix
 # /usr or /usr/local) puts the cable's rule there, so it applies at once.
@@ -42,8 +44,15 @@ install(TARGETS tavrix-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tavrix")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(TAVRIX_PACKAGE_CONTACT "Tavrix developers <tavrix@localhost>" CACHE STRING
-    "Maintainer field of the Debian package: set a real address when distributing")
+# The project's own role address, not a person's; a distributor who builds
+# a package of their own sets theirs.
+set(TAVRIX_DEFAULT_CONTACT "Tavrix Project <maintainers@tavrix.org>")
+set(TAVRIX_PACKAGE_CONTACT "${TAVRIX_DEFAULT_CONTACT}" CACHE STRING
+    "Maintainer field of the Debian package")
+# A build tree configured before kept the old placeholder in its cache.
+if(TAVRIX_PACKAGE_CONTACT STREQUAL "Tavrix developers <tavrix@localhost>")
+  set_property(CACHE TAVRIX_PACKAGE_CONTACT PROPERTY VALUE "${TAVRIX_DEFAULT_CONTACT}")
+endif()
 set(CPACK_PACKAGE_CONTACT "${TAVRIX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Diagnostic tool for fuel-injected motorcycles over a USB K-line cable")

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, if missing.
 # dpkg-dev and file: CPack computes the package's dependencies with them.
+# clang-format-14 (the binary is clang-format-14): make format, make format-check.
 set -e
-PACKAGES="cmake make g++ pkg-config dpkg-dev file qtbase5-dev qtbase5-private-dev qtbase5-dev-tools libftdi1-dev xvfb xauth umockdev libumockdev-dev clang-14 libclang-rt-14-dev"
+PACKAGES="cmake make g++ pkg-config dpkg-dev file qtbase5-dev qtbase5-private-dev qtbase5-dev-tools libftdi1-dev xvfb xauth umockdev libumockdev-dev clang-14 libclang-rt-14-dev clang-format-14"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

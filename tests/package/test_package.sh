@@ -33,7 +33,8 @@ for f in ./usr/bin/tavrix ./usr/bin/tavrix-record ./usr/bin/tavrix-trace \
          ./usr/share/applications/tavrix.desktop \
          ./usr/share/icons/hicolor/64x64/apps/tavrix.png \
          ./usr/share/icons/hicolor/256x256/apps/tavrix.png \
-         ./usr/lib/udev/rules.d/70-tavrix-kline.rules; do
+         ./usr/lib/udev/rules.d/70-tavrix-kline.rules \
+         ./usr/share/doc/tavrix/copyright; do
     echo "$FILES" | grep -qx "$f" || fail "package lacks $f"
 done
 # The mechanic's three programs and nothing else: the demo, the replayer and
@@ -45,7 +46,14 @@ echo "$FILES" | grep -q "^\./usr/local" && fail "nothing belongs under /usr/loca
 
 [ "$(dpkg-deb -f "$DEB" Package)" = tavrix ] || fail "package name"
 dpkg-deb -f "$DEB" Version | grep -qE '^[0-9]+\.[0-9]+\.[0-9]+' || fail "version"
-dpkg-deb -f "$DEB" Maintainer | grep -qE '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' || fail "maintainer"
+MAINTAINER=$(dpkg-deb -f "$DEB" Maintainer)
+echo "maintainer: $MAINTAINER"
+echo "$MAINTAINER" | grep -qE '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' || fail "maintainer"
+# The project's own name and a role address of the project: no person, no
+# placeholder host.
+echo "$MAINTAINER" | grep -qE '^Tavrix [^<>]+ <' || fail "maintainer is not the project"
+echo "$MAINTAINER" | grep -qiE '@([^>]*\.)?(localhost|localdomain|local|invalid|example|test)>|@example\.' \
+    && fail "maintainer address is a placeholder"
 [ "$(dpkg-deb -f "$DEB" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
 dpkg-deb -f "$DEB" Section | grep -qx electronics || fail "section"
 # Description: a synopsis under 80 characters, then an extended text.
@@ -66,6 +74,15 @@ echo "$RULE" | grep -q 'ATTRS{idProduct}=="6066"' || fail "rule product"
 echo "$RULE" | grep -q 'TAG+="uaccess"' || fail "rule uaccess"
 echo "$RULE" | grep -q 'MODE' && fail "rule must not set a mode"
 
+# The licence terms, machine-readable (Debian copyright-format 1.0).
+dpkg-deb -c "$DEB" | grep -qE '^-rw-r--r-- .* \./usr/share/doc/tavrix/copyright$' || fail "copyright mode"
+COPYRIGHT=$(dpkg-deb --fsys-tarfile "$DEB" | tar -xO ./usr/share/doc/tavrix/copyright)
+[ "$(echo "$COPYRIGHT" | head -n 1)" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] \
+    || fail "copyright is not machine-readable"
+echo "$COPYRIGHT" | grep -qx 'Files: \*' || fail "copyright: no Files: *"
+echo "$COPYRIGHT" | grep -qx 'License: GPL-3.0-or-later' || fail "copyright: no License: GPL-3.0-or-later"
+echo "$COPYRIGHT" | grep -q '/usr/share/common-licenses/GPL-3' || fail "copyright: no pointer to the licence text"
+
 DESKTOP=$(dpkg-deb --fsys-tarfile "$DEB" | tar -xO ./usr/share/applications/tavrix.desktop)
 echo "$DESKTOP" | grep -qx 'Categories=Utility;' || fail "desktop categories"
 echo "$DESKTOP" | grep -qx 'Exec=tavrix' || fail "desktop exec"
@@ -74,6 +91,7 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --allow-downgrades -
     >"$WORK/apt.log" 2>&1 || { cat "$WORK/apt.log"; fail "apt-get install"; }
 INSTALLED=yes
 [ -x /usr/bin/tavrix ] || fail "/usr/bin/tavrix missing after install"
+[ -f /usr/share/doc/tavrix/copyright ] || fail "copyright missing after install"
 
 # The installed trace reader reads a recording as the build's one does.
 /usr/bin/tavrix-trace "$DATA_DIR/auto.ktrace" >"$WORK/trace.txt" 2>&1 || { cat "$WORK/trace.txt"; fail "tavrix-trace"; }
