@@ -12,6 +12,7 @@
 
 #include <QApplication>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,11 +49,18 @@ Options parse(int argc, char **argv)
     return o;
 }
 
+#ifdef Q_OS_WIN
+constexpr const char *kNullDevice = "NUL";
+#else
+constexpr const char *kNullDevice = "/dev/null";
+#endif
+
 std::string loadAverage()
 {
-    std::ifstream in("/proc/loadavg");
+    std::ifstream in(procFile("/proc/loadavg"));
     std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
+    if (!(in >> one >> five >> fifteen))
+        return "unknown";
     return one + " " + five + " " + fifteen;
 }
 
@@ -80,6 +88,8 @@ std::vector<double> unhindered(const std::vector<double> &errors, const std::vec
 
 std::string waitedNote(const char *what, const std::vector<double> &waits)
 {
+    if (!waits.empty() && std::isnan(waits.front()))
+        return std::string(what) + ": the scheduler's waits cannot be read here";
     const Figure f = summarize(waits);
     std::size_t kept = 0;
     for (double w : waits)
@@ -168,7 +178,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!o.log) {
-        const int null = open("/dev/null", O_WRONLY);
+        const int null = open(kNullDevice, O_WRONLY);
         if (null >= 0)
             dup2(null, STDERR_FILENO);
     }
@@ -185,7 +195,12 @@ int main(int argc, char **argv)
     const TableResult kwpRun = runKwp(o.pollSeconds);
     table.note("after KWP: load " + loadAverage());
     progress("startup");
+#ifdef Q_OS_WIN
+    const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
+    const std::vector<double> startups = runStartups(o.startups, self.constData());
+#else
     const std::vector<double> startups = runStartups(o.startups, "/proc/self/exe");
+#endif
     table.note("after start-ups: load " + loadAverage());
     table.note("polling " + std::to_string(o.pollSeconds) + " s per family; peak resident "
                + format("%.1f MiB", peakResidentKiB() / 1024) + " (whole bench process)");

@@ -12,18 +12,21 @@
 #include "sim/kwpecu.h"
 
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <thread>
 
 namespace bench {
 
 namespace {
-// Time this thread has spent runnable but not running, so far.
+// Time this thread has spent runnable but not running, so far; NaN where
+// the system does not say (Windows, but for Wine).
 double runQueueWaitMs()
 {
-    std::ifstream in("/proc/thread-self/schedstat");
+    std::ifstream in(procFile("/proc/thread-self/schedstat"));
     double running = 0, waiting = 0;
-    in >> running >> waiting;
+    if (!(in >> running >> waiting))
+        return std::nan("");
     return waiting / kNsPerMs;
 }
 
