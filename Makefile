@@ -63,7 +63,7 @@ bench: build
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
 
-# --- Windows (64-bit), cross-built here with MinGW-w64 ---
+# --- Windows (64-bit), cross-built here with MinGW-w64 and tested under Wine ---
 # Third-party inputs are looked for in ../shared/third-party beside the
 # checkout; TAVRIX_THIRD_PARTY=DIR, LIBFTDI_TARBALL=FILE or QT_WIN_CACHE=FILE
 # name others (each is checked against its sha256). Without the Qt cache, Qt
@@ -73,8 +73,9 @@ TAVRIX_THIRD_PARTY ?= $(CURDIR)/../shared/third-party
 LIBFTDI_TARBALL ?= $(TAVRIX_THIRD_PARTY)/libftdi1-1.5.tar.bz2
 QT_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5-win-5.15.8-mingw64-gcc12.tar.xz
 WIN_DEPS := $(abspath $(BUILD_WIN))/deps
+WINE_TEST_PACKAGES = wine64 xvfb xauth
 
-.PHONY: windows-deps windows clean-windows
+.PHONY: windows-deps windows test-windows clean-windows
 
 windows-deps:
 	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)'
@@ -86,6 +87,14 @@ $(BUILD_WIN)/Makefile: | windows-deps
 
 windows: windows-deps $(BUILD_WIN)/Makefile
 	cmake --build $(BUILD_WIN) -j$(JOBS)
+
+# The suites on the simulated cable under Wine, in a fresh Wine prefix of the
+# build tree.
+test-windows: windows
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
+	WINEPREFIX=$(abspath $(BUILD_WIN))/wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+	rm -rf $(BUILD_WIN)/wineprefix
+	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --repeat until-pass:2
 
 clean-windows:
 	rm -rf $(BUILD_WIN)
