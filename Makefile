@@ -75,7 +75,7 @@ QT_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5-win-5.15.8-mingw64-gcc12.tar.xz
 WIN_DEPS := $(abspath $(BUILD_WIN))/deps
 WINE_TEST_PACKAGES = wine64 xvfb xauth
 
-.PHONY: windows-deps windows test-windows clean-windows
+.PHONY: windows-deps windows test-windows windows-installer test-windows-installer clean-windows
 
 windows-deps:
 	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)'
@@ -88,13 +88,22 @@ $(BUILD_WIN)/Makefile: | windows-deps
 windows: windows-deps $(BUILD_WIN)/Makefile
 	cmake --build $(BUILD_WIN) -j$(JOBS)
 
+windows-installer: windows
+	@sh scripts/windows/packages.sh nsis
+	cmake --build $(BUILD_WIN) --target windows-installer
+
 # The suites on the simulated cable under Wine, in a fresh Wine prefix of the
-# build tree.
+# build tree, then the installer test.
 test-windows: windows
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
 	WINEPREFIX=$(abspath $(BUILD_WIN))/wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
 	rm -rf $(BUILD_WIN)/wineprefix
 	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --repeat until-pass:2
+	$(MAKE) test-windows-installer
+
+test-windows-installer: windows-installer
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
+	sh scripts/windows/test-installer.sh $(BUILD_WIN)
 
 clean-windows:
 	rm -rf $(BUILD_WIN)
