@@ -75,7 +75,7 @@ QT_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5-win-5.15.8-mingw64-gcc12.tar.xz
 WIN_DEPS := $(abspath $(BUILD_WIN))/deps
 WINE_TEST_PACKAGES = wine64 xvfb xauth
 
-.PHONY: windows-deps windows test-windows windows-installer test-windows-installer clean-windows
+.PHONY: windows-deps windows test-windows windows-installer test-windows-installer windows-screenshot clean-windows
 
 windows-deps:
 	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)'
@@ -104,6 +104,11 @@ test-windows: windows
 test-windows-installer: windows-installer
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
 	sh scripts/windows/test-installer.sh $(BUILD_WIN)
+
+# The README's picture of the Windows build on the demo bike (under Wine).
+windows-screenshot: windows
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) fonts-wine imagemagick
+	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs/screenshot-windows-demo.png
 
 clean-windows:
 	rm -rf $(BUILD_WIN)
