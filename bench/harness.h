@@ -28,8 +28,9 @@ double wallSeconds();        // steady clock
 double residentKiB();        // resident set now
 double peakResidentKiB();    // high-water mark of the resident set
 
-// A file of Linux's /proc as this program reaches it: as it is on Linux, on
-// Windows only under Wine (drive Z: is the Unix root), else none (empty).
+// A system-wide file of Linux's /proc as this program reaches it: as it is
+// on Linux, on Windows only under Wine (drive Z: is the Unix root), else
+// none (empty). Not for per-process files: Wine's server opens the files.
 std::string procFile(const char *path);
 
 // A cable made fresh for one figure, with `ecu` seated, and the window.
