@@ -2,7 +2,10 @@
 # window programs linked as GUI programs, so that no console window opens
 # beside them. tavrix-trace prints to its console and stays a console program.
 
-find_program(TAVRIX_CONVERT convert REQUIRED)
+find_program(TAVRIX_CONVERT convert)
+if(NOT TAVRIX_CONVERT)
+  message(FATAL_ERROR "ImageMagick's convert makes the Windows icon: apt-get install imagemagick")
+endif()
 set(TAVRIX_ICO ${CMAKE_BINARY_DIR}/tavrix.ico)
 add_custom_command(OUTPUT ${TAVRIX_ICO}
   COMMAND ${TAVRIX_CONVERT} ${CMAKE_SOURCE_DIR}/packaging/tavrix-256.png

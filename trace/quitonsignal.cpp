@@ -51,12 +51,11 @@ bool hasHandle(DWORD which)
 
 void quitOnTerminationSignals()
 {
-    static ThreadCloseFilter filter;
-    static bool installed = false;
-    if (installed)
+    static ThreadCloseFilter *filter = nullptr;
+    if (filter)
         return;
-    installed = true;
-    QCoreApplication::instance()->installNativeEventFilter(&filter);
+    filter = new ThreadCloseFilter;   // for the life of the process
+    QCoreApplication::instance()->installNativeEventFilter(filter);
     // A GUI program has no console of its own: share the one it was started
     // from, so that Ctrl+C there reaches it and its messages show there
     // unless they were sent elsewhere.
