@@ -98,7 +98,7 @@ test-windows: windows
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
 	WINEPREFIX=$(abspath $(BUILD_WIN))/wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
 	rm -rf $(BUILD_WIN)/wineprefix
-	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --repeat until-pass:2
+	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 	$(MAKE) test-windows-installer
 
 test-windows-installer: windows-installer
