@@ -81,3 +81,53 @@ format-check: deps
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
+
+# --- Windows (64-bit), cross-built here with MinGW-w64 and tested under Wine ---
+# Third-party inputs are looked for in ../shared/third-party beside the
+# checkout; TAVRIX_THIRD_PARTY=DIR, LIBFTDI_TARBALL=FILE or QT_WIN_CACHE=FILE
+# name others (each is checked against its sha256). Without the Qt cache, Qt
+# is built from Debian's source once and kept in $(BUILD_WIN)/deps.
+BUILD_WIN ?= build-windows
+TAVRIX_THIRD_PARTY ?= $(CURDIR)/../shared/third-party
+LIBFTDI_TARBALL ?= $(TAVRIX_THIRD_PARTY)/libftdi1-1.5.tar.bz2
+QT_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5-win-5.15.8-mingw64-gcc12.tar.xz
+WIN_DEPS := $(abspath $(BUILD_WIN))/deps
+WINE_TEST_PACKAGES = wine64 xvfb xauth
+
+.PHONY: windows-deps windows test-windows windows-installer test-windows-installer windows-screenshot clean-windows
+
+windows-deps:
+	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)'
+
+$(BUILD_WIN)/Makefile: | windows-deps
+	cmake -S . -B $(BUILD_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	      -DTAVRIX_WIN_PREFIXES='$(WIN_DEPS)/qt;$(WIN_DEPS)/usb' -DCMAKE_PREFIX_PATH='$(WIN_DEPS)/qt;$(WIN_DEPS)/usb' \
+	      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIX_WERROR=$(WERROR)
+
+windows: windows-deps $(BUILD_WIN)/Makefile
+	cmake --build $(BUILD_WIN) -j$(JOBS)
+
+windows-installer: windows
+	@sh scripts/windows/packages.sh nsis
+	cmake --build $(BUILD_WIN) --target windows-installer
+
+# The suites on the simulated cable under Wine, in a fresh Wine prefix of the
+# build tree, then the installer test.
+test-windows: windows
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
+	WINEPREFIX=$(abspath $(BUILD_WIN))/wineprefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+	rm -rf $(BUILD_WIN)/wineprefix
+	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+	$(MAKE) test-windows-installer
+
+test-windows-installer: windows-installer
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
+	sh scripts/windows/test-installer.sh $(BUILD_WIN)
+
+# The README's picture of the Windows build on the demo bike (under Wine).
+windows-screenshot: windows
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) fonts-wine imagemagick
+	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs/screenshot-windows-demo.png
+
+clean-windows:
+	rm -rf $(BUILD_WIN)

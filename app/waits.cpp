@@ -9,9 +9,29 @@
 #include <chrono>
 #include <thread>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 // The last part of the wake-up pulse is spun, not slept (see delay_login).
 constexpr qint64 kLoginSpinNs = 3000000;
+
+#ifdef Q_OS_WIN
+// Windows sleeps in timer ticks of 15.6 ms unless some program has asked for
+// finer ones: a sleep could end a tick late and stretch the 25 ms pulse past
+// what the ECU wakes to. So the whole pulse is spun on the performance counter.
+void spinOnPerformanceCounter(int ms)
+{
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const LONGLONG ticks = frequency.QuadPart * ms / 1000;
+    do
+        QueryPerformanceCounter(&now);
+    while (now.QuadPart - start.QuadPart < ticks);
+}
+#endif
 }
 
 void MainWindow::delay(int ms)
@@ -32,6 +52,9 @@ void MainWindow::delay_login(int ms)
     // is run at once when it wakes.
     if (!running)
         return;
+#ifdef Q_OS_WIN
+    spinOnPerformanceCounter(ms);
+#else
     QElapsedTimer clock;
     clock.start();
     if (ms <= 0)
@@ -41,4 +64,5 @@ void MainWindow::delay_login(int ms)
         std::this_thread::sleep_for(std::chrono::nanoseconds(sleepNs));
     while (ms - int(clock.nsecsElapsed() / 1000000) > 0) {
     }
+#endif
 }

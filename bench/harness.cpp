@@ -10,7 +10,13 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace bench {
 
@@ -47,6 +53,27 @@ double wallSeconds()
         .count();
 }
 
+#ifdef Q_OS_WIN
+namespace {
+PROCESS_MEMORY_COUNTERS memoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
+}
+} // namespace
+
+// Windows' resident set is the working set.
+double residentKiB()
+{
+    return double(memoryCounters().WorkingSetSize) / 1024.0;
+}
+
+double peakResidentKiB()
+{
+    return double(memoryCounters().PeakWorkingSetSize) / 1024.0;
+}
+#else
 double residentKiB()
 {
     std::ifstream statm("/proc/self/statm");
@@ -67,6 +94,17 @@ double peakResidentKiB()
         }
     }
     return 0;
+}
+#endif
+
+std::string procFile(const char *path)
+{
+#ifdef Q_OS_WIN
+    static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    return wine ? std::string("Z:") + path : std::string();
+#else
+    return path;
+#endif
 }
 
 namespace {

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -26,6 +27,11 @@ double cpuSeconds();         // CPU time of this process so far
 double wallSeconds();        // steady clock
 double residentKiB();        // resident set now
 double peakResidentKiB();    // high-water mark of the resident set
+
+// A system-wide file of Linux's /proc as this program reaches it: as it is
+// on Linux, on Windows only under Wine (drive Z: is the Unix root), else
+// none (empty). Not for per-process files: Wine's server opens the files.
+std::string procFile(const char *path);
 
 // A cable made fresh for one figure, with `ecu` seated, and the window.
 class Bench {

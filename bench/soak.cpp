@@ -19,7 +19,13 @@
 #include <QTimer>
 
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 constexpr int kSampleMs = 30000;
@@ -33,6 +39,15 @@ void countLine(QtMsgType, const QMessageLogContext &, const QString &msg)
     ++patterns[pattern];
 }
 
+#ifdef Q_OS_WIN
+long residentKb()   // the working set
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return -1;
+    return long(counters.WorkingSetSize / 1024);
+}
+#else
 long residentKb()
 {
     QFile statm("/proc/self/statm");
@@ -41,6 +56,7 @@ long residentKb()
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
 }
+#endif
 
 struct Soak {
     std::shared_ptr<sim::KwpEcu> kwpEcu;

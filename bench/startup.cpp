@@ -1,6 +1,7 @@
 // Start-up: the parent stamps the steady clock and forks; the child execs
 // this program as a plain tavrix-demo (QApplication, MainWindow, show) and
-// reports when the window is first painted, on the same clock.
+// reports when the window is first painted, on the same clock. Windows has
+// no fork: there QProcess starts the child.
 #include "bench/families.h"
 
 #include "mainwindow.h"
@@ -14,8 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#ifdef Q_OS_WIN
+#include <QProcess>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace bench {
 
@@ -49,6 +55,19 @@ private:
     bool done_ = false;
 };
 
+#ifdef Q_OS_WIN
+double oneStartup(const char *self)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const std::string stamp = std::to_string(steadyNs());
+    child.start(QString::fromLocal8Bit(self), {"--startup-child", QString::fromStdString(stamp)});
+    if (!child.waitForFinished(20000))
+        child.kill();
+    const QByteArray out = child.readAllStandardOutput();
+    return out.trimmed().isEmpty() ? -1 : out.trimmed().toDouble();
+}
+#else
 double oneStartup(const char *self)
 {
     int fds[2];
@@ -73,6 +92,7 @@ double oneStartup(const char *self)
     waitpid(pid, &status, 0);
     return out.empty() ? -1 : std::atof(out.c_str());
 }
+#endif
 } // namespace
 
 std::vector<double> runStartups(int count, const char *self)

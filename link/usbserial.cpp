@@ -49,7 +49,11 @@ bool UsbSerial::Connect()
         return false;
     }
     ftdi_set_interface(ftdi, INTERFACE_A);
-    if (ftdi_usb_open(ftdi, kVendorId, kProductId) < 0) {
+    const int opened = ftdi_usb_open(ftdi, kVendorId, kProductId);
+    if (opened < 0) {
+        // libftdi's code and text tell a cable not found ("device not found")
+        // from one found but not opened (driver, permission, another program).
+        std::fprintf(stderr, "ftdi_usb_open: %d (%s)\n", opened, ftdi->error_str ? ftdi->error_str : "");
         findFtdi();
         ftdi_free(ftdi);
         ftdi = nullptr;

@@ -15,6 +15,39 @@ struct Run {
     QString err;
 };
 
+// A program's text output with Unix line ends: Windows writes CR LF.
+QString text(const QByteArray &output)
+{
+    QString s = QString::fromUtf8(output);
+#ifdef Q_OS_WIN
+    s.replace("\r\n", "\n");
+#endif
+    return s;
+}
+
+// The name a tool gives itself in its messages.
+QString programName(const QString &tool)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(tool).completeBaseName();   // without .exe
+#else
+    return QFileInfo(tool).fileName();
+#endif
+}
+
+// Why a file that does not exist cannot be opened, as the system says it.
+QString missingReason(const QString &path)
+{
+#ifdef Q_OS_WIN
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.errorString();
+#else
+    Q_UNUSED(path);
+    return "No such file or directory";
+#endif
+}
+
 Run run(const QString &program, const QStringList &args, int timeoutMs = 60000)
 {
     QProcess p;
@@ -30,8 +63,8 @@ Run run(const QString &program, const QStringList &args, int timeoutMs = 60000)
     }
     r.exitCode = p.exitCode();
     r.status = p.exitStatus();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
+    r.out = text(p.readAllStandardOutput());
+    r.err = text(p.readAllStandardError());
     return r;
 }
 
@@ -67,7 +100,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");   // not written when null
         QTest::addColumn<QString>("message");      // after "PROGRAM: PATH"
-        QTest::newRow("missing") << "missing.ktrace" << QByteArray() << ": cannot open: No such file or directory";
+        QTest::newRow("missing") << "missing.ktrace" << QByteArray()
+                                 << ": cannot open: " + missingReason(dir.filePath("missing.ktrace"));
         QTest::newRow("folder") << "." << QByteArray() << ": is a folder, not a ktrace recording";
         QTest::newRow("/dev/zero") << "/dev/zero" << QByteArray() << ": is not a regular file, not a ktrace recording";
         QTest::newRow("fifo") << "fifo" << QByteArray() << ": is not a regular file, not a ktrace recording";
@@ -86,6 +120,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
+#ifdef Q_OS_WIN
+        if (name == "/dev/zero" || name == "fifo")
+            QSKIP("Windows has no device files or FIFOs in its file tree");
+#endif
         const QString path = name == "." ? dir.path() : name.startsWith('/') ? name : dir.filePath(name);
         if (name == "fifo" && !QFileInfo::exists(path))
             QCOMPARE(QProcess::execute("mkfifo", {path}), 0);   // opening it would block
@@ -99,8 +137,7 @@ private slots:
             QCOMPARE(r.status, QProcess::NormalExit);
             QCOMPARE(r.exitCode, 1);
             QCOMPARE(r.out, QString());
-            const QString program = QFileInfo(tool).fileName();
-            QCOMPARE(r.err, program + ": " + path + message + "\n");
+            QCOMPARE(r.err, programName(tool) + ": " + path + message + "\n");
         }
     }
 
@@ -116,7 +153,7 @@ private slots:
             const Run r = run(tool, {path}, 20000);
             QCOMPARE(r.exitCode, 1);
             QCOMPARE(r.err, QString("%1: %2: too large (209715200 bytes, at most 67108864)\n")
-                                .arg(QFileInfo(tool).fileName(), path));
+                                .arg(programName(tool), path));
         }
     }
 
@@ -228,7 +265,7 @@ private slots:
         QDeadlineTimer deadline(30000);
         while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
             QTest::qWait(50);
-        p.terminate();   // SIGTERM: closes like the window would
+        p.terminate();   // SIGTERM (on Windows WM_CLOSE): closes like the window would
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         const QByteArray trace = readAll(path);
@@ -251,6 +288,7 @@ private slots:
             p.waitForReadyRead(100);
             err += p.readAllStandardError();
         }
+        err = text(err).toUtf8();
         const bool running = p.state() == QProcess::Running;
         p.kill();
         p.waitForFinished(20000);

@@ -1,6 +1,76 @@
 #include "trace/quitonsignal.h"
 
 #include <QCoreApplication>
+
+#ifdef Q_OS_WIN
+
+#include <QAbstractNativeEventFilter>
+
+#include <cstdio>
+#include <windows.h>
+
+namespace {
+
+void queueQuit()
+{
+    // Safe from any thread: the event loop does the rest.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "quit", Qt::QueuedConnection);
+}
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    queueQuit();
+    // After a close, log-off or shut-down event Windows ends the process as
+    // soon as this returns: wait here until main has finished and exits.
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        Sleep(INFINITE);
+    return TRUE;
+}
+
+// QProcess::terminate() and taskkill without /F post WM_CLOSE to the main
+// thread as well as to the windows: the Windows form of SIGTERM.
+class ThreadCloseFilter : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray &type, void *message, long *) override
+    {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (type != "windows_generic_MSG" || msg->hwnd || msg->message != WM_CLOSE)
+            return false;
+        queueQuit();
+        return true;
+    }
+};
+
+bool hasHandle(DWORD which)
+{
+    const HANDLE h = GetStdHandle(which);
+    return h && h != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+void quitOnTerminationSignals()
+{
+    static ThreadCloseFilter *filter = nullptr;
+    if (filter)
+        return;
+    filter = new ThreadCloseFilter;   // for the life of the process
+    QCoreApplication::instance()->installNativeEventFilter(filter);
+    // A GUI program has no console of its own: share the one it was started
+    // from, so that Ctrl+C there reaches it and its messages show there
+    // unless they were sent elsewhere.
+    const bool hadOut = hasHandle(STD_OUTPUT_HANDLE), hadErr = hasHandle(STD_ERROR_HANDLE);
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (!hadOut)
+            std::freopen("CONOUT$", "w", stdout);
+        if (!hadErr)
+            std::freopen("CONOUT$", "w", stderr);
+    }
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+#else
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -37,3 +107,5 @@ void quitOnTerminationSignals()
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
+
+#endif

@@ -56,6 +56,10 @@ public:
     bool hasPendingEvents() override { return somethingQueued(); }
     void registerSocketNotifier(QSocketNotifier *) override {}
     void unregisterSocketNotifier(QSocketNotifier *) override {}
+#ifdef Q_OS_WIN
+    bool registerEventNotifier(QWinEventNotifier *) override { return false; }
+    void unregisterEventNotifier(QWinEventNotifier *) override {}
+#endif
 
     void registerTimer(int id, int intervalMs, Qt::TimerType type, QObject *object) override
     {

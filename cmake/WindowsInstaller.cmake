@@ -1,0 +1,49 @@
+# What a Windows install holds, all in one folder: the mechanic's programs,
+# the demo, the DLLs they load (found by reading their imports), Qt's
+# platform and style plugins, the notices and licences. The target
+# windows-installer installs that into a staging folder and makes
+# tavrix-<version>-setup.exe from it with NSIS (packaging/windows/tavrix.nsi).
+
+install(TARGETS tavrix tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
+install(FILES ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
+install(FILES ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
+
+# Every DLL the programs and plugins import that one of our DLL folders holds.
+set(_roots $<TARGET_FILE:tavrix> $<TARGET_FILE:tavrix-demo> $<TARGET_FILE:tavrix-record>
+  $<TARGET_FILE:tavrix-trace> ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll
+  ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll)
+install(CODE "
+  set(TAVRIX_OBJDUMP \"${CMAKE_OBJDUMP}\")
+  set(TAVRIX_STRIP \"${CMAKE_STRIP}\")
+  set(TAVRIX_DLL_DIRS \"${TAVRIX_WIN_DLL_DIRS}\")
+  set(TAVRIX_DLL_ROOTS \"${_roots}\")
+")
+install(SCRIPT cmake/InstallRuntimeDlls.cmake)
+
+set(_licenses /usr/share/common-licenses)
+install(FILES packaging/windows/THIRD-PARTY-NOTICES.txt DESTINATION .)
+install(FILES ${_licenses}/GPL-3 DESTINATION licenses RENAME GPL-3.txt)
+install(FILES ${_licenses}/LGPL-3 DESTINATION licenses RENAME LGPL-3.txt)
+install(FILES ${_licenses}/LGPL-2.1 DESTINATION licenses RENAME LGPL-2.1.txt)
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright
+        DESTINATION licenses RENAME MinGW-GCC-runtime.txt)
+install(FILES /usr/share/doc/mingw-w64-common/copyright
+        DESTINATION licenses RENAME MinGW-w64-runtime.txt)
+
+set(TAVRIX_STAGE ${CMAKE_BINARY_DIR}/installer/stage)
+set(TAVRIX_SETUP ${CMAKE_BINARY_DIR}/tavrix-${PROJECT_VERSION}-setup.exe)
+set(_license_option "")
+if(EXISTS ${CMAKE_SOURCE_DIR}/COPYING)
+  set(_license_option -DLICENSE_FILE=${CMAKE_SOURCE_DIR}/COPYING)
+endif()
+add_custom_target(windows-installer
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TAVRIX_STAGE}
+  COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${TAVRIX_STAGE} --strip
+  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/windows/nsis-files.sh ${TAVRIX_STAGE}
+          ${CMAKE_BINARY_DIR}/installer
+  COMMAND makensis -V2 -DVERSION=${PROJECT_VERSION} -DLISTS=${CMAKE_BINARY_DIR}/installer
+          -DICON=${TAVRIX_ICO} -DOUTFILE=${TAVRIX_SETUP} ${_license_option}
+          ${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.nsi
+  DEPENDS tavrix tavrix-demo tavrix-record tavrix-trace
+  COMMENT "Windows installer ${TAVRIX_SETUP}"
+  VERBATIM)

@@ -1,0 +1,27 @@
+# The Windows programs: the icon and version as a resource in each, and the
+# window programs linked as GUI programs, so that no console window opens
+# beside them. tavrix-trace prints to its console and stays a console program.
+
+find_program(TAVRIX_CONVERT convert)
+if(NOT TAVRIX_CONVERT)
+  message(FATAL_ERROR "ImageMagick's convert makes the Windows icon: apt-get install imagemagick")
+endif()
+set(TAVRIX_ICO ${CMAKE_BINARY_DIR}/tavrix.ico)
+add_custom_command(OUTPUT ${TAVRIX_ICO}
+  COMMAND ${TAVRIX_CONVERT} ${CMAKE_SOURCE_DIR}/packaging/tavrix-256.png
+          -define icon:auto-resize=256,64,48,32,24,16 ${TAVRIX_ICO}
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/tavrix-256.png
+  COMMENT "Windows icon from packaging/tavrix-256.png"
+  VERBATIM)
+add_custom_target(tavrix-ico DEPENDS ${TAVRIX_ICO})
+
+set(TAVRIX_RC ${CMAKE_BINARY_DIR}/tavrix.rc)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.rc.in ${TAVRIX_RC} @ONLY)
+set_source_files_properties(${TAVRIX_RC} PROPERTIES OBJECT_DEPENDS ${TAVRIX_ICO})
+
+foreach(program tavrix tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
+  target_sources(${program} PRIVATE ${TAVRIX_RC})
+  add_dependencies(${program} tavrix-ico)
+endforeach()
+set_target_properties(tavrix tavrix-demo tavrix-record tavrix-record-sim
+  PROPERTIES WIN32_EXECUTABLE ON)

@@ -1,0 +1,23 @@
+#!/bin/sh
+# libusb-1.0 for Windows from Debian's source package, into PREFIX.
+# Usage: libusb.sh PREFIX WORKDIR
+set -eu
+. "$(dirname "$0")/common.sh"
+PREFIX=$1
+WORK=$2
+[ -e "$PREFIX/bin/libusb-1.0.dll" ] && exit 0
+
+sh "$(dirname "$0")/debsrc.sh"
+rm -rf "$WORK/libusb"
+mkdir -p "$WORK/libusb"
+cd "$WORK/libusb"
+apt-get source -qq libusb-1.0
+SRC=$(find . -mindepth 1 -maxdepth 1 -type d -name 'libusb-1.0-*' | head -n 1)
+[ -n "$SRC" ] || die "apt-get source libusb-1.0 unpacked nothing"
+mkdir build
+cd build
+"../$SRC/configure" --host=$MINGW --prefix="$PREFIX" --disable-static --enable-shared \
+    CC=$MINGW-gcc-posix >configure.log 2>&1 || { tail -n 30 configure.log; exit 1; }
+make -j"${JOBS:-2}" >make.log 2>&1 || { tail -n 30 make.log; exit 1; }
+make install >install.log 2>&1 || { tail -n 30 install.log; exit 1; }
+echo "libusb: $(basename "$SRC") installed in $PREFIX"
