@@ -66,9 +66,7 @@ bench: build
 # virtual time, both families side by side; prints steps, seeds and every
 # violation with the seed that replays it.
 mechanic-campaign: build
-	@$(BUILD)/tavrix-mechanic auto --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED) & \
-	 a=$$!; $(BUILD)/tavrix-mechanic kwp --steps $(MECHANIC_STEPS) --seed $(MECHANIC_SEED); \
-	 k=$$?; wait $$a; test $$? -eq 0 -a $$k -eq 0
+	@sh scripts/mechanic-campaign.sh $(BUILD) $(MECHANIC_STEPS) $(MECHANIC_SEED)
 
 # clang-format 14 with .clang-format over the project's own C++ sources
 # (app auto kwp link sim trace tests fuzz bench tools): format applies it,

@@ -90,10 +90,16 @@ RandomMechanic::RandomMechanic(Family family, std::uint64_t seed)
 
 RandomMechanic::~RandomMechanic()
 {
-    probe_->pollTimer()->stop();
+    // The window leaves its poll timer and CO window to the end of the
+    // process; a campaign of thousands of runs must not keep them all.
+    QTimer *timer = probe_->pollTimer();
+    CoWindow *co = probe_->coWindow();
+    timer->stop();
     probe_->restoreWaitCursors();
     probe_.reset();
     window_.reset();
+    delete timer;
+    delete co;
     bike_->autoEcu().acts().tap(nullptr);
     bike_->kwpEcu().acts().tap(nullptr);
     sim::VirtualCable::instance().reset();
