@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quick start:  make demo   |   make test
 BUILD      ?= build
 BUILD_ASAN ?= build-asan

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef ACTIONREQUEST_H
 #define ACTIONREQUEST_H
 

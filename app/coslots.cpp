@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's side of the CO dialog: its keys and its display.
 #include "mainwindow.h"
 

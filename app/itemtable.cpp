@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The item table and the slots that work on it; shared by both families.
 #include "mainwindow.h"
 #include "ui_mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the mechanic has asked for and not yet got: the row to follow and the
 // Action press. Each shows a wait cursor for as long as it stands, and goes
 // (with its cursor) as soon as the work it asked for can no longer be done.

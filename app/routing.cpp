@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which protocol slot the poll timer drives: the vehicle-type box, and the
 // CO window entered and left.
 #include "mainwindow.h"

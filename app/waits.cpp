@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two waits of the protocol cycles. They live apart so that a harness
 // (the fuzz targets) can link its own instant versions in their place.
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Auto CO cycle: its own login, the cylinder change, then engine speed
 // and CO setting, with the Up and Down keys sent in place of a reading.
 #include "mainwindow.h"

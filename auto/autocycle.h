@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef AUTOCYCLE_H
 #define AUTOCYCLE_H
 

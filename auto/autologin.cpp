@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Auto polling slot, and its login half: identification, the login keys
 // and the scan that builds the item table.
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session half of the Auto cycle: following the selected row, values,
 // actuator checks.
 #include "mainwindow.h"

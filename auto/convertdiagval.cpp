@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw item values to the text shown in the "Value" column.
 #include "mainwindow.h"
 

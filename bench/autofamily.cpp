@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Auto family: a vixion with 25 items, logged into and scanned by the
 // window's own cycle at its 30 ms pace, then one value polled.
 #include "bench/families.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-bench: timing fidelity, cost and memory of the real window over the
 // simulated bike. Prints one table; bench/README.md explains the figures.
 // Usage: tavrix-bench [--poll-seconds N] [--logins N] [--startups N] [--log]

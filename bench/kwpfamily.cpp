@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP family: an ECU of 25 items, woken, logged into and scanned by the
 // window's own cycle, then one value polled.
 #include "bench/families.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef BENCH_POLLPHASE_H
 #define BENCH_POLLPHASE_H
 

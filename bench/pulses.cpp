@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wake-up pulse: the window's own login (send_clicked_xmax in state 0)
 // run again and again against an ECU that answers only the first frame, so
 // that each login ends early; after each, the same pulse timed with a sleep

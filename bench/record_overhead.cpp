@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What recording costs per libftdi1 call: the same calls timed with the
 // recording off and on, over the simulated cable (whose own cost is in both
 // figures). Prints the median and the 99th percentile in microseconds.

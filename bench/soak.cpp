@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak run: the window polls the demo bike for a while, in real time, and
 // every 30 s this prints resident memory, ticks, log-line patterns and the
 // sizes of what could grow. Not part of the test suite (it takes minutes).

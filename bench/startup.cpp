@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the parent stamps the steady clock and forks; the child execs
 // this program as a plain tavrix-demo (QApplication, MainWindow, show) and
 // reports when the window is first painted, on the same clock. Windows has

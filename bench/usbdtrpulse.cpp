@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wake-up pulse widths as the emulated adapter sees them: the window's own
 // link pulls DTR low, the window's busy wait runs delay_login(25), DTR goes
 // high again; the chip stamps each modem-control request on arrival.

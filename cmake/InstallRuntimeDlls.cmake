@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install-time script (install(SCRIPT)): copies into the install folder every
 # DLL that the files in TAVRIX_DLL_ROOTS import, directly or through another
 # DLL, and that one of TAVRIX_DLL_DIRS holds; the rest are Windows' own.

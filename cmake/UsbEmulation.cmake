@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real USB stack under test: the unmodified tavrix (real libftdi1 over
 # real libusb-1.0) against an FT232R emulated at the usbdevfs level with
 # umockdev. Linux only, and only where umockdev-1.0 is found; the rest of

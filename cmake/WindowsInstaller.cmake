@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What a Windows install holds, all in one folder: the mechanic's programs,
 # the demo, the DLLs they load (found by reading their imports), Qt's
 # platform and style plugins, the notices and licences. The target

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows programs: the icon and version as a resource in each, and the
 # window programs linked as GUI programs, so that no console window opens
 # beside them. tavrix-trace prints to its console and stays a console program.

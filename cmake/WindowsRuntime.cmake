@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the DLLs of a Windows build come from: Qt's bin/ and plugins/, the
 # libusb/libftdi prefix, and MinGW's C++ and thread runtimes.
 get_target_property(_qtcore Qt5::Core IMPORTED_LOCATION_RELEASE)

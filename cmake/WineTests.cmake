@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-built for Windows: tests and tools run under Wine through a wrapper
 # made here (see scripts/windows/wine-run.sh.in), with a Wine prefix of the
 # build tree's own and the DLL folders of Qt, libusb/libftdi and MinGW.

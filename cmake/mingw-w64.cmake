@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads:
 # std::thread and the Qt build need them). Used by `make windows`; the
 # libraries it links against live in TAVRIX_WIN_PREFIXES (the Qt tree and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary replies in every state of the Kwp family.
 #include "fuzz/fuzzmain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz driver: a window on the simulated cable and an ECU that answers
 // with the bytes of the input.
 #include "fuzz/fuzzdriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seed corpora: what the simulated ECUs really answer, cut into one input
 // per session state.
 #include "fuzz/fuzzdriver.h"

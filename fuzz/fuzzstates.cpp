@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session states a fuzz run starts in, set up the way the cycles leave
 // them, so that every run goes straight to the replies of that state.
 #include "fuzz/fuzzdriver.h"

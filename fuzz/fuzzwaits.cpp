@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The harness's waits: no real time passes, the cable's clock moves on.
 // Defining them here keeps the application library's waits out of the link.
 #include "mainwindow.h"

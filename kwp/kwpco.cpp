@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP CO cycle: its own wake-up and login, then the engine speed.
 #include "mainwindow.h"
 #include "tick.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef KWPCYCLE_H
 #define KWPCYCLE_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The explanations of the KWP fault codes, indexed by the code's four
 // digits read as a decimal number. Stored exactly as shown to the mechanic:
 // the space runs, "#" marks and line feeds are part of the texts.

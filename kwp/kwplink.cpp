@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP steps shared by the polling and the CO cycle: the exchange, the
 // wake-up and login, and the end of a session.
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP polling state: follow the selected row, show its value, run the
 // actuator check and read and clear the fault codes of rows 61 and 62.
 #include "mainwindow.h"

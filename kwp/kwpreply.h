@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef KWPREPLY_H
 #define KWPREPLY_H
 

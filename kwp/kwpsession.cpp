@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP family's polling slot: wake-up and login, the search for item 1
 // and the table scan. The polling state itself is in kwppolling.cpp.
 #include "mainwindow.h"

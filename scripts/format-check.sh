@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the project's own C++ sources against .clang-format with
 # clang-format 14, and fails naming every file it would change.
 # With --apply it formats them in place instead (make format).

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for a few seconds on its corpus (fuzz/corpus/).
 # Usage: fuzz-smoke.sh BUILD_DIR/fuzz SECONDS. A crash fails the run; its
 # input is left in the scratch folder printed below.

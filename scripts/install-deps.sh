@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build and the tests need, if missing.
 # dpkg-dev and file: CPack computes the package's dependencies with them.
 # clang-format-14 (the binary is clang-format-14): make format, make format-check.

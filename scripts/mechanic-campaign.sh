@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The random mechanic's long campaign: both families side by side, STEPS
 # steps each from seed SEED. Prints every violation with the seed that
 # replays it and one summary line per family; fails when anything was found.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the real program on the demo bike for the README: runs
 # tavrix-screenshots under a virtual X display and checks that each PNG holds
 # a picture (not one flat colour). Usage: screenshots.sh [BUILD_DIR]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated Auto ECU's side of the logins: identification, the
 // model-48 unlock and the key walks of the normal and the CO login.
 #include "sim/autoecu.h"

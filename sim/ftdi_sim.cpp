@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libftdi1 calls the link makes, answered by the simulated cable.
 // Linked in place of the real library, with the library's own header, so
 // the application cannot tell the two apart.

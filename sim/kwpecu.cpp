@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated KWP ECU: wake-up, framing, checks and dispatch. The answers
 // themselves are in kwpecuanswers.cpp.
 #include "sim/kwpecu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the simulated KWP ECU answers to each request (the data bytes; the
 // frame around them is added by KwpEcu::answerFrame).
 #include "sim/kwpecu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto actuator checks and fault codes over the simulated cable.
 #include "support/logcapture.h"
 #include "tst_autobench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TST_AUTOBENCH_H
 #define TST_AUTOBENCH_H
 

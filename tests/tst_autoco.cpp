@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto CO mode over the simulated cable: the CO login, engine speed and CO
 // in the dialog, the Up/Down keys, the cylinder change, and the way back.
 #include "support/logcapture.h"

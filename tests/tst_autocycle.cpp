@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Auto cycles' decisions as tables: state and answer in, key, next
 // state and what to show out. No window, no event loop, no clock.
 #include "auto/autococycle.h"

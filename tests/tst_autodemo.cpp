@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo's Auto bike: a full table, values that live, faults to read.
 #include "support/logcapture.h"
 #include "tst_autobench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto session ends, silences and broken replies over the simulated cable.
 #include "support/logcapture.h"
 #include "tst_autobench.h"

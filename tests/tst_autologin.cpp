@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto login over the simulated cable: identification of every model, the
 // model-48 unlock, the key walk, and what a short or foreign reply does.
 #include "support/logcapture.h"

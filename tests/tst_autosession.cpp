@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Auto session over the simulated cable: the ECU follows the selected row
 // one step per tick and the row shows its item's converted value.
 #include "support/logcapture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The item catalogue, the item rows and the table slots: what the mechanic
 // sees in the table and in the "Info:" label.
 #include "support/mainwindowprobe.h"

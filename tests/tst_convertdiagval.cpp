@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw item values to displayed values, case by case.
 #include "support/mainwindowprobe.h"
 

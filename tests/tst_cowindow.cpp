@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CO dialog and the main window's slots that serve it: the display,
 // the cylinder box, and the Up/Down keys on the line.
 #include "support/logcapture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults a mechanic would see across the protocol cycles, and their mends:
 // values that must stay in their own rows, the Auto pace after a visit to
 // Xmax, and CO keys that must not start a second tick inside a running one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the ECU stands: moves booked as they are sent, reports that confirm
 // or correct them, a first report after a move taken with care.
 #include "ecupointer.h"

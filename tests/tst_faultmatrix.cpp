@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults in every session state of both families: the cable pulled, writes
 // failing, the ECU silent, garbage on the line, each for a while and then
 // put right. Every case must end with the whole table polling again, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Action interlock end to end, on virtual time: whatever the order of
 // clicks, the ECU runs a check or erases its codes only for the row Action
 // was pressed on, in the session that saw the press, and every row keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP CO cycle: its own login, engine speed in the CO window.
 #include "kwpharness.h"
 

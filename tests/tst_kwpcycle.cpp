@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP cycles' decisions as tables: answers in, next state, frames and
 // what to show out. The frames are written out here, not taken from the
 // program's own table. No window, no event loop, no clock.

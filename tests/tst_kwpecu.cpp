@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated KWP ECU on its own, driven through the link: it must answer
 // like an ISO 14230 ECU and refuse what such an ECU would refuse.
 #include "support/simsupport.h"

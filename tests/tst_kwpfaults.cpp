@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KWP fault-code rows 61 and 62 over the cable: request rhythm, count,
 // listing, clearing, and the pointer after a fault-code row.
 #include "kwpexpected.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP fault-code catalogue and the listing built from a 0x18 answer.
 #include "kwpexpected.h"
 #include "support/mainwindowprobe.h"

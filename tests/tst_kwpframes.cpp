@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The twelve KWP frames and the pure readers of KWP replies.
 #include "kwp/kwpframes.h"
 #include "kwp/kwpreply.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP wake-up pulse and login, as the cable and the ECU see them.
 #include "kwpharness.h"
 

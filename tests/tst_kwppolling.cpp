@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KWP polling: following the selected row, values, actuator checks, and the
 // ways a polling session ends.
 #include "kwpharness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Login, search for item 1 and the table scan against the simulated KWP ECU.
 #include "kwpharness.h"
 

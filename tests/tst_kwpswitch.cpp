@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leaving the KWP family: "Auto" again gets its line speed and its pace back,
 // also when chosen in the middle of a KWP tick.
 #include "kwpharness.h"

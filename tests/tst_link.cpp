@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB link driven directly over the simulated cable: text forms,
 // command strings, the write and read sizes, DTR and baud rate.
 #include "support/logcapture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libftdi1 seam: the library calls the link makes, answered by the
 // simulated cable, checked on a clock the test controls.
 #include "support/simsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the adapter: every Connect path with its log lines, the device
 // listing, the probe, and the lifetime of the library contexts.
 #include "support/logcapture.h"

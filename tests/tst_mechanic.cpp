@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random mechanic against both ECU families (tests/mechanic): at least
 // 10^5 steps each, on virtual time. A failure prints the seed and step that
 // replay it:

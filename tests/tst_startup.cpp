@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and connection management of the main window over the cable.
 #include "support/logcapture.h"
 #include "support/mainwindowprobe.h"

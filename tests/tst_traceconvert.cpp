@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trace reader's CSV converts raw item values with its own copy of the
 // application's rules (the reader links QtCore only). This suite holds the
 // copy to the application's conversion for every item code and raw byte, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ktrace format: writer and parser round trip, the writer's buffering
 // and failures, every kind of bad input, and the reader's decoders.
 #include "support/logcapture.h"

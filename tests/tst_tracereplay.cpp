@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record sessions over the simulated cable through the recording layer,
 // replay them with the replay ECU, and check that the line carries the same
 // bytes both times; then change the tester's requests or the recording and

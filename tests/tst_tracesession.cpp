@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole sessions of the real main window, recorded through the recording
 // layer against the simulated bikes and replayed against the recording: the
 // mechanic sees the same table, fault codes and CO readings without the bike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs as a user runs them: tavrix-trace and tavrix-replay on bad
 // files, tavrix-trace on the shipped example traces, the example generator,
 // and tavrix-record (over the simulated cable) writing while it runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's connection management, close handling, waits and the
 // routing of the poll timer, over the simulated cable with real timing.
 #include "support/logcapture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wait cursor never outlives the work it stands for: one per pending
 // selection, one per pending action, none once the table or session is gone.
 #include "support/mainwindowprobe.h"

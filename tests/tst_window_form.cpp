@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's form as the mechanic sees it: widgets, texts, sizes,
 // layout, icon and the table's columns.
 #include "support/mainwindowprobe.h"

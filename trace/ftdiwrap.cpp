@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording layer: linked with -Wl,--wrap=<call> for every libftdi1 call
 // the link makes, so UsbSerial reaches these functions, which pass each call
 // through unchanged to the library behind them (the real libftdi1 or the

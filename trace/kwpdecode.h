@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef KWPDECODE_H
 #define KWPDECODE_H
 

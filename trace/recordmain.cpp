@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-record [FILE]: the application over the adapter, every libftdi1
 // call recorded to FILE (default tavrix-YYYYMMDD-HHMMSS.ktrace here).
 

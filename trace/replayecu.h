@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef REPLAYECU_H
 #define REPLAYECU_H
 

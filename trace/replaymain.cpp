@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-replay FILE: the application over the simulated cable, with an ECU
 // that answers from the recording FILE.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-trace [--csv] FILE: a recording as a readable session, or the
 // polled item values over time as CSV.
 

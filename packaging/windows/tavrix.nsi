@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer, built by the windows-installer target:
 ;   makensis -DVERSION=3.0.0 -DLISTS=<dir of files.nsh, unfiles.nsh, size.nsh (nsis-files.sh)>
 ;            -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> [-DLICENSE_FILE=<COPYING>] tavrix.nsi

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the Windows build scripts (sourced, not run).
 MINGW=x86_64-w64-mingw32
 

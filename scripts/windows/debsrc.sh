@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes `apt-get source` work: adds a deb-src entry beside each Debian deb
 # entry (same URIs, suites and components) when there is none yet.
 set -eu

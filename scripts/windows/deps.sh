@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Everything the Windows build needs: Debian's cross compiler and tools, then
 # libusb, libftdi and Qt for Windows under DEPS (kept there for next time).
 # Usage: deps.sh DEPS LIBFTDI_TARBALL [QT_CACHE_TARBALL]

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libftdi 1.5 (the C library only) for Windows from its release tarball,
 # into PREFIX, over the libusb already there.
 # Usage: libftdi.sh PREFIX WORKDIR TARBALL

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libusb-1.0 for Windows from Debian's source package, into PREFIX.
 # Usage: libusb.sh PREFIX WORKDIR
 set -eu

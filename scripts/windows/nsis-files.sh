@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installer's file lists from the installed tree STAGE: OUT/files.nsh
 # (SetOutPath and File for each folder) and OUT/unfiles.nsh (Delete each
 # file, then RMDir each folder, deepest first), OUT/size.nsh (its size in KiB).

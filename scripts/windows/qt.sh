@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Qt 5 for Windows into QTDIR: unpacked from the cache tarball when one is
 # given and present (checked against its sha256), else cross-built from
 # Debian's qtbase-opensource-src (about 25 minutes on 2 cores). QTDIR stays

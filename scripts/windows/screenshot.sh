@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build on the demo bike, for the README: tavrix-demo.exe under
 # Wine with Qt's windows platform plugin, in a framed Wine desktop on a
 # virtual X display, photographed once its table has filled.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer as a mechanic meets it, under Wine in a fresh prefix:
 # a silent install into Program Files with its Start-menu entries and its
 # Apps & features key; the installed tavrix.exe started with no cable says

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/usbemu/ft232rchip.h"
 
 #include "sim/usbemu/ft232rdescriptors.h"

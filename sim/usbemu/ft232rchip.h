@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef FT232RCHIP_H
 #define FT232RCHIP_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef FT232REMULATOR_H
 #define FT232REMULATOR_H
 

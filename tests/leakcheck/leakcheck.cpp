@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Leak check: connect, drop and reconnect 200 times and poll a few thousand
 // ticks of each family, then take the window down. Built in every build; in
 // the ASan build LeakSanitizer reports what is left at exit (lsan.supp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random mechanic's long campaign (make mechanic-campaign):
 //   tavrix-mechanic [auto|kwp] [--steps N] [--seed S] [--run-steps M]
 // prints every violation with the seed and step that replay it, then one

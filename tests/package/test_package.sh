@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, checks what it holds and what it depends on,
 # installs it on this machine and runs the installed program without a cable.
 # Usage: test_package.sh BUILD_DIR

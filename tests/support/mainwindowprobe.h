@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef MAINWINDOWPROBE_H
 #define MAINWINDOWPROBE_H
 

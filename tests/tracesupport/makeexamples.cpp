@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the example traces of tests/data: one session of each family
 // against the scripted ECU, on a fake clock so the files come out the same
 // every time. Usage: tavrix-trace-examples FOLDER

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sessiondriver.h"
 
 #include "link/usbserial.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The emulated chip's decoding on its own: divisors, line properties,
 // modem control and the packets of a bulk IN transfer.
 #include "sim/usbemu/ft232rchip.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unmodified tavrix against the emulated adapter with the Auto ECU
 // behind it: login and the full table scan, as its log shows them. Built
 // only where the Auto ECU model exists (sim/autoecu.h).

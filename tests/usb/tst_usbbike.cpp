@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unmodified tavrix binary (real libftdi1, real libusb-1.0) against the
 // emulated adapter on a virtual USB bus: what its log shows.
 #include "hostrun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link (UsbSerial with the real libftdi1 over the real libusb-1.0)
 // against the emulated FT232R: what the chip receives and what comes back.
 #include "usbtestbench.h"

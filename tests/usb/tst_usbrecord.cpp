@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-record over the real libftdi1 and libusb-1.0 against the emulated
 // FT232R with the Auto ECU behind it: the recording holds the bytes and DTR
 // edges the chip saw, in the order it saw them.

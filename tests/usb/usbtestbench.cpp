@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "usbtestbench.h"
 
 UsbTestBench::UsbTestBench() : adapter_(sim::VirtualCable::instance()), bus_(adapter_) {}

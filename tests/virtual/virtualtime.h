@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef VIRTUALTIME_H
 #define VIRTUALTIME_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's waits on virtual time (tests/virtual/virtualtime.h). Linked
 // into a test program, these stand in for app/waits.cpp: delay runs the
 // event loop as ever, and the dispatcher jumps the clock to its end; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-screenshots [DIR]: the demo program, driven to a filled table, the
 // fault-code listings and the CO dialog; one PNG of each in DIR (default
 // docs/). Meant to run under xvfb-run, so that the window is drawn by the

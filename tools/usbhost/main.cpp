@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-usbhost: runs a program (normally the unmodified tavrix, with the
 // real libftdi1 over the real libusb-1.0) against an emulated K-line
 // adapter on a virtual USB bus, with an ECU behind it, the way umockdev-run
