@@ -31,10 +31,10 @@ public:
     void moved(int delta);
 
     enum class Report {
-        Confirms,   // the ECU stands where the pointer says
-        Corrects,   // it stands on another row with that code: the pointer follows
-        Stale,      // first report after a move names the item left: not trusted yet
-        Unknown,    // a code no row has: the table is not this ECU's list
+        Confirms, // the ECU stands where the pointer says
+        Corrects, // it stands on another row with that code: the pointer follows
+        Stale,    // first report after a move names the item left: not trusted yet
+        Unknown,  // a code no row has: the table is not this ECU's list
     };
     // The ECU reports item `code`; the pointer can stand on the first
     // `rows` rows of the table, whose codes `codes` holds.
@@ -43,7 +43,7 @@ public:
 private:
     int &row_;
     bool confirmed_ = false;
-    bool fresh_ = false;   // a move was sent and no report has come since
+    bool fresh_ = false; // a move was sent and no report has come since
 };
 
 #endif // ECUPOINTER_H

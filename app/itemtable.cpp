@@ -79,8 +79,6 @@ void MainWindow::clear_table()
     ecuRow = 0;
 }
 
-
-
 void MainWindow::table_clicked()
 {
     const int row = ui->tableWidget->currentRow();

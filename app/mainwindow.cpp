@@ -15,7 +15,6 @@
 #include <QIcon>
 #include <QTimer>
 
-
 // The icon lives in the static application library; register it before
 // main runs so that every program built on the library has it.
 static int registerResources()
@@ -39,18 +38,16 @@ const int kColumnWidths[] = {50, 100, 200, 100, 100};
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow), link(nullptr), pollTimer(nullptr),
-      rpm(0), coValue(0), actionStep(0), selectedRow(0), ecuRow(0), running(true),
-      selectionPending(false), sessionState(0), scanPass(0), nextCommand(AutoProtocol::Hold),
-      coWindow(nullptr)
+    : QMainWindow(parent), ui(new Ui::MainWindow), link(nullptr), pollTimer(nullptr), rpm(0),
+      coValue(0), actionStep(0), selectedRow(0), ecuRow(0), running(true), selectionPending(false),
+      sessionState(0), scanPass(0), nextCommand(AutoProtocol::Hold), coWindow(nullptr)
 {
     ui->setupUi(this);
     setWindowIcon(QIcon(":/img/icon.png"));
 
     pollTimer = new QTimer();
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
-    connect(ui->comboBox, SIGNAL(currentIndexChanged(int)), this,
-            SLOT(comboBox_typeChanged(int)));
+    connect(ui->comboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(comboBox_typeChanged(int)));
     running = true;
 
     coWindow = new CoWindow();

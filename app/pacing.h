@@ -10,10 +10,10 @@ namespace Pacing {
 constexpr int FirstConnectMs = 500;
 constexpr int RetryConnectMs = 3000;
 constexpr int ReconnectMs = 500;
-constexpr int AutoPollMs = 30;     // the Auto cycles, and every cycle's first tick
-constexpr int CoKeyPollMs = 50;    // after an Up or Down key
+constexpr int AutoPollMs = 30;  // the Auto cycles, and every cycle's first tick
+constexpr int CoKeyPollMs = 50; // after an Up or Down key
 constexpr int KwpPollMs = 110;
-constexpr int KwpLostMs = 1000;    // after the KWP ECU went quiet
+constexpr int KwpLostMs = 1000; // after the KWP ECU went quiet
 
 } // namespace Pacing
 

@@ -15,8 +15,8 @@ inline bool outOfStep(int &scanPass, int rows, int moves)
 {
     if (scanPass != 1 || rows == moves)
         return false;
-    qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, " +
-                          QString::number(moves) + " moves";
+    qDebug().noquote() << "scan again: " + QString::number(rows) + " rows, "
+                              + QString::number(moves) + " moves";
     scanPass = 0;
     return true;
 }

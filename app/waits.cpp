@@ -33,7 +33,7 @@ void spinOnPerformanceCounter(int ms)
     while (now.QuadPart - start.QuadPart < ticks);
 }
 #endif
-}
+} // namespace
 
 void MainWindow::delay(int ms)
 {

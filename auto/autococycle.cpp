@@ -10,19 +10,19 @@ using namespace AutoProtocol;
 namespace AutoCoCycle {
 
 namespace {
-constexpr int kSessionFromStep = 55;   // a reply off the pattern from here on opens the session
-constexpr int kCylinderStep = 9;       // the step whose answer tells the cylinder count
+constexpr int kSessionFromStep = 55; // a reply off the pattern from here on opens the session
+constexpr int kCylinderStep = 9;     // the step whose answer tells the cylinder count
 constexpr int kKeyGroupStep = 34;
 constexpr int kSingleGroupStep = 38;
 constexpr int kTwinGroupStep = 41;
 constexpr int kLastCountedStep = 33;
-constexpr int kCoRawZero = 128;        // raw CO setting of 0
+constexpr int kCoRawZero = 128; // raw CO setting of 0
 constexpr int kRpmPerCount = 50;
 
 // The cylinder change; step 12 carries the cylinder (hold for "1", up for "2").
 constexpr KeyStep kCylinderSteps[] = {
-    {0, 7, Action, Advance},  {8, 11, Hold, Advance},   {12, 12, Hold, 13},
-    {13, 16, Hold, Advance},  {17, 25, Action, Advance}, {26, INT_MAX, Action, 0},
+    {0, 7, Action, Advance}, {8, 11, Hold, Advance},    {12, 12, Hold, 13},
+    {13, 16, Hold, Advance}, {17, 25, Action, Advance}, {26, INT_MAX, Action, 0},
 };
 constexpr int kCylinderKeyStep = 12;
 constexpr int kCylinderLastStep = 26;

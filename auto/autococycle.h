@@ -21,8 +21,8 @@ enum class State { Login = 0, Session = 1, CylinderOne = 2, CylinderTwo = 3 };
 std::uint8_t loginKey(int &step);
 
 struct LoginReading {
-    bool tooShort = false;    // fewer than three fields: the login starts over
-    bool twinCylinder = false;// a two-cylinder model: the cylinder box is offered
+    bool tooShort = false;     // fewer than three fields: the login starts over
+    bool twinCylinder = false; // a two-cylinder model: the cylinder box is offered
     bool sessionUp = false;
 };
 // Reads the answer to a CO login key, moving `step` and `expectedReply` on
@@ -33,16 +33,16 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
 // --- cylinder change (sessionState 2 or 3), `step` is cylinderStep ---
 struct CylinderKey {
     std::uint8_t key;
-    bool done;                // the last key: the session reads again
+    bool done; // the last key: the session reads again
 };
 CylinderKey cylinderKey(int &step, State wanted);
 
 // --- session ---
 struct Reading {
-    bool whole = false;       // a six-field reading
-    bool lost = false;        // one field: the session has ended
+    bool whole = false; // a six-field reading
+    bool lost = false;  // one field: the session has ended
     int rpm = 0;
-    bool hasCo = false;       // the reading shows the CO setting, not an item code
+    bool hasCo = false; // the reading shows the CO setting, not an item code
     int co = 0;
 };
 Reading read(const QStringList &fields);

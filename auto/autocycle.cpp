@@ -40,7 +40,8 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
         if (shortAnswer)
             applyModelCode(matchModel(LoginModels, fields.last()), step, expectedReply);
     }
-    if (shortAnswer && (fields.last() == QLatin1String("10") || fields.last() == QLatin1String("90"))
+    if (shortAnswer
+        && (fields.last() == QLatin1String("10") || fields.last() == QLatin1String("90"))
         && step == 1) {
         qDebug().noquote() << "login=ce";
         step = 2;
@@ -63,7 +64,7 @@ ScanStep scanItem(int code, int &scanPass, int rows, int moves)
     ScanStep step;
     step.restart = ScanPass::outOfStep(scanPass, rows, moves);
     if (code != 1) {
-        step.addRow = scanPass == 1;   // items met before item 1 are not listed
+        step.addRow = scanPass == 1; // items met before item 1 are not listed
         return step;
     }
     if (scanPass == 1) {

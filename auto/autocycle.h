@@ -22,16 +22,16 @@ namespace AutoCycle {
 
 struct LoginKey {
     std::uint8_t key;
-    bool engineOn;    // the scan group starts: "Connected-Engine On"
-    bool scanMove;    // an up key of the scan: counts toward the table's length
+    bool engineOn; // the scan group starts: "Connected-Engine On"
+    bool scanMove; // an up key of the scan: counts toward the table's length
 };
 // The key for login step `step`, which moves on as the step table says.
 LoginKey loginKey(int &step);
 
 struct LoginReading {
-    bool tooShort = false;    // fewer than three fields: identification again
-    bool newTable = false;    // identify answered while nothing was identified
-    bool announced = false;   // the ECU showed the code of the item it stands on
+    bool tooShort = false;  // fewer than three fields: identification again
+    bool newTable = false;  // identify answered while nothing was identified
+    bool announced = false; // the ECU showed the code of the item it stands on
     int code = 0;
 };
 // Reads the answer to a login key; moves `step` and `expectedReply` on as
@@ -46,7 +46,7 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
 // goes and a new pass begins at the next item 1; back at item 1 in step,
 // the pass is complete.
 struct ScanStep {
-    bool restart = false;     // empty the table (scanPass tells whether a pass begins)
+    bool restart = false; // empty the table (scanPass tells whether a pass begins)
     bool addRow = false;
     bool sessionUp = false;
 };
@@ -56,27 +56,27 @@ ScanStep scanItem(int code, int &scanPass, int rows, int moves);
 
 struct SessionView {
     int selectedRow = 0;
-    int rows = 0;                     // rows the pointer can stand on
+    int rows = 0; // rows the pointer can stand on
     std::uint8_t nextCommand = AutoProtocol::Hold;
     bool checkRunning = false;
-    bool checkMayStart = false;       // the Action press may start now
-    bool iscCheck = false;            // the check is item 67's long sequence
+    bool checkMayStart = false; // the Action press may start now
+    bool iscCheck = false;      // the check is item 67's long sequence
 };
 struct SessionKey {
     std::uint8_t key = AutoProtocol::Hold;
-    int move = 0;                     // -1 down, +1 up: to book on the pointer
+    int move = 0; // -1 down, +1 up: to book on the pointer
     bool checkStarts = false;
-    bool checkEnds = false;           // the last key of the check
+    bool checkEnds = false; // the last key of the check
 };
 // The key of a session tick; `actionStep` is the check's progress.
 SessionKey sessionKey(const SessionView &view, const EcuPointer &pointer, int &actionStep);
 
 struct SessionVerdict {
-    bool lost = false;                // one field: the session has ended
-    bool outOfStep = false;           // a code no row has: the table is not this ECU's
-    bool malformed = false;           // any other length: values are zeroed
-    bool abortCheck = false;          // the check's item is no longer under the pointer
-    bool selectionReached = false;    // the ECU confirmed the selected row
+    bool lost = false;             // one field: the session has ended
+    bool outOfStep = false;        // a code no row has: the table is not this ECU's
+    bool malformed = false;        // any other length: values are zeroed
+    bool abortCheck = false;       // the check's item is no longer under the pointer
+    bool selectionReached = false; // the ECU confirmed the selected row
     bool writeValue = false;
     QString raw;
     bool setCheckLabel = false;

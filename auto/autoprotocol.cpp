@@ -35,7 +35,7 @@ void applyModelCode(const ModelCode *model, int &step, QString &expectedReply)
 QStringList replyFields(const QString &reply)
 {
     QStringList fields = reply.split(QLatin1Char(','));
-    fields.removeLast();   // the empty piece behind the final comma
+    fields.removeLast(); // the empty piece behind the final comma
     return fields;
 }
 

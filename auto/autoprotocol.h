@@ -23,8 +23,8 @@ constexpr std::uint8_t Action = 0xCE;
 constexpr int LoginWaitMs = 10;
 constexpr int SessionWaitMs = 50;
 constexpr int SessionFields = 6;
-constexpr int LoginAnswerFields = 3;   // the echo and two bytes: identify and the acknowledgement
-constexpr int FaultSlots = 100;   // Auto fault-code catalogue
+constexpr int LoginAnswerFields = 3; // the echo and two bytes: identify and the acknowledgement
+constexpr int FaultSlots = 100;      // Auto fault-code catalogue
 
 // A model code as the last reply field; expected == nullptr keeps
 // expectedReply as it is.
@@ -36,8 +36,8 @@ struct ModelCode {
 };
 
 constexpr ModelCode LoginModels[] = {
-    {"0", "login=vixion", 1, "1"},  {"1", "login=mio j", 1, "0"},
-    {"2", "login=soul gt", 1, "0"}, {"3", "login=xride new", 1, "0"},
+    {"0", "login=vixion", 1, "1"},   {"1", "login=mio j", 1, "0"},
+    {"2", "login=soul gt", 1, "0"},  {"3", "login=xride new", 1, "0"},
     {"48", "login=aerox", -10, "0"}, {"80", "login=error", 1, nullptr},
 };
 
@@ -62,27 +62,31 @@ struct KeyStep {
 // Steps of the login; every step not listed sends `identify`. The ten
 // unlock steps -10..-1 are handled apart.
 constexpr KeyStep LoginSteps[] = {
-    {1, 1, Action, Stay},      {2, 2, Hold, 3},      {3, 17, Action, Advance},
-    {18, 43, Hold, Advance},   {44, 44, Up, 45},     {45, 50, Hold, Advance},
+    {1, 1, Action, Stay},    {2, 2, Hold, 3},  {3, 17, Action, Advance},
+    {18, 43, Hold, Advance}, {44, 44, Up, 45}, {45, 50, Hold, Advance},
     {51, 51, Hold, 44},
 };
 constexpr int ScanGroupStart = 44;
-constexpr int ScanFromStep = 40;   // announcements count once the step exceeds this
+constexpr int ScanFromStep = 40; // announcements count once the step exceeds this
 
 constexpr KeyStep CoLoginSteps[] = {
-    {1, 33, Action, Stay},  {34, 34, Hold, 35},     {35, 35, Up, 36},
-    {36, 36, Hold, 37},     {37, 37, Up, 1},        {38, 38, Up, 39},
-    {39, 40, Hold, Advance}, {41, 41, Up, 42},      {42, 45, Hold, Advance},
-    {46, INT_MAX - 1, Action, Advance},
+    {1, 33, Action, Stay},   {34, 34, Hold, 35},
+    {35, 35, Up, 36},        {36, 36, Hold, 37},
+    {37, 37, Up, 1},         {38, 38, Up, 39},
+    {39, 40, Hold, Advance}, {41, 41, Up, 42},
+    {42, 45, Hold, Advance}, {46, INT_MAX - 1, Action, Advance},
 };
 
 // The key sequence of an actuator check, by actionStep.
 constexpr KeyStep ActionSteps[] = {
-    {1, 9, Action, Advance},  {10, 20, Hold, Advance}, {21, 30, Action, Advance},
-    {31, 40, Hold, Advance},  {41, INT_MAX - 1, Action, Advance},
+    {1, 9, Action, Advance},
+    {10, 20, Hold, Advance},
+    {21, 30, Action, Advance},
+    {31, 40, Hold, Advance},
+    {41, INT_MAX - 1, Action, Advance},
 };
-constexpr int ActionEnd = 10;       // nine action keys
-constexpr int IscActionEnd = 50;    // item 67: the 49-key sequence
+constexpr int ActionEnd = 10;    // nine action keys
+constexpr int IscActionEnd = 50; // item 67: the 49-key sequence
 
 // The key for `step` from `table`, advancing `step`; false when no row holds it.
 template <std::size_t N>
@@ -134,9 +138,18 @@ inline QString fieldFromEnd(const QStringList &fields, int back)
 {
     return fields.value(fields.size() - back);
 }
-inline bool showsCode(const QString &status) { return status == "40" || status == "c0"; }
-inline bool showsValue(const QString &status) { return status == "0" || status == "80"; }
-inline bool showsCheck(const QString &status) { return status == "80" || status == "c0"; }
+inline bool showsCode(const QString &status)
+{
+    return status == "40" || status == "c0";
+}
+inline bool showsValue(const QString &status)
+{
+    return status == "0" || status == "80";
+}
+inline bool showsCheck(const QString &status)
+{
+    return status == "80" || status == "c0";
+}
 
 } // namespace AutoProtocol
 

@@ -11,13 +11,13 @@ struct Conversion {
 };
 
 const Conversion kConversions[] = {
-    {1, [](int raw) { return float(raw / 2); }},             // TPS, deg
-    {3, [](int raw) { return float((raw - 1) / 2); }},       // IAPS, kPa
-    {5, [](int raw) { return float(raw - 30); }},            // IATS, C
-    {6, [](int raw) { return float(raw - 30); }},            // CTS, C
-    {8, [](int raw) { return float(raw / 5) / 10.0f; }},     // LAS, V
-    {9, [](int raw) { return float(raw - 45) / 10.0f; }},    // Volt
-    {11, [](int raw) { return float(raw - 30); }},           // EOT, C
+    {1, [](int raw) { return float(raw / 2); }},          // TPS, deg
+    {3, [](int raw) { return float((raw - 1) / 2); }},    // IAPS, kPa
+    {5, [](int raw) { return float(raw - 30); }},         // IATS, C
+    {6, [](int raw) { return float(raw - 30); }},         // CTS, C
+    {8, [](int raw) { return float(raw / 5) / 10.0f; }},  // LAS, V
+    {9, [](int raw) { return float(raw - 45) / 10.0f; }}, // Volt
+    {11, [](int raw) { return float(raw - 30); }},        // EOT, C
 };
 } // namespace
 

@@ -11,16 +11,16 @@
 namespace bench {
 
 namespace {
-constexpr double kLoginWaitMs = 10;     // fixed wait of a login tick
-constexpr double kSessionWaitMs = 50;   // fixed wait of a session tick
-constexpr double kTimerMs = 30;         // poll timer period
-constexpr int kAutoBaud = 15625;        // 15630 after the chip's rounding
+constexpr double kLoginWaitMs = 10;   // fixed wait of a login tick
+constexpr double kSessionWaitMs = 50; // fixed wait of a session tick
+constexpr double kTimerMs = 30;       // poll timer period
+constexpr int kAutoBaud = 15625;      // 15630 after the chip's rounding
 constexpr int kItems = 25;
 constexpr int kPolledRow = 3;
 
 sim::AutoEcuConfig twentyFiveItems()
 {
-    sim::AutoEcuConfig c = sim::AutoEcuConfig::vixion();   // 24 items
+    sim::AutoEcuConfig c = sim::AutoEcuConfig::vixion(); // 24 items
     c.items.insert(c.items.begin() + 1, 2);
     return c;
 }

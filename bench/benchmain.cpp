@@ -96,9 +96,9 @@ std::string waitedNote(const char *what, const std::vector<double> &waits)
     for (double w : waits)
         kept += w >= 0.05 ? 1 : 0;
     return std::string(what) + ": " + std::to_string(kept) + " of " + std::to_string(f.n)
-        + " pulses kept waiting >=0.05 ms by the scheduler (wait median "
-        + format("%.3f", f.median) + ", p99 " + format("%.3f", f.p99) + ", max "
-        + format("%.3f ms)", f.max);
+           + " pulses kept waiting >=0.05 ms by the scheduler (wait median "
+           + format("%.3f", f.median) + ", p99 " + format("%.3f", f.p99) + ", max "
+           + format("%.3f ms)", f.max);
 }
 
 void addPulses(Table &t, const PulseResult &p)
@@ -157,7 +157,7 @@ void addCost(Table &t, const char *family, const PollResult &p)
     const Figure rss = summarize(mib);
     t.add({std::string("5 resident memory, ") + family, "MiB", rss, "<40 MiB",
            verdict(rss.n > 0 && rss.max < 40)});
-    const std::size_t skip = p.ticksAt.size() / 5;   // caches settle first
+    const std::size_t skip = p.ticksAt.size() / 5; // caches settle first
     Figure growth = single(growthPerThousand(p.ticksAt, p.residentKiB, skip));
     growth.n = p.ticksAt.size() > skip ? p.ticksAt.size() - skip : 0;
     // Resident memory moves in 4 KiB pages: over the whole run, less than

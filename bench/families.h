@@ -11,22 +11,22 @@
 namespace bench {
 
 struct PulseResult {
-    std::vector<double> windowErrorMs;   // cable's DTR low time - loginPulseMs
-    std::vector<double> sleepErrorMs;    // the same pulse timed by sleep_for
-    std::vector<double> spinErrorMs;     // ... and by spinning all through it
+    std::vector<double> windowErrorMs; // cable's DTR low time - loginPulseMs
+    std::vector<double> sleepErrorMs;  // the same pulse timed by sleep_for
+    std::vector<double> spinErrorMs;   // ... and by spinning all through it
     // How long the scheduler kept the thread waiting (runnable, not
     // running) during each pulse, in the same order.
     std::vector<double> windowWaitMs, sleepWaitMs, spinWaitMs;
 };
 
 struct PollResult {
-    std::vector<double> overrunMs;        // per exchange, against its fixed wait
-    std::vector<double> cpuPerWall;       // per second of polling
-    std::vector<double> residentKiB;      // sampled each second
-    std::vector<double> ticksAt;          // tick count at each sample
+    std::vector<double> overrunMs;   // per exchange, against its fixed wait
+    std::vector<double> cpuPerWall;  // per second of polling
+    std::vector<double> residentKiB; // sampled each second
+    std::vector<double> ticksAt;     // tick count at each sample
     int ticks = 0;
     double seconds = 0;
-    std::string simNote;   // what the simulated ECU itself kept meanwhile
+    std::string simNote; // what the simulated ECU itself kept meanwhile
 };
 
 struct TableResult {
@@ -36,9 +36,9 @@ struct TableResult {
     int ticks = 0;
     int exchanges = 0;
     double measuredMs = 0;
-    double prescribedMs = 0;   // timer periods and fixed waits
-    double floorMs = 0;        // the same bytes at the line rate
-    std::vector<double> tableOverrunMs;   // exchanges while the table is built
+    double prescribedMs = 0;            // timer periods and fixed waits
+    double floorMs = 0;                 // the same bytes at the line rate
+    std::vector<double> tableOverrunMs; // exchanges while the table is built
     PollResult poll;
 };
 

@@ -24,10 +24,10 @@ namespace bench {
 // before `done` held.
 bool runEvents(int ms, const std::function<bool()> &done = {});
 
-double cpuSeconds();         // CPU time of this process so far
-double wallSeconds();        // steady clock
-double residentKiB();        // resident set now
-double peakResidentKiB();    // high-water mark of the resident set
+double cpuSeconds();      // CPU time of this process so far
+double wallSeconds();     // steady clock
+double residentKiB();     // resident set now
+double peakResidentKiB(); // high-water mark of the resident set
 
 // A system-wide file of Linux's /proc as this program reaches it: as it is
 // on Linux, on Windows only under Wine (drive Z: is the Unix root), else
@@ -35,7 +35,8 @@ double peakResidentKiB();    // high-water mark of the resident set
 std::string procFile(const char *path);
 
 // A cable made fresh for one figure, with `ecu` seated, and the window.
-class Bench {
+class Bench
+{
 public:
     explicit Bench(std::shared_ptr<sim::EcuModel> ecu, bool xmax);
     ~Bench();

@@ -12,11 +12,11 @@
 namespace bench {
 
 namespace {
-constexpr double kExchangeWaitMs = 110;   // fixed wait of every exchange
-constexpr double kSecondReadMs = 50;      // wait before the second read
-constexpr double kAfterPulseMs = 25;      // wait between pulse and login
-constexpr double kTimerMs = 110;          // gap between two ticks
-constexpr int kKwpBaud = 10399;           // 10400 after the chip's rounding
+constexpr double kExchangeWaitMs = 110; // fixed wait of every exchange
+constexpr double kSecondReadMs = 50;    // wait before the second read
+constexpr double kAfterPulseMs = 25;    // wait between pulse and login
+constexpr double kTimerMs = 110;        // gap between two ticks
+constexpr int kKwpBaud = 10399;         // 10400 after the chip's rounding
 constexpr int kItems = 25;
 constexpr int kFaultRows = 2;
 constexpr int kPolledRow = 3;
@@ -31,7 +31,7 @@ sim::KwpEcuConfig twentyFiveItems()
     c.items.clear();
     for (int code : kCodes)
         c.items.push_back({code, 0x40 + code, false, 0});
-    c.startIndex = 0;   // on item 1: no search before the scan
+    c.startIndex = 0; // on item 1: no search before the scan
     return c;
 }
 } // namespace
@@ -50,7 +50,7 @@ TableResult runKwp(int pollSeconds)
             return;
         tickEnds.push_back(sim::nowNs());
         if (bench.probe.sessionState() == 0)
-            pulseMs = protocolCounters().loginPulseMs;   // what the next login uses
+            pulseMs = protocolCounters().loginPulseMs; // what the next login uses
         if (bench.probe.sessionState() == 1 && !cable.reads().empty())
             tableEnd = cable.reads().back().at;
     });
@@ -59,7 +59,7 @@ TableResult runKwp(int pollSeconds)
         return r;
     }
     r.rows = bench.probe.table()->rowCount();
-    const sim::Nanos start = pulses(cable).back().low;   // the login that worked
+    const sim::Nanos start = pulses(cable).back().low; // the login that worked
     for (sim::Nanos end : tickEnds)
         r.ticks += end > start ? 1 : 0;
     const LineSpan span = lineSpan(cable, start, tableEnd);
@@ -67,7 +67,7 @@ TableResult runKwp(int pollSeconds)
     r.tableOverrunMs = overrunsMs(span.exchanges, kExchangeWaitMs);
     r.measuredMs = double(tableEnd - start) / kNsPerMs;
     r.prescribedMs = pulseMs + kAfterPulseMs + r.exchanges * kExchangeWaitMs
-        + span.secondReads * kSecondReadMs + (r.ticks - 1) * kTimerMs;
+                     + span.secondReads * kSecondReadMs + (r.ticks - 1) * kTimerMs;
     r.floorMs = wireMs(span.rxBytes, kKwpBaud);
     bench.onTick({});
     if (r.rows != kItems + kFaultRows || !bench.selectAndRead(kPolledRow)) {
@@ -78,11 +78,13 @@ TableResult runKwp(int pollSeconds)
     const std::size_t capacityBefore = ecu->heard().capacity();
     r.poll = pollFor(bench, pollSeconds, kExchangeWaitMs);
     // The ECU model logs every frame it hears (for tests); it grows with it.
-    const double kib = double((ecu->heard().capacity() - capacityBefore) * sizeof(sim::KwpEcu::Heard)
-                              + (ecu->heard().size() - heardBefore) * 32) / 1024;
+    const double kib =
+        double((ecu->heard().capacity() - capacityBefore) * sizeof(sim::KwpEcu::Heard)
+               + (ecu->heard().size() - heardBefore) * 32)
+        / 1024;
     r.poll.simNote = "KWP: the simulated ECU's log of heard frames grew by "
-        + std::to_string(ecu->heard().size() - heardBefore) + " frames, about "
-        + std::to_string(int(kib + 0.5)) + " KiB, while polling";
+                     + std::to_string(ecu->heard().size() - heardBefore) + " frames, about "
+                     + std::to_string(int(kib + 0.5)) + " KiB, while polling";
     r.ok = true;
     return r;
 }

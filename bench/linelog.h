@@ -15,17 +15,17 @@ namespace bench {
 constexpr double kNsPerMs = 1e6;
 
 struct Exchange {
-    sim::Nanos firstWrite;   // the request's first byte handed to the cable
-    sim::Nanos read;         // the first read after the request
+    sim::Nanos firstWrite; // the request's first byte handed to the cable
+    sim::Nanos read;       // the first read after the request
     int requestBytes;
-    int gotBytes;            // what that read handed out (echo included)
+    int gotBytes; // what that read handed out (echo included)
 };
 
 struct LineSpan {
     std::vector<Exchange> exchanges;
-    int txBytes = 0;         // ours
-    int rxBytes = 0;         // everything read back: echo and ECU
-    int secondReads = 0;     // a read that found nothing, read again at once or later
+    int txBytes = 0;     // ours
+    int rxBytes = 0;     // everything read back: echo and ECU
+    int secondReads = 0; // a read that found nothing, read again at once or later
 };
 
 // Everything from `from` to `to` (cable clock) in the cable's history.

@@ -37,7 +37,8 @@ double runQueueWaitMs()
 
 // Passes everything on to the ECU; notes the scheduler's wait at the baud
 // change just before the window's pulse and when DTR goes high again.
-class SchedulerTap : public sim::EcuModel {
+class SchedulerTap : public sim::EcuModel
+{
 public:
     explicit SchedulerTap(std::shared_ptr<sim::EcuModel> ecu) : ecu_(std::move(ecu)) {}
     void onByte(sim::VirtualCable &c, std::uint8_t b, sim::Nanos at,

@@ -22,15 +22,15 @@
 #include <cstdio>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
 namespace {
 constexpr int kSampleMs = 30000;
-QMap<QString, int> patterns;   // log lines of the current sample, numbers blanked
+QMap<QString, int> patterns; // log lines of the current sample, numbers blanked
 
 void countLine(QtMsgType, const QMessageLogContext &, const QString &msg)
 {
@@ -41,7 +41,7 @@ void countLine(QtMsgType, const QMessageLogContext &, const QString &msg)
 }
 
 #ifdef Q_OS_WIN
-long residentKb()   // the working set
+long residentKb() // the working set
 {
     PROCESS_MEMORY_COUNTERS counters{};
     if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
@@ -72,7 +72,7 @@ struct Soak {
         sim::VirtualCable &cable = sim::VirtualCable::instance();
         const long kb = residentKb();
         if (samples++ == 1)
-            firstKb = kb;   // after the login and the scan
+            firstKb = kb; // after the login and the scan
         lastKb = kb;
         QString top;
         int topCount = 0;
@@ -81,12 +81,18 @@ struct Soak {
                 top = it.key();
                 topCount = it.value();
             }
-        std::printf("%4ds rss %6ld kB  bytes sent %6zu  log lines %6d  patterns %2d  top %5d \"%s\"  "
-                    "rows %d  objects %d  calls kept %zu\n",
-                    samples * kSampleMs / 1000, kb, cable.transmitted().size(),
-                    [] { int n = 0; for (int c : patterns) n += c; return n; }(), int(patterns.size()),
-                    topCount, qPrintable(top.left(60)), probe.table()->rowCount(),
-                    int(window.findChildren<QObject *>().size()), cable.libraryCalls().size());
+        std::printf(
+            "%4ds rss %6ld kB  bytes sent %6zu  log lines %6d  patterns %2d  top %5d \"%s\"  "
+            "rows %d  objects %d  calls kept %zu\n",
+            samples * kSampleMs / 1000, kb, cable.transmitted().size(),
+            [] {
+            int n = 0;
+            for (int c : patterns)
+                n += c;
+            return n;
+            }(),
+            int(patterns.size()), topCount, qPrintable(top.left(60)), probe.table()->rowCount(),
+            int(window.findChildren<QObject *>().size()), cable.libraryCalls().size());
         std::fflush(stdout);
         patterns.clear();
         cable.clearHistory();

@@ -35,7 +35,8 @@ long long steadyNs()
 }
 
 // The first paint of any widget of the window: the window is on screen.
-class FirstPaint : public QObject {
+class FirstPaint : public QObject
+{
 public:
     FirstPaint(QWidget &window, long long since) : window_(window), since_(since) {}
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -113,7 +114,7 @@ int startupChild(int argc, char **argv, long long forkedAtNs)
     MainWindow window;
     FirstPaint filter(window, forkedAtNs);
     app.installEventFilter(&filter);
-    QTimer::singleShot(10000, &app, &QCoreApplication::quit);   // never hang the bench
+    QTimer::singleShot(10000, &app, &QCoreApplication::quit); // never hang the bench
     window.show();
     return app.exec();
 }

@@ -18,14 +18,15 @@ struct Figure {
 Figure summarize(std::vector<double> samples);
 
 struct Row {
-    std::string what;     // what was measured
+    std::string what; // what was measured
     std::string unit;
     Figure figure;
-    std::string target;   // the target, or the figure it is compared with
-    std::string verdict;  // "ok", "MISSED" or "" when there is no target
+    std::string target;  // the target, or the figure it is compared with
+    std::string verdict; // "ok", "MISSED" or "" when there is no target
 };
 
-class Table {
+class Table
+{
 public:
     void add(Row row) { rows_.push_back(std::move(row)); }
     void note(std::string line) { notes_.push_back(std::move(line)); }

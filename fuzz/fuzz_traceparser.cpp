@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
     trace::ParseLimits limits;
-    limits.maxLineLength = 512;   // long lines are refused the same way, sooner
+    limits.maxLineLength = 512; // long lines are refused the same way, sooner
     const trace::ParseResult result = trace::parseBytes(bytes, limits);
     if (!result.ok)
         (void)trace::errorText(QStringLiteral("fuzz.ktrace"), result.error);

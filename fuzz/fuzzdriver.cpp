@@ -3,12 +3,12 @@
 // with the bytes of the input.
 #include "fuzz/fuzzdriver.h"
 
-#include "mainwindow.h"
-#include "link/usbserial.h"
-#include "protocolcounters.h"
-#include "support/mainwindowprobe.h"
 #include "fuzz/fuzzecu.h"
+#include "link/usbserial.h"
+#include "mainwindow.h"
+#include "protocolcounters.h"
 #include "sim/virtualcable.h"
+#include "support/mainwindowprobe.h"
 
 #include <QMetaObject>
 
@@ -31,7 +31,8 @@ void advanceClock(int ms)
     virtualNow += sim::Nanos(std::max(ms, 0)) * kMs + 1;
 }
 
-Driver::Driver(Family family) : family_(family), window_(new MainWindow), probe_(new MainWindowProbe(*window_))
+Driver::Driver(Family family)
+    : family_(family), window_(new MainWindow), probe_(new MainWindowProbe(*window_))
 {
     sim::VirtualCable::instance().reset();
     protocolCounters() = ProtocolCounters();
@@ -52,7 +53,7 @@ Driver::~Driver()
 void Driver::prepare()
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
-    advanceClock(1000);   // whatever is still on the wire has arrived
+    advanceClock(1000); // whatever is still on the wire has arrived
     while (cable.receivePending() > 0)
         probe_->link()->readDataHex();
     cable.clearHistory();
@@ -67,8 +68,9 @@ void Driver::prepare()
 
 bool Driver::tick(bool co)
 {
-    const char *slot = family_ == Family::Auto ? (co ? "co_send_clicked" : "send_clicked")
-                                               : (co ? "co_send_clicked_xmax" : "send_clicked_xmax");
+    const char *slot = family_ == Family::Auto
+                           ? (co ? "co_send_clicked" : "send_clicked")
+                           : (co ? "co_send_clicked_xmax" : "send_clicked_xmax");
     const bool ok = QMetaObject::invokeMethod(window_.get(), slot);
     probe_->pollTimer()->stop();
     return ok;
@@ -86,7 +88,7 @@ void Driver::run(const std::uint8_t *data, std::size_t size)
     sim::VirtualCable::instance().seat(ecu);
     for (int i = 0; i < kMaxTicks && !ecu->exhausted(); ++i)
         tick(state.co);
-    tick(state.co);   // and one tick on a silent line
+    tick(state.co); // and one tick on a silent line
     sim::VirtualCable::instance().seat(nullptr);
 }
 

@@ -27,7 +27,7 @@ enum class Family { Auto, Kwp };
 
 struct State {
     const char *name;
-    bool co;                            // the CO cycle's slot, not the table's
+    bool co; // the CO cycle's slot, not the table's
     void (*setup)(MainWindowProbe &probe, MainWindow &window, int detail);
 };
 const std::vector<State> &states(Family family);
@@ -37,7 +37,8 @@ void useVirtualClock();
 void advanceClock(int ms);
 
 // One window, reused by every run of a family.
-class Driver {
+class Driver
+{
 public:
     explicit Driver(Family family);
     ~Driver();

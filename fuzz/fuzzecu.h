@@ -14,7 +14,8 @@
 namespace fuzzdrive {
 
 // Replies as they stand in the input: a length byte, then the bytes.
-class Replies {
+class Replies
+{
 public:
     Replies(const std::uint8_t *data, std::size_t size) : data_(data), size_(size) {}
     bool exhausted() const { return pos_ >= size_; }
@@ -37,7 +38,8 @@ private:
 
 // One request is a key byte (Auto) or a whole frame (KWP: format byte with
 // the data length in its low six bits, target, source, data, checksum).
-class RequestCounter {
+class RequestCounter
+{
 public:
     explicit RequestCounter(Family family) : family_(family) {}
     bool complete(std::uint8_t byte)
@@ -59,7 +61,8 @@ private:
     int length_ = 0;
 };
 
-class FuzzEcu : public sim::EcuModel {
+class FuzzEcu : public sim::EcuModel
+{
 public:
     FuzzEcu(Family family, Replies replies) : requests_(family), replies_(replies) {}
     void onByte(sim::VirtualCable &cable, std::uint8_t byte, sim::Nanos heardAt,
@@ -77,10 +80,13 @@ private:
 };
 
 // A real simulated ECU whose answers are written down request by request.
-class RecordingEcu : public sim::EcuModel {
+class RecordingEcu : public sim::EcuModel
+{
 public:
     RecordingEcu(Family family, std::shared_ptr<sim::EcuModel> inner)
-        : requests_(family), inner_(std::move(inner)) {}
+        : requests_(family), inner_(std::move(inner))
+    {
+    }
     void onByte(sim::VirtualCable &cable, std::uint8_t byte, sim::Nanos heardAt,
                 const sim::LineState &line) override
     {

@@ -36,7 +36,7 @@ void initApplication()
 
 Driver &driver(Family family)
 {
-    static Driver *one = new Driver(family);   // lives as long as the process
+    static Driver *one = new Driver(family); // lives as long as the process
     return *one;
 }
 

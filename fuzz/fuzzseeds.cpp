@@ -16,14 +16,14 @@ namespace fuzzdrive {
 
 namespace {
 constexpr std::size_t kSeedReplies = 48;
-constexpr int kExtraAfter = 12;   // ticks in a session before its extra step
+constexpr int kExtraAfter = 12; // ticks in a session before its extra step
 
 std::shared_ptr<sim::EcuModel> realEcu(Family family)
 {
     if (family == Family::Auto)
         return std::make_shared<sim::AutoEcu>(sim::AutoEcuConfig::vixion());
     sim::KwpEcuConfig config = sim::KwpEcuConfig::demo();
-    config.startIndex = 3;   // not on item 1: the login is followed by a search
+    config.startIndex = 3; // not on item 1: the login is followed by a search
     return std::make_shared<sim::KwpEcu>(config);
 }
 
@@ -108,7 +108,8 @@ std::vector<std::vector<std::uint8_t>> Driver::recordSeeds(int ticks)
             inSession = session ? inSession + 1 : 0;
             if (inSession == kExtraAfter)
                 extraStep(family_, co, *window_, *probe_);
-            const int s = findState(family_, stateName(family_, co, *probe_, inSession >= kExtraAfter));
+            const int s =
+                findState(family_, stateName(family_, co, *probe_, inSession >= kExtraAfter));
             if (s >= 0 && firstReply[std::size_t(s)] == std::size_t(-1))
                 firstReply[std::size_t(s)] = ecu->replies.size();
             tick(co);

@@ -11,7 +11,8 @@ namespace fuzzdrive {
 
 namespace {
 // The Vixion's items and the KWP demo bike's, as a scan leaves them.
-const int kAutoRows[] = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 31, 36, 37, 50, 51, 54, 60, 61, 62, 63, 67, 70, 87};
+const int kAutoRows[] = {1,  3,  5,  6,  7,  8,  9,  11, 20, 21, 30, 31,
+                         36, 37, 50, 51, 54, 60, 61, 62, 63, 67, 70, 87};
 const int kKwpRows[] = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 36, 50, 51};
 const int kKwpFaultRows[] = {61, 62};
 
@@ -34,7 +35,7 @@ void follow(MainWindowProbe &p, int row)
 void autoLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
     p.sessionState() = 0;
-    protocolCounters().loginStep = detail % 2 ? -10 : 0;   // the unlock walk too
+    protocolCounters().loginStep = detail % 2 ? -10 : 0; // the unlock walk too
 }
 
 void autoScan(MainWindowProbe &p, MainWindow &, int detail)
@@ -139,15 +140,18 @@ void kwpCoRead(MainWindowProbe &p, MainWindow &w, int detail)
 const std::vector<State> &states(Family family)
 {
     static const std::vector<State> autoStates = {
-        {"auto-login", false, autoLogin},      {"auto-scan", false, autoScan},
-        {"auto-session", false, autoSession},  {"auto-actuator", false, autoActuator},
-        {"auto-co-login", true, coLogin},      {"auto-co-session", true, coSession},
+        {"auto-login", false, autoLogin},     {"auto-scan", false, autoScan},
+        {"auto-session", false, autoSession}, {"auto-actuator", false, autoActuator},
+        {"auto-co-login", true, coLogin},     {"auto-co-session", true, coSession},
         {"auto-cylinder", true, coCylinder},
     };
     static const std::vector<State> kwpStates = {
-        {"kwp-login", false, kwpLogin},        {"kwp-search", false, kwpSearch},
-        {"kwp-scan", false, kwpScan},          {"kwp-polling", false, kwpPolling},
-        {"kwp-fault-rows", false, kwpFaultRows}, {"kwp-co-login", true, kwpCoLogin},
+        {"kwp-login", false, kwpLogin},
+        {"kwp-search", false, kwpSearch},
+        {"kwp-scan", false, kwpScan},
+        {"kwp-polling", false, kwpPolling},
+        {"kwp-fault-rows", false, kwpFaultRows},
+        {"kwp-co-login", true, kwpCoLogin},
         {"kwp-co-reading", true, kwpCoRead},
     };
     return family == Family::Auto ? autoStates : kwpStates;

@@ -7,7 +7,7 @@
 namespace KwpCoCycle {
 
 namespace {
-constexpr int kFullReportItems = 16;    // more than this carries the speed
+constexpr int kFullReportItems = 16; // more than this carries the speed
 } // namespace
 
 bool reportsInCoMode(const QStringList &items)

@@ -13,9 +13,9 @@ namespace KwpCoCycle {
 bool reportsInCoMode(const QStringList &items);
 
 struct Reading {
-    bool lost = false;        // nothing beyond the echo: the session has ended
-    bool engineOff = false;   // too short to carry the speed
-    int rpm = -1;             // the engine speed, -1 when the answer has none
+    bool lost = false;      // nothing beyond the echo: the session has ended
+    bool engineOff = false; // too short to carry the speed
+    int rpm = -1;           // the engine speed, -1 when the answer has none
 };
 Reading read(const QStringList &items);
 

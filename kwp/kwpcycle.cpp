@@ -10,7 +10,7 @@
 namespace KwpCycle {
 
 namespace {
-constexpr int kShortAnswer = 6;   // items: not even a report
+constexpr int kShortAnswer = 6; // items: not even a report
 const char kHistoryRow[] = "61";
 const char kCurrentRow[] = "62";
 
@@ -63,7 +63,7 @@ ScanStep scanItem(int code, int &scanPass, int rows, int moves)
     step.code = code;
     step.restart = ScanPass::outOfStep(scanPass, rows, moves);
     if (code != 1) {
-        step.addRow = scanPass == 1;   // items met before item 1 are not listed
+        step.addRow = scanPass == 1; // items met before item 1 are not listed
         step.moveOn = true;
         return step;
     }
@@ -118,8 +118,7 @@ PollPlan planPoll(const PollView &view, const EcuPointer &pointer)
             plan.first = frame(KwpFrames::Action);
         }
         break;
-    case RowKind::None:
-        break;
+    case RowKind::None: break;
     }
     plan.read = followUp(plan.first, view.kind);
     return plan;
@@ -130,7 +129,7 @@ QString followUp(const QString &first, RowKind kind)
     // Tester-present and the clear are followed by the row's fault-code
     // request; everything else by the hold routine's report.
     const bool faultRequest = first == QLatin1String(KwpFrames::TesterPresent)
-        || first == QLatin1String(KwpFrames::ClearDtc);
+                              || first == QLatin1String(KwpFrames::ClearDtc);
     if (!faultRequest)
         return frame(KwpFrames::Hold);
     return frame(kind == RowKind::History ? KwpFrames::ReadDtcHistory : KwpFrames::ReadDtcCurrent);
@@ -157,7 +156,7 @@ PollVerdict judgePoll(const QString &read, const QStringList &items, EcuPointer 
         // The fault codes count for the row they were asked for only.
         const bool faultRow = view.kind == RowKind::History || view.kind == RowKind::Current;
         out.listFaults = faultRow && KwpReply::isDtcAnswer(items)
-            && followUp(frame(KwpFrames::TesterPresent), view.kind) == read;
+                         && followUp(frame(KwpFrames::TesterPresent), view.kind) == read;
         out.selectionReached = out.listFaults;
         return out;
     }

@@ -33,12 +33,12 @@ Search search(const QStringList &items);
 // since item 1 (when the two disagree the table goes and a new pass begins at
 // the next item 1), then the two fault-code rows 61 and 62.
 struct ScanStep {
-    bool restart = false;   // empty the table (scanPass tells whether a pass begins)
+    bool restart = false; // empty the table (scanPass tells whether a pass begins)
     bool addRow = false;
-    bool faultRow = false;  // the row is a fault-code row, out of the pointer's reach
+    bool faultRow = false; // the row is a fault-code row, out of the pointer's reach
     int code = 0;
-    bool finished = false;  // the table is complete: polling begins
-    bool moveOn = false;    // send an up frame after this one
+    bool finished = false; // the table is complete: polling begins
+    bool moveOn = false;   // send an up frame after this one
 };
 ScanStep scanItem(int code, int &scanPass, int rows, int moves);
 
@@ -49,14 +49,14 @@ RowKind rowKind(int row, int pointerRows, const QList<QString> &codes);
 struct PollView {
     int selectedRow = 0;
     RowKind kind = RowKind::None;
-    bool requestMayStart = false;   // an Action press for the selected row may go out
+    bool requestMayStart = false; // an Action press for the selected row may go out
 };
 // The frames of one polling tick: an optional first frame (a move, the
 // check, tester-present or the clear) and the reading that follows it.
 struct PollPlan {
-    QString first;          // empty: the tick only reads
+    QString first; // empty: the tick only reads
     QString read;
-    int move = 0;           // -1 down, +1 up: to book on the pointer
+    int move = 0; // -1 down, +1 up: to book on the pointer
     bool startsRequest = false;
 };
 PollPlan planPoll(const PollView &view, const EcuPointer &pointer);
@@ -68,7 +68,7 @@ bool moveTaken(const PollPlan &plan, const QStringList &firstAnswer);
 
 struct PollVerdict {
     enum class Answer { Gone, Nothing, Short, Full } answer = Answer::Full;
-    bool outOfStep = false;         // a code no row has: the table is not this ECU's
+    bool outOfStep = false; // a code no row has: the table is not this ECU's
     bool selectionReached = false;
     bool writeValue = false;
     QString raw;

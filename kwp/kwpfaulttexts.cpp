@@ -87,8 +87,7 @@ const Entry kEntries[] = {
      "Rangkaian terbuka antara sensor dan kabel body\n"
      "-Kontak yang longgar pada konektor sensor\n"
      "-Sensor roda depan tidak berfungsi atau rusak"},
-    {507,
-     "Error pada katup ISC"},
+    {507, "Error pada katup ISC"},
     {511,
      "Error pada katup ISC                    \n"
      "Unit ISC tidak berfungsi\n"
@@ -168,8 +167,7 @@ const Entry kEntries[] = {
     {79,
      "Error pada TBW                    #Kesalahan fungsi korelasi kontrol sistem TBW\n"
      "-Kesalahansistem TBW atau rangkaiannya                    #-"},
-    {84,
-     "Error pada ECM                    #Kesalahan fungsi prosesor ECM                    #-"},
+    {84, "Error pada ECM                    #Kesalahan fungsi prosesor ECM                    #-"},
     {85,
      "Error pada relay TBW                    #Kerusakan relay TBW sisi ON\n"
      "-Kesalahan fungsi relay TBW atau rangkaiannya                    #Kerusakan relay TBW sisi OFF\n"
@@ -182,7 +180,13 @@ const Entry kEntries[] = {
      "-Koil pengapian 2 atau rangkaiannya tidak berfungsi                    #-"},
 };
 
-const Entry *begin() { return kEntries; }
-const Entry *end() { return kEntries + sizeof(kEntries) / sizeof(kEntries[0]); }
+const Entry *begin()
+{
+    return kEntries;
+}
+const Entry *end()
+{
+    return kEntries + sizeof(kEntries) / sizeof(kEntries[0]);
+}
 
 } // namespace KwpFaultTexts

@@ -6,7 +6,7 @@
 // the catalogue is empty.
 namespace KwpFaultTexts {
 
-constexpr int CatalogueSize = 2196;   // indexes 0 .. 2195
+constexpr int CatalogueSize = 2196; // indexes 0 .. 2195
 
 struct Entry {
     int index;

@@ -61,7 +61,7 @@ bool MainWindow::kwpWakeUp(const Tick &tick, int &pulseMs)
     delay(KwpProtocol::AfterPulseMs);
     if (tick.overtaken())
         return false;
-    link->readDataHex();   // whatever the pulse left on the line
+    link->readDataHex(); // whatever the pulse left on the line
     return true;
 }
 

@@ -34,8 +34,8 @@ void MainWindow::kwpPoll(const Tick &tick)
     view.selectedRow = selectedRow;
     view.kind = KwpCycle::rowKind(selectedRow, pointerRows, rowCodes);
     view.requestMayStart = isFaultKind(view.kind)
-        ? action.mayStartOnRow(selectedRow, sessionSerial)
-        : action.mayStart(pointer, selectedRow, sessionSerial);
+                               ? action.mayStartOnRow(selectedRow, sessionSerial)
+                               : action.mayStart(pointer, selectedRow, sessionSerial);
     const KwpCycle::PollPlan plan = KwpCycle::planPoll(view, pointer);
     currentCmd = plan.first.isEmpty() ? cmdHold : plan.first;
     if (isFaultKind(view.kind))
@@ -43,7 +43,7 @@ void MainWindow::kwpPoll(const Tick &tick)
     if (plan.startsRequest) {
         if (plan.first == cmdClearDtc)
             qDebug().noquote() << "clear dtc...";
-        dropAction();   // carried out with this frame
+        dropAction(); // carried out with this frame
     }
     if (plan.move != 0) {
         pointer.moved(plan.move);

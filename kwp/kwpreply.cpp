@@ -8,7 +8,7 @@ constexpr int kMarkerFromEnd = 6;
 constexpr int kCodeFromEnd = 5;
 constexpr int kRawFromEnd = 4;
 constexpr int kCoMarkerAt = 12;
-constexpr int kCoReportMinItems = 15;   // the echo, the header and the report's first bytes
+constexpr int kCoReportMinItems = 15; // the echo, the header and the report's first bytes
 constexpr int kRpmHighAt = 15;
 constexpr int kRpmLowAt = 16;
 constexpr int kCoMinItems = 17;
@@ -17,7 +17,7 @@ constexpr int kDtcCountAt = 12;
 constexpr int kDtcFirstRecordAt = 13;
 constexpr int kDtcRecordSize = 3;
 constexpr int kDtcMinItems = 14;
-constexpr int kServiceAt = 3;         // format, target, source, service
+constexpr int kServiceAt = 3; // format, target, source, service
 constexpr int kPositiveOffset = 0x40;
 } // namespace
 
@@ -57,7 +57,8 @@ bool positiveAnswer(const QStringList &items, const QString &cmd)
         for (int k = 0; k < echo.size() && match; ++k)
             match = hexAt(items, start + k) == echo[k];
         if (match)
-            return hexAt(items, start + echo.size() + kServiceAt) == echo.value(kServiceAt) + kPositiveOffset;
+            return hexAt(items, start + echo.size() + kServiceAt)
+                   == echo.value(kServiceAt) + kPositiveOffset;
     }
     return false;
 }
@@ -117,8 +118,7 @@ int dtcIndex(const QString &fourDigits)
     return ok && index >= 0 ? index : 0;
 }
 
-QString dtcListing(const QStringList &items, int rowCode, int count,
-                   const QList<QString> &texts)
+QString dtcListing(const QStringList &items, int rowCode, int count, const QList<QString> &texts)
 {
     QString text = rowCode == 61 ? QStringLiteral("Info: History kode kesalahan:\n")
                                  : QStringLiteral("Info: Daftar kode kesalahan:\n");
@@ -128,8 +128,8 @@ QString dtcListing(const QStringList &items, int rowCode, int count,
     for (int k = 0; k < shown; ++k) {
         const int at = kDtcFirstRecordAt + kDtcRecordSize * k;
         const QString code = dtcCode(items.value(at), items.value(at + 1));
-        text += QLatin1Char('P') + code + QStringLiteral(": ") +
-                texts.value(dtcIndex(code)) + QLatin1Char('\n');
+        text += QLatin1Char('P') + code + QStringLiteral(": ") + texts.value(dtcIndex(code))
+                + QLatin1Char('\n');
     }
     return text;
 }

@@ -11,10 +11,10 @@
 // so each reader here copes with any length and any content.
 namespace KwpReply {
 
-constexpr int ValueReport = 0xD0;   // answer to the hold routine: item value
-constexpr int Checking = 0xD1;      // answer to the hold routine: check running
-constexpr int CoReport = 0xC8;      // answer to the hold routine in CO mode
-constexpr int DtcPositive = 0x58;   // positive answer to service 0x18
+constexpr int ValueReport = 0xD0; // answer to the hold routine: item value
+constexpr int Checking = 0xD1;    // answer to the hold routine: check running
+constexpr int CoReport = 0xC8;    // answer to the hold routine in CO mode
+constexpr int DtcPositive = 0x58; // positive answer to service 0x18
 
 // Drops one trailing "," and splits at "," keeping empty parts, so an
 // empty text gives one empty item.
@@ -31,7 +31,7 @@ int hexAt(const QStringList &items, int index);
 
 // What a hold (or move) answer reports, counted from the end of the list.
 struct ItemReport {
-    bool present = false;   // the list is long enough to carry a report
+    bool present = false; // the list is long enough to carry a report
     int marker = 0;
     int code = 0;
     QString raw;
@@ -53,8 +53,7 @@ QString dtcCode(const QString &high, const QString &low);
 // digits a to f make that fail.
 int dtcIndex(const QString &fourDigits);
 // The "Info:" text of a fault-code row, listing only whole records.
-QString dtcListing(const QStringList &items, int rowCode, int count,
-                   const QList<QString> &texts);
+QString dtcListing(const QStringList &items, int rowCode, int count, const QList<QString> &texts);
 
 } // namespace KwpReply
 

@@ -32,7 +32,7 @@ void MainWindow::send_clicked_xmax()
     case State::Search: kwpSearch(tick); break;
     case State::Scan: kwpScan(tick); break;
     case State::Polling: kwpPoll(tick); break;
-    default: pollTimer->start(Pacing::KwpPollMs); break;   // a state of the CO cycle
+    default: pollTimer->start(Pacing::KwpPollMs); break; // a state of the CO cycle
     }
 }
 
@@ -71,8 +71,7 @@ void MainWindow::kwpSearch(const Tick &tick)
             return;
         qDebug().noquote() << "search cb:" + link->readDataHex();
         break;
-    case KwpCycle::Search::Nothing:
-        break;
+    case KwpCycle::Search::Nothing: break;
     }
     pollTimer->start(Pacing::KwpPollMs);
 }

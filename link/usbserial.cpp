@@ -54,7 +54,8 @@ bool UsbSerial::Connect()
     if (opened < 0) {
         // libftdi's code and text tell a cable not found ("device not found")
         // from one found but not opened (driver, permission, another program).
-        std::fprintf(stderr, "ftdi_usb_open: %d (%s)\n", opened, ftdi->error_str ? ftdi->error_str : "");
+        std::fprintf(stderr, "ftdi_usb_open: %d (%s)\n", opened,
+                     ftdi->error_str ? ftdi->error_str : "");
         findFtdi();
         ftdi_free(ftdi);
         ftdi = nullptr;
@@ -170,14 +171,14 @@ void UsbSerial::findFtdi()
         char description[kStringSize] = {0};
         char serial[kStringSize] = {0};
         qDebug("Checking device: %d\n", i);
-        const int rc = ftdi_usb_get_strings(ftdi, node->dev, manufacturer, kStringSize,
-                                            description, kStringSize, serial, kStringSize);
+        const int rc = ftdi_usb_get_strings(ftdi, node->dev, manufacturer, kStringSize, description,
+                                            kStringSize, serial, kStringSize);
         if (rc < 0) {
             qDebug("usb_get_strings failed: %d (%s)\n", rc, ftdi_get_error_string(ftdi));
             manufacturer[0] = description[0] = serial[0] = '\0';
         }
-        qDebug("Manufacturer: %s, Description: %s, Serial: %s\n\n", manufacturer,
-               description, serial);
+        qDebug("Manufacturer: %s, Description: %s, Serial: %s\n\n", manufacturer, description,
+               serial);
     }
     ftdi_list_free(&devlist);
 }

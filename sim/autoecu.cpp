@@ -45,11 +45,10 @@ Bytes cylinderPattern()
 
 AutoEcu::AutoEcu(AutoEcuConfig config) : cfg_(std::move(config)) {}
 
-void AutoEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt,
-                     const LineState &line)
+void AutoEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt, const LineState &line)
 {
     if (std::abs(line.baud - kBaud) > kBaud / 100) {
-        ++ignored_;   // another family's line speed: noise to this ECU
+        ++ignored_; // another family's line speed: noise to this ECU
         return;
     }
     if (silent_ || heardAt < silentUntil_)
@@ -60,7 +59,7 @@ void AutoEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt,
     }
     Bytes reply = answer(byte, heardAt);
     if (muteNext_ > 0) {
-        --muteNext_;   // heard and acted on, but the answer is lost
+        --muteNext_; // heard and acted on, but the answer is lost
         return;
     }
     send(cable, std::move(reply), heardAt);
@@ -103,10 +102,8 @@ AutoEcu::Bytes AutoEcu::answer(std::uint8_t byte, Nanos at)
     if (byte == kIdentify)
         return identify();
     switch (mode_) {
-    case Mode::Idle:
-        return {};   // nothing but identify is understood before a login
-    case Mode::Unlocking:
-        return unlockStep(byte);
+    case Mode::Idle: return {}; // nothing but identify is understood before a login
+    case Mode::Unlocking: return unlockStep(byte);
     case Mode::Identified:
         if (byte != kAction) {
             reject();
@@ -116,12 +113,9 @@ AutoEcu::Bytes AutoEcu::answer(std::uint8_t byte, Nanos at)
         scripts_ = loginScripts();
         scriptIndex_ = 0;
         return {0x00, cfg_.ack};
-    case Mode::LoginKeys:
-        return loginKey(byte, at);
-    case Mode::Diag:
-        return diagKey(byte, at);
-    case Mode::Co:
-        return coKey(byte, at);
+    case Mode::LoginKeys: return loginKey(byte, at);
+    case Mode::Diag: return diagKey(byte, at);
+    case Mode::Co: return coKey(byte, at);
     }
     return {};
 }
@@ -142,7 +136,7 @@ AutoEcu::Bytes AutoEcu::diagKey(std::uint8_t byte, Nanos at)
         actionRun_ = 0;
     trackIscSequence(byte);
     if (cfg_.staleAfterMove && (byte == kUp || byte == kDown) && count > 0)
-        return reading(0x00, liveRaw(left));   // fresh_ stays: the code comes next
+        return reading(0x00, liveRaw(left)); // fresh_ stays: the code comes next
     return diagReading(at);
 }
 
@@ -203,7 +197,7 @@ AutoEcu::Bytes AutoEcu::coKey(std::uint8_t byte, Nanos)
         else if (byte == kDown)
             cfg_.coSetting = std::max(-128, cfg_.coSetting - 1);
         else if (byte == kAction)
-            cylinderIndex_ = 1;   // the first key of a cylinder change
+            cylinderIndex_ = 1; // the first key of a cylinder change
     }
     return reading(0x00, cfg_.coSetting + 128);
 }

@@ -27,30 +27,31 @@
 namespace sim {
 
 struct AutoEcuConfig {
-    int modelCode = 0;           // answer to identify: 0, 1, 2, 3, 48 (locked), 80
-    int unlockedModelCode = 1;   // what a model-48 ECU answers once opened
-    std::vector<std::uint8_t> unlock;        // the ten bytes that open model 48
-    bool twoCylinder = false;    // the CO login reports two cylinders ("r25")
-    std::uint8_t ack = 0x10;     // login acknowledgement: 0x10 or 0x90
-    std::vector<int> items;      // item codes in the ECU's order, item 1 first
-    std::map<int, int> raw;      // raw value by item code (missing: 0)
-    std::set<int> actuators;     // items that run a check on the action key
+    int modelCode = 0;                // answer to identify: 0, 1, 2, 3, 48 (locked), 80
+    int unlockedModelCode = 1;        // what a model-48 ECU answers once opened
+    std::vector<std::uint8_t> unlock; // the ten bytes that open model 48
+    bool twoCylinder = false;         // the CO login reports two cylinders ("r25")
+    std::uint8_t ack = 0x10;          // login acknowledgement: 0x10 or 0x90
+    std::vector<int> items;           // item codes in the ECU's order, item 1 first
+    std::map<int, int> raw;           // raw value by item code (missing: 0)
+    std::set<int> actuators;          // items that run a check on the action key
     int idleRpm = 1400;
     bool engineRunning = true;
-    bool wander = false;         // live values drift a little around their raw
-    int coSetting = 0;           // -128 .. 127, sent as co + 128
-    int codeEveryMs = 700;       // the item code is shown again this often
-    int checkMs = 1200;          // an actuator check runs this long
+    bool wander = false;   // live values drift a little around their raw
+    int coSetting = 0;     // -128 .. 127, sent as co + 128
+    int codeEveryMs = 700; // the item code is shown again this often
+    int checkMs = 1200;    // an actuator check runs this long
     int responseDelayUs = 2000;
     // After a move the first reading still shows the value of the item
     // left; the new item's code comes one reply late.
     bool staleAfterMove = false;
 
-    static AutoEcuConfig vixion();       // 24 items, values steady
-    static AutoEcuConfig vixionDemo();   // the same bike, engine idling, live
+    static AutoEcuConfig vixion();     // 24 items, values steady
+    static AutoEcuConfig vixionDemo(); // the same bike, engine idling, live
 };
 
-class AutoEcu : public EcuModel {
+class AutoEcu : public EcuModel
+{
 public:
     enum class Mode { Idle, Unlocking, Identified, LoginKeys, Diag, Co };
 
@@ -68,7 +69,7 @@ public:
 
     // --- faults on demand ---
     void setSilent(bool silent) { silent_ = silent; }
-    void setReplyBytes(int count) { replyBytes_ = count; }   // -1: whole replies
+    void setReplyBytes(int count) { replyBytes_ = count; } // -1: whole replies
     void setGarbage(bool garbage) { garbage_ = garbage; }
     void muteNext(int count) { muteNext_ = count; }
     // Silent for `ms`; losing the session means a new login afterwards.

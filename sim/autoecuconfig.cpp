@@ -11,9 +11,8 @@ const std::vector<int> kVixionItems = {1,  3,  5,  6,  7,  8,  9,  11, 20, 21, 3
 // A warm bike at idle with two stored faults, the last one a crankshaft
 // sensor error (12).
 const std::map<int, int> kVixionRaw = {
-    {1, 0x02},  {3, 0x43},  {5, 0x3f},  {6, 0x6e},  {7, 0x00},  {8, 0x32},
-    {9, 0xb4},  {11, 0x6e}, {20, 0x00}, {21, 0x01}, {60, 0x00}, {61, 0x0c},
-    {62, 0x02}, {63, 0x00}, {67, 0x1e}, {70, 0x11},
+    {1, 0x02},  {3, 0x43},  {5, 0x3f},  {6, 0x6e},  {7, 0x00},  {8, 0x32},  {9, 0xb4},  {11, 0x6e},
+    {20, 0x00}, {21, 0x01}, {60, 0x00}, {61, 0x0c}, {62, 0x02}, {63, 0x00}, {67, 0x1e}, {70, 0x11},
 };
 
 const std::set<int> kActuators = {30, 31, 36, 37, 48, 50, 51, 52, 54, 62, 67, 87};

@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 using namespace autoecu;
-constexpr int kAnnounceReplies = 40;   // after login the first item is shown until moved
+constexpr int kAnnounceReplies = 40; // after login the first item is shown until moved
 } // namespace
 
 AutoEcu::Bytes AutoEcu::identify()
@@ -118,7 +118,7 @@ AutoEcu::Script AutoEcu::coScript() const
     for (std::uint8_t key : cfg_.twoCylinder ? twin : single)
         add(key, plain);
     for (int i = 0; i < 9; ++i)
-        add(kAction, expected);   // the ninth is answered with a CO reading
+        add(kAction, expected); // the ninth is answered with a CO reading
     return co;
 }
 

@@ -17,10 +17,10 @@ namespace sim {
 struct EcuAct {
     enum class Kind { Check, Clear };
     Kind kind;
-    int index;       // the item's place in the ECU's list, item 1 being 0 (-1: no item)
-    int code;        // its code
-    int session;     // counts the ECU's logins: which session it happened in
-    bool accepted;   // the ECU carried it out (a check on an actuator, a clear)
+    int index;     // the item's place in the ECU's list, item 1 being 0 (-1: no item)
+    int code;      // its code
+    int session;   // counts the ECU's logins: which session it happened in
+    bool accepted; // the ECU carried it out (a check on an actuator, a clear)
     Nanos at;
 };
 

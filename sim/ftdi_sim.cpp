@@ -121,7 +121,8 @@ int ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
     dropHandle(ftdi);
     const int result = VirtualCable::instance().open(vendor, product);
     if (result == -5)
-        return fail(ftdi, -5, "unable to claim usb device. Make sure the default FTDI driver is not in use");
+        return fail(ftdi, -5,
+                    "unable to claim usb device. Make sure the default FTDI driver is not in use");
     if (result < 0)
         return fail(ftdi, -3, "usb device not found");
     handles()[ftdi] = result;
@@ -140,7 +141,9 @@ int ftdi_set_baudrate(struct ftdi_context *ftdi, int baudrate)
     if (result == -666)
         return fail(ftdi, -3, "USB device unavailable");
     if (result < 0)
-        return fail(ftdi, -1, "Unsupported baudrate. Note: bitbang baudrates are automatically multiplied by 4");
+        return fail(
+            ftdi, -1,
+            "Unsupported baudrate. Note: bitbang baudrates are automatically multiplied by 4");
     ftdi->baudrate = baudrate;
     return 0;
 }
@@ -148,13 +151,13 @@ int ftdi_set_baudrate(struct ftdi_context *ftdi, int baudrate)
 int ftdi_set_line_property(struct ftdi_context *ftdi, enum ftdi_bits_type bits,
                            enum ftdi_stopbits_type sbit, enum ftdi_parity_type parity)
 {
-    note("ftdi_set_line_property(" + std::to_string(int(bits)) + "," + std::to_string(int(sbit)) +
-         "," + std::to_string(int(parity)) + ")");
+    note("ftdi_set_line_property(" + std::to_string(int(bits)) + "," + std::to_string(int(sbit))
+         + "," + std::to_string(int(parity)) + ")");
     if (!known(ftdi))
         return fail(ftdi, -2, "USB device unavailable");
     const int stopBits = sbit == STOP_BIT_1 ? 1 : sbit == STOP_BIT_2 ? 2 : 15;
-    const int result = VirtualCable::instance().setLineProperty(tokenOf(ftdi), int(bits),
-                                                               stopBits, int(parity));
+    const int result =
+        VirtualCable::instance().setLineProperty(tokenOf(ftdi), int(bits), stopBits, int(parity));
     if (result == -666)
         return fail(ftdi, -2, "USB device unavailable");
     if (result < 0)
@@ -219,8 +222,8 @@ void ftdi_free(struct ftdi_context *ftdi)
     delete ftdi;
 }
 
-int ftdi_usb_find_all(struct ftdi_context *ftdi, struct ftdi_device_list **devlist,
-                      int vendor, int product)
+int ftdi_usb_find_all(struct ftdi_context *ftdi, struct ftdi_device_list **devlist, int vendor,
+                      int product)
 {
     note("ftdi_usb_find_all(" + hex(vendor) + "," + hex(product) + ")");
     if (!known(ftdi) || !devlist)
@@ -265,10 +268,8 @@ void ftdi_list_free2(struct ftdi_device_list *devlist)
     ftdi_list_free(&devlist);
 }
 
-
-int ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev,
-                         char *manufacturer, int mnf_len, char *description, int desc_len,
-                         char *serial, int serial_len)
+int ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev, char *manufacturer,
+                         int mnf_len, char *description, int desc_len, char *serial, int serial_len)
 {
     note("ftdi_usb_get_strings");
     if (!known(ftdi) || !dev)

@@ -77,7 +77,7 @@ void KwpEcu::onDtr(VirtualCable &, bool level, Nanos at)
         return;
     }
     if (lowSince_ < 0)
-        return;   // DTR raised without a pulse: the adapter being opened
+        return; // DTR raised without a pulse: the adapter being opened
     const double widthMs = double(at - lowSince_) / double(kMs);
     lowSince_ = -1;
     pulses_.push_back(widthMs);
@@ -96,8 +96,8 @@ void KwpEcu::onDtr(VirtualCable &, bool level, Nanos at)
 
 bool KwpEcu::listening(const LineState &line) const
 {
-    return std::abs(line.baud - kLineBaud) <= kLineBaud * kBaudTolerance && line.bits == 8 &&
-           line.parity == 0;
+    return std::abs(line.baud - kLineBaud) <= kLineBaud * kBaudTolerance && line.bits == 8
+           && line.parity == 0;
 }
 
 // Header (format, target, source), the data bytes the format announces, and
@@ -113,11 +113,11 @@ std::size_t KwpEcu::expectedLength() const
 void KwpEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt, const LineState &line)
 {
     if (!listening(line)) {
-        buffer_.clear();   // at any other speed the ECU hears only noise
+        buffer_.clear(); // at any other speed the ECU hears only noise
         return;
     }
     if (!buffer_.empty() && heardAt - lastByteAt_ > kInterByteMaxNs) {
-        ++ignored_;        // a frame broken off: start afresh
+        ++ignored_; // a frame broken off: start afresh
         buffer_.clear();
     }
     lastByteAt_ = heardAt;
@@ -132,16 +132,16 @@ void KwpEcu::onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt, const
 bool KwpEcu::acceptable(const Bytes &frame, Nanos at)
 {
     const std::uint8_t mode = frame[0] & kModeMask;
-    const bool addressed = (mode == kPhysical && frame.size() > 4 && frame[1] == kEcuAddress) ||
-                           (mode == kFunctional && frame.size() > 4 &&
-                            frame[1] == kFunctionalAddress);
-    if (!addressed || frame[2] != kTesterAddress ||
-        checksum(Bytes(frame.begin(), frame.end() - 1)) != frame.back())
+    const bool addressed =
+        (mode == kPhysical && frame.size() > 4 && frame[1] == kEcuAddress)
+        || (mode == kFunctional && frame.size() > 4 && frame[1] == kFunctionalAddress);
+    if (!addressed || frame[2] != kTesterAddress
+        || checksum(Bytes(frame.begin(), frame.end() - 1)) != frame.back())
         return false;
     if (!awake_)
         return false;
     if (at - lastFrameAt_ > Nanos(config_.sessionTimeoutMs) * kMs) {
-        awake_ = communicating_ = false;   // the session has timed out
+        awake_ = communicating_ = false; // the session has timed out
         return false;
     }
     return communicating_ || frame[3] == 0x81;
@@ -212,8 +212,9 @@ KwpRequest KwpEcu::classify(const Bytes &frame)
     case 0xCB: return KwpRequest::Up;
     case 0xCC: return KwpRequest::Down;
     case 0xCE:
-        return param(2) == 0x20 ? KwpRequest::LoginRoutine
-                                : param(2) == 0x08 ? KwpRequest::Action : KwpRequest::Other;
+        return param(2) == 0x20   ? KwpRequest::LoginRoutine
+               : param(2) == 0x08 ? KwpRequest::Action
+                                  : KwpRequest::Other;
     default: return KwpRequest::Other;
     }
 }

@@ -46,29 +46,29 @@ struct KwpItem {
     int code;
     int raw;
     bool actuator = false;
-    int wobble = 0;          // the value wanders by up to this much
+    int wobble = 0; // the value wanders by up to this much
 };
 
 struct KwpDtc {
-    int code;                // 0x0113 is shown as P0113
+    int code; // 0x0113 is shown as P0113
     int status = 0x20;
 };
 
 struct KwpEcuConfig {
     std::vector<KwpItem> items{{1, 0x20}, {2, 0x40}, {3, 0x60}};
-    int startIndex = 0;      // pointer position at power-up
+    int startIndex = 0; // pointer position at power-up
     double pulseMinMs = 19.5;
-    double pulseMaxMs = 45.0;  // generous: a loaded PC stretches the pulse
-    int responseMs = 30;     // clamped to 25 .. 50
+    double pulseMaxMs = 45.0; // generous: a loaded PC stretches the pulse
+    int responseMs = 30;      // clamped to 25 .. 50
     int sessionTimeoutMs = 5000;
     int actuatorMs = 1500;
     std::vector<KwpDtc> history;
     std::vector<KwpDtc> current;
-    int extraDtcCount = 0;   // the count byte claims this much more than sent
+    int extraDtcCount = 0; // the count byte claims this much more than sent
     int rpm = 1500;
     int rpmWobble = 0;
     bool engineRunning = true;
-    int coEntryActions = 1;  // 0: CO reports right after the login routine
+    int coEntryActions = 1; // 0: CO reports right after the login routine
     // The answer to a move still reports the item left; the new item's code
     // comes one reply late, with the next hold.
     bool staleMoveAnswer = false;
@@ -78,17 +78,29 @@ struct KwpEcuConfig {
 };
 
 enum class KwpRequest {
-    Any, StartComm, StartSession, ReadLocalId, LoginRoutine, Hold, Up, Down,
-    Action, TesterPresent, ReadDtc, ClearDtc, Other
+    Any,
+    StartComm,
+    StartSession,
+    ReadLocalId,
+    LoginRoutine,
+    Hold,
+    Up,
+    Down,
+    Action,
+    TesterPresent,
+    ReadDtc,
+    ClearDtc,
+    Other
 };
 
 enum class KwpFault {
-    Silence,    // heard, not answered
-    Negative,   // 7F service 22
-    Garbage,    // bytes that are no frame
+    Silence,  // heard, not answered
+    Negative, // 7F service 22
+    Garbage,  // bytes that are no frame
 };
 
-class KwpEcu : public EcuModel {
+class KwpEcu : public EcuModel
+{
 public:
     explicit KwpEcu(KwpEcuConfig config = KwpEcuConfig());
 
@@ -118,7 +130,7 @@ public:
     struct Heard {
         KwpRequest request;
         std::vector<std::uint8_t> frame;
-        Nanos at;            // end of the frame's last byte
+        Nanos at; // end of the frame's last byte
     };
     // Every frame heard; a long demo run keeps only the latest (the oldest
     // half goes once kHeardKept are recorded). clearHeard empties it.

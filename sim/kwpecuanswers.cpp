@@ -17,7 +17,7 @@ constexpr std::uint8_t kServiceNotSupported = 0x11;
 constexpr std::uint8_t kSubFunctionNotSupported = 0x12;
 constexpr std::uint8_t kHistoryStatus = 0x20;
 constexpr std::uint8_t kCurrentStatus = 0xA1;
-constexpr std::size_t kMaxRecords = 20;   // 2 + 3 * 20 data bytes fit a frame
+constexpr std::size_t kMaxRecords = 20; // 2 + 3 * 20 data bytes fit a frame
 const std::uint8_t kEcuIdent[] = {'T', 'X', '3'};
 } // namespace
 
@@ -31,26 +31,24 @@ std::vector<std::uint8_t> KwpEcu::answerFor(KwpRequest request, const Bytes &fra
     switch (request) {
     case KwpRequest::StartComm:
         communicating_ = true;
-        return {0xC1, 0xEF, 0x8F};   // key bytes: normal timing, format with addresses
+        return {0xC1, 0xEF, 0x8F}; // key bytes: normal timing, format with addresses
     case KwpRequest::StartSession:
         return frame.size() == 6 ? Bytes{0x50, frame[4]} : negative(0x10, kSubFunctionNotSupported);
     case KwpRequest::ReadLocalId:
         if (frame.size() != 6 || frame[4] != 0xFE)
             return negative(0x21, kSubFunctionNotSupported);
         return {0x61, 0xFE, kEcuIdent[0], kEcuIdent[1], kEcuIdent[2]};
-    case KwpRequest::TesterPresent:
-        return {0x7E};
-    case KwpRequest::ReadDtc:
-        return dtcAnswer(frame.size() > 5 ? frame[4] : 0);
+    case KwpRequest::TesterPresent: return {0x7E};
+    case KwpRequest::ReadDtc: return dtcAnswer(frame.size() > 5 ? frame[4] : 0);
     case KwpRequest::ClearDtc:
         acts_.record({EcuAct::Kind::Clear, -1, 0, wakeUps_, true, at});
         config_.history.clear();
         config_.current.clear();
         return {0x54, 0xFF, 0xFF};
     case KwpRequest::Other:
-        return negative(frame[3], frame[3] == 0x31 ? kSubFunctionNotSupported : kServiceNotSupported);
-    default:
-        return routine(request, at);
+        return negative(frame[3],
+                        frame[3] == 0x31 ? kSubFunctionNotSupported : kServiceNotSupported);
+    default: return routine(request, at);
     }
 }
 
@@ -85,8 +83,13 @@ std::vector<std::uint8_t> KwpEcu::itemReport(Nanos at)
     if (item.wobble > 0)
         raw += int(reports_ % unsigned(2 * item.wobble + 1)) - item.wobble;
     ++reports_;
-    return {0x71, kRoutineId, kValueReport, std::uint8_t(item.code),
-            std::uint8_t(std::clamp(raw, 0, 255)), 0x00, 0x00};
+    return {0x71,
+            kRoutineId,
+            kValueReport,
+            std::uint8_t(item.code),
+            std::uint8_t(std::clamp(raw, 0, 255)),
+            0x00,
+            0x00};
 }
 
 std::vector<std::uint8_t> KwpEcu::coReport()
@@ -107,16 +110,14 @@ std::vector<std::uint8_t> KwpEcu::action(Nanos at)
     switch (phase_) {
     case Phase::Fresh:
     case Phase::Select:
-        phase_ = Phase::Diag;   // the ordinary login confirms diagnosis
+        phase_ = Phase::Diag; // the ordinary login confirms diagnosis
         return ack;
     case Phase::CoArming:
         if (++coActions_ >= config_.coEntryActions)
             phase_ = Phase::Co;
         return ack;
-    case Phase::Co:
-        return ack;
-    case Phase::Diag:
-        break;
+    case Phase::Co: return ack;
+    case Phase::Diag: break;
     }
     const bool actuator = !config_.items.empty() && config_.items[std::size_t(pointer_)].actuator;
     acts_.record({EcuAct::Kind::Check, config_.items.empty() ? -1 : pointer_, pointerCode(),
@@ -147,11 +148,10 @@ std::vector<std::uint8_t> KwpEcu::dtcAnswer(int status)
 KwpEcuConfig KwpEcuConfig::demo()
 {
     KwpEcuConfig c;
-    c.items = {{1, 0x24, false, 2},  {3, 0x62, false, 1}, {5, 0x47}, {6, 0x5A, false, 1},
-               {7, 0x00},            {8, 0x66},           {9, 0xB4, false, 1},
-               {11, 0x60},           {20, 0x00},          {21, 0x01},
-               {30, 0x00, true},     {36, 0x00, true},    {50, 0x00, true},
-               {51, 0x00, true}};
+    c.items = {{1, 0x24, false, 2}, {3, 0x62, false, 1}, {5, 0x47},           {6, 0x5A, false, 1},
+               {7, 0x00},           {8, 0x66},           {9, 0xB4, false, 1}, {11, 0x60},
+               {20, 0x00},          {21, 0x01},          {30, 0x00, true},    {36, 0x00, true},
+               {50, 0x00, true},    {51, 0x00, true}};
     c.history = {{0x0113, 0x20}, {0x0335, 0x20}, {0x0122, 0x20}};
     c.current = {{0x0122, 0xA1}};
     c.rpm = 1450;

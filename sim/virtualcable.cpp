@@ -18,9 +18,9 @@ std::function<Nanos()> &clockFn()
 }
 
 // libftdi1's own error codes for the situations the cable models.
-constexpr int kNoDevice = -3;        // ftdi_usb_open: usb device not found
-constexpr int kBusy = -5;            // ftdi_usb_open: unable to claim device
-constexpr int kNotOpen = -666;       // any call on a context without device
+constexpr int kNoDevice = -3;  // ftdi_usb_open: usb device not found
+constexpr int kBusy = -5;      // ftdi_usb_open: unable to claim device
+constexpr int kNotOpen = -666; // any call on a context without device
 constexpr int kTransferFailed = -1;
 
 std::vector<VirtualCable::ListedDevice> defaultListing()
@@ -143,11 +143,26 @@ void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt
     lineFreeAt_ = std::max(lineFreeAt_, t);
 }
 
-void VirtualCable::failNextNew(int count) { failNew_ = count; }
-void VirtualCable::failOpen(bool fail) { failOpen_ = fail; }
-void VirtualCable::refuseBaud(bool refuse) { refuseBaud_ = refuse; }
-void VirtualCable::refuseLineProperty(bool refuse) { refuseLine_ = refuse; }
-void VirtualCable::failWrites(int count) { failWrites_ = count; }
+void VirtualCable::failNextNew(int count)
+{
+    failNew_ = count;
+}
+void VirtualCable::failOpen(bool fail)
+{
+    failOpen_ = fail;
+}
+void VirtualCable::refuseBaud(bool refuse)
+{
+    refuseBaud_ = refuse;
+}
+void VirtualCable::refuseLineProperty(bool refuse)
+{
+    refuseLine_ = refuse;
+}
+void VirtualCable::failWrites(int count)
+{
+    failWrites_ = count;
+}
 
 bool VirtualCable::takeNewFailure()
 {
@@ -169,7 +184,7 @@ int VirtualCable::open(int vendor, int product)
     if (!plugged_ || failOpen_ || vendor != VendorId || product != ProductId)
         return kNoDevice;
     if (openToken_ != 0)
-        return kBusy;   // the interface is claimed by another handle
+        return kBusy; // the interface is claimed by another handle
     openToken_ = nextToken_++;
     ++openHandles_;
     // ftdi_usb_open resets the chip and sets 9600 baud.
@@ -272,7 +287,7 @@ int VirtualCable::write(int token, const std::uint8_t *buf, int size)
         lineFreeAt_ = end;
         keepBounded(tx_);
         tx_.push_back({buf[i], now, end, line_.baud, line_.dtr});
-        queueRx(buf[i], end);   // the adapter hears itself
+        queueRx(buf[i], end); // the adapter hears itself
         if (ecu_)
             ecu_->onByte(*this, buf[i], end, line_);
     }

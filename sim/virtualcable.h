@@ -71,20 +71,20 @@ void setClock(std::function<Nanos()> clock);
 // The chip's line settings as they are now (VirtualCable::line()). An open
 // resets the rate to 9600; the other settings keep their last values.
 struct LineState {
-    int baud = 9600;       // actual rate after the chip's rounding
+    int baud = 9600; // actual rate after the chip's rounding
     bool dtr = false;
     int bits = 8;
     int stopBits = 1;
-    int parity = 0;        // 0 none
+    int parity = 0; // 0 none
 };
 
 // One byte the application put on the wire.
 struct TxByte {
     std::uint8_t value;
-    Nanos writtenAt;       // when the application wrote it
-    Nanos endsAt;          // when its stop bit left the wire (echo arrives)
-    int baud;              // line rate it went out at
-    bool dtr;              // DTR level while it went out
+    Nanos writtenAt; // when the application wrote it
+    Nanos endsAt;    // when its stop bit left the wire (echo arrives)
+    int baud;        // line rate it went out at
+    bool dtr;        // DTR level while it went out
 };
 
 // One DTR setting that reached the chip (a repeated level is recorded too).
@@ -102,7 +102,7 @@ struct ReadCall {
 // One baud-rate request that reached an open chip, granted or refused.
 struct BaudChange {
     int requested;
-    int actual;            // 0 when refused
+    int actual; // 0 when refused
     Nanos at;
 };
 
@@ -114,7 +114,8 @@ class VirtualCable;
 // every DTR or baud change. It answers through VirtualCable::ecuSend with a
 // start time of its choosing (usually heardAt plus the ECU's reply delay);
 // the application cannot read those bytes before their time has come.
-class EcuModel {
+class EcuModel
+{
 public:
     virtual ~EcuModel() = default;
     virtual void onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt,
@@ -123,7 +124,8 @@ public:
     virtual void onBaud(VirtualCable &, int /*actualBaud*/, Nanos /*at*/) {}
 };
 
-class VirtualCable {
+class VirtualCable
+{
 public:
     static constexpr int Forever = -1;
     static constexpr int VendorId = 0x0433;
@@ -140,8 +142,8 @@ public:
     void reset();
 
     // --- the device ---
-    void plug();     // the next ftdi_usb_open can find it
-    void unplug();   // open handles die; bytes not yet read are lost
+    void plug();   // the next ftdi_usb_open can find it
+    void unplug(); // open handles die; bytes not yet read are lost
     bool plugged() const { return plugged_; }
 
     // --- the far side ---
@@ -161,14 +163,14 @@ public:
     }
 
     // --- injectable faults (all cleared by reset) ---
-    void failNextNew(int count = 1);       // the next `count` ftdi_new return NULL
-    void failOpen(bool fail);              // ftdi_usb_open: -3 "usb device not found"
-    void refuseBaud(bool refuse);          // ftdi_set_baudrate: -1
-    void refuseLineProperty(bool refuse);  // ftdi_set_line_property: -1
+    void failNextNew(int count = 1);      // the next `count` ftdi_new return NULL
+    void failOpen(bool fail);             // ftdi_usb_open: -3 "usb device not found"
+    void refuseBaud(bool refuse);         // ftdi_set_baudrate: -1
+    void refuseLineProperty(bool refuse); // ftdi_set_line_property: -1
     // The next `count` bytes written fail (Forever: until failWrites(0)).
     // A failing byte is not sent; ftdi_write_data returns -1.
     void failWrites(int count);
-    int writesToFail() const { return failWrites_; }   // Forever: all of them
+    int writesToFail() const { return failWrites_; } // Forever: all of them
 
     // --- what went over the line (oldest first; cleared by clearHistory) ---
     // Each history keeps its latest entries: the oldest half goes once
@@ -193,8 +195,8 @@ public:
     const std::vector<std::string> &libraryCalls() const { return calls_; }
     void clearHistory();
     const LineState &line() const { return line_; }
-    int receivePending() const;   // bytes that have arrived and wait for a read
-    int receiveQueued() const { return int(rx_.size()); }   // incl. still on the wire
+    int receivePending() const; // bytes that have arrived and wait for a read
+    int receiveQueued() const { return int(rx_.size()); } // incl. still on the wire
 
     // --- the libftdi1 side (used by sim/ftdi_sim.cpp) ---
     // Contexts made by ftdi_new and not yet released by ftdi_free; a link
@@ -216,7 +218,7 @@ public:
     int open(int vendor, int product);
     void close(int token);
     bool isOpen(int token) const;
-    int setBaud(int token, int requested);     // libftdi1 result code
+    int setBaud(int token, int requested); // libftdi1 result code
     int setLineProperty(int token, int bits, int stopBits, int parity);
     int setDtr(int token, bool level);
     int write(int token, const std::uint8_t *buf, int size);
@@ -246,12 +248,12 @@ private:
     void queueRx(std::uint8_t value, Nanos arrivesAt);
 
     bool plugged_ = true;
-    int openToken_ = 0;           // the one handle that holds the device
+    int openToken_ = 0; // the one handle that holds the device
     int nextToken_ = 1;
     int contextsAlive_ = 0;
     int openHandles_ = 0;
     LineState line_;
-    Nanos lineFreeAt_ = 0;        // end of the last byte on the wire
+    Nanos lineFreeAt_ = 0; // end of the last byte on the wire
     std::deque<RxByte> rx_;
     std::shared_ptr<EcuModel> ecu_;
     std::vector<TxByte> tx_;

@@ -14,8 +14,7 @@ const char *const text113 =
     "Error pada sensor temperatur udara masuk (IAT)                    \nTegangan tinggi rangkaian sensor IAT\n-Kontak yang longgar pada konektor sensor IAT\n-Sensor IAT atau rangkaiannya tidak berfungsi";
 const char *const text2195 =
     "Error pada sensor O2                     \nRangkaian terbuka pada sensor O2 atau sinyal tidak normal\n-Kontak yang longgar pada konektor sensor O2\n-Sensor O2 atau rangkaiannya tidak berfungsi";
-const char *const text507 =
-    "Error pada katup ISC";
+const char *const text507 = "Error pada katup ISC";
 const char *const text335 =
     "Error pada sensor posisi crankshaft(CKPS)                    \nKontak yang longgar pada konektor sensor CKP\n-Sensor CKP atau rangkaiannya tidak berfungsi";
 const char *const text71 =

@@ -8,9 +8,9 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
+#include "cowindow.h"
 #include "kwp/kwpframes.h"
 #include "sim/kwpecu.h"
-#include "cowindow.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -30,7 +30,7 @@ struct KwpBench {
     explicit KwpBench(const sim::KwpEcuConfig &config = sim::KwpEcuConfig(), bool xmax = true)
         : ecu(std::make_shared<sim::KwpEcu>(config)), probe(window)
     {
-        log.echo(qEnvironmentVariableIsSet("KWP_TEST_ECHO"));   // for debugging a test
+        log.echo(qEnvironmentVariableIsSet("KWP_TEST_ECHO")); // for debugging a test
         sim::VirtualCable::instance().seat(ecu);
         if (xmax)
             probe.typeBox()->setCurrentIndex(1);
@@ -39,8 +39,8 @@ struct KwpBench {
     bool waitLogged(const QString &text, int ms = 20000) { return log.waitFor(text, ms); }
     bool waitPolling(int ms = 30000)
     {
-        return waitUntil([this] { return probe.sessionState() == 1 && probe.table()->rowCount() > 0; },
-                         ms);
+        return waitUntil(
+            [this] { return probe.sessionState() == 1 && probe.table()->rowCount() > 0; }, ms);
     }
     QStringList column(int col) const
     {

@@ -3,9 +3,9 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -56,9 +56,12 @@ private slots:
         QVERIFY(waitUntil([&] { return sentCount() > mark + 50; }, kCeiling));
         const std::vector<std::uint8_t> sent = sentSince(mark);
         const int first = find(sent, kAction);
-        const std::vector<std::uint8_t> expected =
-            join({repeat(kAction, 9), repeat(kHold, 11), repeat(kAction, 10),
-                  repeat(kHold, 10), repeat(kAction, 9), {kHold}});
+        const std::vector<std::uint8_t> expected = join({repeat(kAction, 9),
+                                                         repeat(kHold, 11),
+                                                         repeat(kAction, 10),
+                                                         repeat(kHold, 10),
+                                                         repeat(kAction, 9),
+                                                         {kHold}});
         QCOMPARE(hex({sent.begin() + first, sent.begin() + first + long(expected.size())}),
                  hex(expected));
         QCOMPARE(countOf(sent, kAction), 28);
@@ -77,7 +80,7 @@ private slots:
             {0x0c, heading + "\nError pada sensor posisi crankshaft(CKPS)"},
             {0x00, heading},
             {0x4f, heading + "\nError pada TPS atau ISC(volume udara masuk terlalu banyak)"},
-            {0x64, heading},   // 100: beyond the catalogue
+            {0x64, heading}, // 100: beyond the catalogue
             {0xff, heading},
             {0x3d, heading + "\nError pada ISC"},
         };
@@ -90,9 +93,12 @@ private slots:
         for (const Case &c : cases) {
             ecu->setRaw(61, c.raw);
             const QString value = QString::number(c.raw);
-            QVERIFY2(waitUntil([&] {
+            QVERIFY2(waitUntil(
+                         [&] {
                 return probe.cell(row, 3) == value && probe.infoLabel()->text() == c.info;
-            }, kCeiling), qPrintable(probe.cell(row, 3) + " / " + probe.infoLabel()->text()));
+                         },
+                         kCeiling),
+                     qPrintable(probe.cell(row, 3) + " / " + probe.infoLabel()->text()));
         }
         QVERIFY(!probe.actionButton()->isEnabled());
     }
@@ -138,7 +144,7 @@ private slots:
     {
         LogCapture log;
         sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion();
-        config.codeEveryMs = 150;   // the code shows up during the check, too
+        config.codeEveryMs = 150; // the code shows up during the check, too
         auto ecu = seat(config);
         MainWindow window;
         MainWindowProbe probe(window);
@@ -147,7 +153,7 @@ private slots:
         probe.actionButton()->click();
         QVERIFY(waitUntil([&] { return probe.actionStep() >= 3; }, kCeiling));
         const int volt = rowOf(probe, 9);
-        probe.clickRow(volt);   // back up the list while the coil is checked
+        probe.clickRow(volt); // back up the list while the coil is checked
         QVERIFY(waitUntil([&] { return probe.actionStep() == 0; }, kCeiling));
         QVERIFY(waitUntil([&] { return probe.cell(volt, 3) == "13.5"; }, kCeiling));
         QCOMPARE(ecu->currentCode(), 9);

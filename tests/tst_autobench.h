@@ -30,7 +30,7 @@ constexpr std::uint8_t kHold = 0xCA;
 constexpr std::uint8_t kUp = 0xCB;
 constexpr std::uint8_t kDown = 0xCC;
 constexpr std::uint8_t kAction = 0xCE;
-constexpr int kCeiling = 30000;   // generous: a loaded two-core machine
+constexpr int kCeiling = 30000; // generous: a loaded two-core machine
 
 inline void resetCable()
 {
@@ -127,10 +127,12 @@ inline bool selectAndRead(MainWindowProbe &probe, sim::AutoEcu &ecu, int code,
     if (row < 0)
         return false;
     probe.clickRow(row);
-    return waitUntil([&] {
+    return waitUntil(
+        [&] {
         return !probe.selectionPending() && ecu.currentCode() == code
-            && !probe.cell(row, 3).isEmpty();
-    }, timeoutMs);
+               && !probe.cell(row, 3).isEmpty();
+        },
+        timeoutMs);
 }
 
 // The CO dialog is modal: `body` runs inside its event loop and returns an
@@ -165,10 +167,10 @@ inline QPushButton *coButton(MainWindowProbe &probe, const char *name)
 
 } // namespace autobench
 
-#define CHECK_OR_RETURN(cond, text) \
-    do { \
-        if (!(cond)) \
-            return QString("%1 (line %2)").arg(text).arg(__LINE__); \
+#define CHECK_OR_RETURN(cond, text)                                                                \
+    do {                                                                                           \
+        if (!(cond))                                                                               \
+            return QString("%1 (line %2)").arg(text).arg(__LINE__);                                \
     } while (0)
 
 #endif // TST_AUTOBENCH_H

@@ -4,9 +4,9 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
+#include "virtualmain.h"
 #include <QRegularExpression>
 #include <QtTest>
-#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -15,14 +15,17 @@ std::vector<std::uint8_t> coWalk(bool twin)
 {
     const std::vector<std::uint8_t> single = {kUp, kHold, kHold, kUp, kHold, kHold, kHold, kHold};
     const std::vector<std::uint8_t> pair = {kUp, kHold, kHold, kHold, kHold};
-    return join({{kIdentify, kAction, kHold, kUp, kHold, kUp}, repeat(kAction, 9),
-                 twin ? pair : single, repeat(kAction, 9), {kHold}});
+    return join({{kIdentify, kAction, kHold, kUp, kHold, kUp},
+                 repeat(kAction, 9),
+                 twin ? pair : single,
+                 repeat(kAction, 9),
+                 {kHold}});
 }
 
 std::vector<std::uint8_t> cylinderKeys(std::uint8_t choice)
 {
-    return join({repeat(kAction, 8), repeat(kHold, 4), {choice}, repeat(kHold, 4),
-                 repeat(kAction, 10)});
+    return join(
+        {repeat(kAction, 8), repeat(kHold, 4), {choice}, repeat(kHold, 4), repeat(kAction, 10)});
 }
 
 QString coSession(MainWindowProbe &probe, const LogCapture &log, int rpm, const QString &co)
@@ -30,9 +33,10 @@ QString coSession(MainWindowProbe &probe, const LogCapture &log, int rpm, const 
     CHECK_OR_RETURN(log.waitFor("tick 55", kCeiling), "no CO session");
     CHECK_OR_RETURN(probe.sessionState() == 1, "session state");
     CHECK_OR_RETURN(probe.status() == "Connected-Engine On", probe.status());
-    CHECK_OR_RETURN(waitUntil([&] {
-        return lcd(probe)->intValue() == rpm && coLabel(probe)->text() == co;
-    }, kCeiling), QString("display %1 / %2").arg(lcd(probe)->intValue()).arg(coLabel(probe)->text()));
+    CHECK_OR_RETURN(
+        waitUntil([&] { return lcd(probe)->intValue() == rpm && coLabel(probe)->text() == co; },
+                  kCeiling),
+        QString("display %1 / %2").arg(lcd(probe)->intValue()).arg(coLabel(probe)->text()));
     return QString();
 }
 } // namespace
@@ -72,7 +76,7 @@ private slots:
     {
         LogCapture log;
         sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion();
-        config.coSetting = 5;   // so that a 0 on the display is never right
+        config.coSetting = 5; // so that a 0 on the display is never right
         auto ecu = seat(config);
         MainWindow window;
         MainWindowProbe probe(window);
@@ -86,15 +90,18 @@ private slots:
             firstSessionLine = log.indexOf("tick 55");
             auto press = [&](const char *button, int expected, int offsetMs) -> bool {
                 QTimer::singleShot(offsetMs, coButton(probe, button), SLOT(click()));
-                return waitUntil([&] {
+                return waitUntil(
+                    [&] {
                     zeroSeen |= lcd(probe)->intValue() == 0 || coLabel(probe)->text() == "0";
                     return ecu->coSetting() == expected
-                        && coLabel(probe)->text() == QString::number(expected);
-                }, kCeiling);
+                           && coLabel(probe)->text() == QString::number(expected);
+                    },
+                    kCeiling);
             };
             // the presses land at varying points of the CO ticks
             for (int i = 6; i <= 15; ++i)
-                CHECK_OR_RETURN(press("pushButton_up", i, (i * 17) % 60), "up " + QString::number(i));
+                CHECK_OR_RETURN(press("pushButton_up", i, (i * 17) % 60),
+                                "up " + QString::number(i));
             for (int i = 14; i >= 12; --i)
                 CHECK_OR_RETURN(press("pushButton_down", i, (i * 23) % 60),
                                 "down " + QString::number(i));
@@ -135,9 +142,11 @@ private slots:
             if (!up.isEmpty())
                 return up;
             ecu->setReplyBytes(2);
-            CHECK_OR_RETURN(waitUntil([&] {
-                return lcd(probe)->intValue() == 0 && coLabel(probe)->text() == "0";
-            }, kCeiling), "not zeroed");
+            CHECK_OR_RETURN(
+                waitUntil(
+                    [&] { return lcd(probe)->intValue() == 0 && coLabel(probe)->text() == "0"; },
+                    kCeiling),
+                "not zeroed");
             CHECK_OR_RETURN(probe.sessionState() == 1, "session lost");
             ecu->setReplyBytes(-1);
             CHECK_OR_RETURN(waitUntil([&] { return lcd(probe)->intValue() == 1500; }, kCeiling),
@@ -182,9 +191,10 @@ private slots:
                 mark = sentCount();
                 cylBox(probe)->setCurrentIndex(index);
                 CHECK_OR_RETURN(probe.sessionState() == (index == 1 ? 3 : 2), "state");
-                CHECK_OR_RETURN(waitUntil([&] {
-                    return probe.sessionState() == 1 && sentCount() > mark + 28;
-                }, kCeiling), "change never ended");
+                CHECK_OR_RETURN(
+                    waitUntil([&] { return probe.sessionState() == 1 && sentCount() > mark + 28; },
+                              kCeiling),
+                    "change never ended");
                 (index == 1 ? toTwo : toOne) = sentSince(mark);
                 CHECK_OR_RETURN(ecu->cylinder() == (index == 1 ? 2 : 1), "ECU cylinder");
             }
@@ -192,7 +202,8 @@ private slots:
         });
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(hex({toTwo.begin(), toTwo.begin() + 28}), hex(join({cylinderKeys(kUp), {kHold}})));
-        QCOMPARE(hex({toOne.begin(), toOne.begin() + 28}), hex(join({cylinderKeys(kHold), {kHold}})));
+        QCOMPARE(hex({toOne.begin(), toOne.begin() + 28}),
+                 hex(join({cylinderKeys(kHold), {kHold}})));
         QCOMPARE(ecu->cylinderChanges(), 2);
         QCOMPARE(ecu->cylinderRejects(), 0);
         QCOMPARE(log.count("cyl...................... 1"), 1);
@@ -220,7 +231,7 @@ private slots:
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
         QCOMPARE(probe.status(), QString("Connected-Engine On"));
-        QCOMPARE(log.count("login=vixion"), 3);   // first login, CO login, and again
+        QCOMPARE(log.count("login=vixion"), 3); // first login, CO login, and again
         QVERIFY(selectAndRead(probe, *ecu, 9));
         QCOMPARE(probe.cell(rowOf(probe, 9), 3), QString("13.5"));
     }

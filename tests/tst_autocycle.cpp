@@ -62,13 +62,15 @@ private slots:
         QTest::addColumn<int>("next");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("newTable");
-        QTest::addColumn<int>("announced");   // -1: nothing announced
+        QTest::addColumn<int>("announced"); // -1: nothing announced
         QTest::newRow("vixion") << kIdentify << 0 << "fe,0,0" << 1 << "1" << true << -1;
         QTest::newRow("mio j") << kIdentify << 0 << "fe,0,1" << 1 << "0" << true << -1;
         QTest::newRow("aerox unlocks") << kIdentify << 0 << "fe,0,48" << -10 << "0" << true << -1;
-        QTest::newRow("error still goes on") << kIdentify << 0 << "fe,0,80" << 1 << "x" << true << -1;
+        QTest::newRow("error still goes on")
+            << kIdentify << 0 << "fe,0,80" << 1 << "x" << true << -1;
         QTest::newRow("no model code") << kIdentify << 0 << "fe,12,34" << 0 << "x" << true << -1;
-        QTest::newRow("identified already") << kIdentify << 1 << "fe,0,0" << 1 << "x" << false << -1;
+        QTest::newRow("identified already")
+            << kIdentify << 1 << "fe,0,0" << 1 << "x" << false << -1;
         QTest::newRow("a reading is no identification")
             << kIdentify << 0 << "fe,1c,0,0,20,0" << 0 << "x" << true << -1;
         QTest::newRow("too short") << kIdentify << 5 << "fe,0" << 0 << "x" << false << -1;
@@ -76,12 +78,12 @@ private slots:
         QTest::newRow("acknowledged 90") << kAction << 1 << "ce,0,90" << 2 << "x" << false << -1;
         QTest::newRow("a reading is no acknowledgement")
             << kAction << 1 << "ce,1c,0,0,20,10" << 1 << "x" << false << -1;
-        QTest::newRow("announced in the scan") << kHold << 45 << "ca,1c,0,40,b,67" << 44 << "x"
-                                               << false << 11;
-        QTest::newRow("checking, announced") << kHold << 41 << "ca,1c,0,c0,1,5d" << 44 << "x"
-                                             << false << 1;
-        QTest::newRow("before the scan") << kHold << 40 << "ca,1c,0,40,b,67" << 40 << "x"
-                                         << false << -1;
+        QTest::newRow("announced in the scan")
+            << kHold << 45 << "ca,1c,0,40,b,67" << 44 << "x" << false << 11;
+        QTest::newRow("checking, announced")
+            << kHold << 41 << "ca,1c,0,c0,1,5d" << 44 << "x" << false << 1;
+        QTest::newRow("before the scan")
+            << kHold << 40 << "ca,1c,0,40,b,67" << 40 << "x" << false << -1;
         QTest::newRow("a glued answer announces nothing")
             << kHold << 45 << "ca,1c,0,40,b,67,1c,0,40,3,5f" << 44 << "x" << false << -1;
     }
@@ -110,7 +112,7 @@ private slots:
         QTest::addColumn<int>("pass");
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("moves");
-        QTest::addColumn<QString>("does");   // r: restart, a: add a row, s: session up
+        QTest::addColumn<QString>("does"); // r: restart, a: add a row, s: session up
         QTest::addColumn<int>("passAfter");
         QTest::newRow("before item 1") << 6 << 0 << 0 << 3 << "" << 0;
         QTest::newRow("item 1 begins the table") << 1 << 0 << 0 << 0 << "ra" << 1;
@@ -150,16 +152,26 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("move");
         QTest::addColumn<int>("stepAfter");
-        QTest::newRow("hold on the row") << 2 << 2 << true << kHold << 0 << false << false << kHold << 0 << 0;
-        QTest::newRow("up when it may move") << 4 << 2 << true << kUp << 0 << false << false << kUp << 1 << 0;
-        QTest::newRow("the way is decided now") << 0 << 2 << true << kUp << 0 << false << false << kDown << -1 << 0;
-        QTest::newRow("there already") << 2 << 2 << false << kUp << 0 << false << false << kHold << 0 << 0;
-        QTest::newRow("no move without a code shown") << 4 << 2 << true << kHold << 0 << false << false << kHold << 0 << 0;
-        QTest::newRow("the check starts") << 3 << 3 << true << kHold << 1 << true << false << kAction << 0 << 2;
-        QTest::newRow("a press waits for the row") << 3 << 2 << true << kUp << 1 << false << false << kUp << 1 << 1;
-        QTest::newRow("a running check holds") << 1 << 3 << true << kUp << 12 << false << true << kHold << 0 << 13;
-        QTest::newRow("a running check, action again") << 1 << 3 << true << kUp << 21 << false << true << kAction << 0 << 22;
-        QTest::newRow("no row to go to") << 9 << 2 << true << kUp << 0 << false << false << kHold << 0 << 0;
+        QTest::newRow("hold on the row")
+            << 2 << 2 << true << kHold << 0 << false << false << kHold << 0 << 0;
+        QTest::newRow("up when it may move")
+            << 4 << 2 << true << kUp << 0 << false << false << kUp << 1 << 0;
+        QTest::newRow("the way is decided now")
+            << 0 << 2 << true << kUp << 0 << false << false << kDown << -1 << 0;
+        QTest::newRow("there already")
+            << 2 << 2 << false << kUp << 0 << false << false << kHold << 0 << 0;
+        QTest::newRow("no move without a code shown")
+            << 4 << 2 << true << kHold << 0 << false << false << kHold << 0 << 0;
+        QTest::newRow("the check starts")
+            << 3 << 3 << true << kHold << 1 << true << false << kAction << 0 << 2;
+        QTest::newRow("a press waits for the row")
+            << 3 << 2 << true << kUp << 1 << false << false << kUp << 1 << 1;
+        QTest::newRow("a running check holds")
+            << 1 << 3 << true << kUp << 12 << false << true << kHold << 0 << 13;
+        QTest::newRow("a running check, action again")
+            << 1 << 3 << true << kUp << 21 << false << true << kAction << 0 << 22;
+        QTest::newRow("no row to go to")
+            << 9 << 2 << true << kUp << 0 << false << false << kHold << 0 << 0;
     }
     void sessionKeys()
     {
@@ -227,25 +239,38 @@ private slots:
     {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("pointerAt");   // confirmed there, -1: just moved to 1
+        QTest::addColumn<int>("pointerAt"); // confirmed there, -1: just moved to 1
         QTest::addColumn<QString>("checkCode");
-        QTest::addColumn<QString>("shows");   // what the verdict says, letter by letter
+        QTest::addColumn<QString>("shows"); // what the verdict says, letter by letter
         QTest::addColumn<int>("next");
         // l lost, o out of step, m malformed, x abort check, r reached,
         // v value <raw>, c check label on, n check label off
-        QTest::newRow("value on the row") << "ca,1c,0,0,20,3c" << 0 << 0 << "" << "rv20n" << kHold;
-        QTest::newRow("checking value") << "ca,1c,0,80,20,bc" << 0 << 0 << "" << "rv20c" << kHold;
-        QTest::newRow("code on the row") << "ca,1c,0,40,1,5d" << 0 << 0 << "" << "rn" << kHold;
-        QTest::newRow("code elsewhere: go") << "ca,1c,0,40,1,5d" << 3 << 0 << "" << "" << kUp;
-        QTest::newRow("value elsewhere: hold") << "ca,1c,0,0,20,3c" << 3 << 0 << "" << "" << kHold;
-        QTest::newRow("the code comes late: no value yet") << "cb,1c,0,0,20,3c" << 1 << -1 << "" << "" << kHold;
-        QTest::newRow("the code after a move") << "ca,1c,0,40,5,61" << 1 << -1 << "" << "rn" << kHold;
-        QTest::newRow("a check on another item stops") << "ce,1c,0,c0,6,e2" << 1 << 1 << "30" << "x" << kDown;
-        QTest::newRow("a check on its item goes on") << "ce,1c,0,c0,1e,fa" << 3 << 3 << "30" << "rc" << kHold;
-        QTest::newRow("an unknown code") << "ca,1c,0,40,63,bf" << 0 << 0 << "" << "o" << kHold;
-        QTest::newRow("echo only") << "ca" << 0 << 0 << "" << "lm" << kHold;
-        QTest::newRow("nothing") << "" << 0 << 0 << "" << "m" << kHold;
-        QTest::newRow("glued") << "ca,1c,0,0,20,3c,1c,0,0,20,3c" << 0 << 0 << "" << "m" << kHold;
+        QTest::newRow("value on the row") << "ca,1c,0,0,20,3c" << 0 << 0 << ""
+                                          << "rv20n" << kHold;
+        QTest::newRow("checking value") << "ca,1c,0,80,20,bc" << 0 << 0 << ""
+                                        << "rv20c" << kHold;
+        QTest::newRow("code on the row") << "ca,1c,0,40,1,5d" << 0 << 0 << ""
+                                         << "rn" << kHold;
+        QTest::newRow("code elsewhere: go") << "ca,1c,0,40,1,5d" << 3 << 0 << ""
+                                            << "" << kUp;
+        QTest::newRow("value elsewhere: hold") << "ca,1c,0,0,20,3c" << 3 << 0 << ""
+                                               << "" << kHold;
+        QTest::newRow("the code comes late: no value yet") << "cb,1c,0,0,20,3c" << 1 << -1 << ""
+                                                           << "" << kHold;
+        QTest::newRow("the code after a move") << "ca,1c,0,40,5,61" << 1 << -1 << ""
+                                               << "rn" << kHold;
+        QTest::newRow("a check on another item stops") << "ce,1c,0,c0,6,e2" << 1 << 1 << "30"
+                                                       << "x" << kDown;
+        QTest::newRow("a check on its item goes on") << "ce,1c,0,c0,1e,fa" << 3 << 3 << "30"
+                                                     << "rc" << kHold;
+        QTest::newRow("an unknown code") << "ca,1c,0,40,63,bf" << 0 << 0 << ""
+                                         << "o" << kHold;
+        QTest::newRow("echo only") << "ca" << 0 << 0 << ""
+                                   << "lm" << kHold;
+        QTest::newRow("nothing") << "" << 0 << 0 << ""
+                                 << "m" << kHold;
+        QTest::newRow("glued") << "ca,1c,0,0,20,3c,1c,0,0,20,3c" << 0 << 0 << ""
+                               << "m" << kHold;
     }
     void sessionAnswers()
     {
@@ -292,18 +317,40 @@ private slots:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<int>("next");
         QTest::addColumn<QString>("expectedAfter");
-        QTest::addColumn<QString>("does");   // s: session up, t: two cylinders, x: too short
-        QTest::newRow("vixion") << kIdentify << 0 << "" << "fe,0,0" << 1 << "1" << "";
-        QTest::newRow("a reading is no identification") << kIdentify << 0 << "" << "fe,1c,0,0,20,0" << 0 << "" << "";
-        QTest::newRow("counted") << kAction << 3 << "1" << "ce,0,1" << 4 << "1" << "";
-        QTest::newRow("not counted") << kAction << 3 << "1" << "ce,0,0" << 3 << "1" << "";
-        QTest::newRow("error answer") << kAction << 3 << "1" << "ce,0,80" << 3 << "81" << "";
-        QTest::newRow("acknowledged") << kAction << 5 << "1" << "ce,0,10" << 34 << "1" << "";
-        QTest::newRow("single cylinder") << kAction << 9 << "1" << "ce,0,1" << 38 << "1" << "";
-        QTest::newRow("two cylinders") << kAction << 9 << "1" << "ce,0,0,40,0,1" << 41 << "1" << "t";
-        QTest::newRow("session at 55") << kAction << 55 << "1" << "ce,0,0" << 0 << "1" << "s";
-        QTest::newRow("not yet at 54") << kAction << 54 << "1" << "ce,0,0" << 54 << "1" << "";
-        QTest::newRow("too short") << kAction << 20 << "1" << "ce,0" << 0 << "1" << "x";
+        QTest::addColumn<QString>("does"); // s: session up, t: two cylinders, x: too short
+        QTest::newRow("vixion") << kIdentify << 0 << ""
+                                << "fe,0,0" << 1 << "1"
+                                << "";
+        QTest::newRow("a reading is no identification") << kIdentify << 0 << ""
+                                                        << "fe,1c,0,0,20,0" << 0 << ""
+                                                        << "";
+        QTest::newRow("counted") << kAction << 3 << "1"
+                                 << "ce,0,1" << 4 << "1"
+                                 << "";
+        QTest::newRow("not counted") << kAction << 3 << "1"
+                                     << "ce,0,0" << 3 << "1"
+                                     << "";
+        QTest::newRow("error answer") << kAction << 3 << "1"
+                                      << "ce,0,80" << 3 << "81"
+                                      << "";
+        QTest::newRow("acknowledged") << kAction << 5 << "1"
+                                      << "ce,0,10" << 34 << "1"
+                                      << "";
+        QTest::newRow("single cylinder") << kAction << 9 << "1"
+                                         << "ce,0,1" << 38 << "1"
+                                         << "";
+        QTest::newRow("two cylinders") << kAction << 9 << "1"
+                                       << "ce,0,0,40,0,1" << 41 << "1"
+                                       << "t";
+        QTest::newRow("session at 55") << kAction << 55 << "1"
+                                       << "ce,0,0" << 0 << "1"
+                                       << "s";
+        QTest::newRow("not yet at 54") << kAction << 54 << "1"
+                                       << "ce,0,0" << 54 << "1"
+                                       << "";
+        QTest::newRow("too short") << kAction << 20 << "1"
+                                   << "ce,0" << 0 << "1"
+                                   << "x";
     }
     void coLogin()
     {
@@ -342,7 +389,8 @@ private slots:
         QString sent;
         bool done = false;
         while (!done) {
-            const AutoCoCycle::CylinderKey k = AutoCoCycle::cylinderKey(step, AutoCoCycle::State(wanted));
+            const AutoCoCycle::CylinderKey k =
+                AutoCoCycle::cylinderKey(step, AutoCoCycle::State(wanted));
             sent += k.key == kAction ? 'e' : k.key == kHold ? 'a' : k.key == kUp ? 'u' : '?';
             done = k.done;
             QVERIFY(sent.size() <= 27);
@@ -356,7 +404,7 @@ private slots:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("whole");
         QTest::addColumn<int>("rpm");
-        QTest::addColumn<QString>("co");   // empty: not shown
+        QTest::addColumn<QString>("co"); // empty: not shown
         QTest::newRow("setting 5") << "ca,1c,0,0,85,0" << true << 1400 << "5";
         QTest::newRow("setting -128") << "cb,1c,0,0,0,0" << true << 1400 << "-128";
         QTest::newRow("a code shown") << "ca,1c,0,40,85,0" << true << 1400 << "";

@@ -3,9 +3,9 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
+#include "virtualmain.h"
 #include <QSet>
 #include <QtTest>
-#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -28,18 +28,22 @@ private slots:
         QVERIFY(selectAndRead(probe, *ecu, 3));
         const int row = rowOf(probe, 3);
         QSet<QString> seen;
-        QVERIFY(waitUntil([&] {
+        QVERIFY(waitUntil(
+            [&] {
             seen.insert(probe.cell(row, 3));
             return seen.size() >= 2;
-        }, kCeiling));
+            },
+            kCeiling));
         for (const QString &value : seen)
             QVERIFY2(qAbs(value.toInt() - 33) <= 1, qPrintable(value));
 
         QVERIFY(selectAndRead(probe, *ecu, 61));
-        QVERIFY(waitUntil([&] {
+        QVERIFY(waitUntil(
+            [&] {
             return probe.infoLabel()->text()
-                == "Info: History kode kesalahan\nError pada sensor posisi crankshaft(CKPS)";
-        }, kCeiling));
+                   == "Info: History kode kesalahan\nError pada sensor posisi crankshaft(CKPS)";
+            },
+            kCeiling));
         QVERIFY(selectAndRead(probe, *ecu, 62));
         QCOMPARE(probe.cell(rowOf(probe, 62), 3), QString("2"));
     }

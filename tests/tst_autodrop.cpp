@@ -3,9 +3,9 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using namespace autobench;
 
@@ -24,18 +24,20 @@ private slots:
         QVERIFY(sessionWithRows(probe, 24));
         QVERIFY(selectAndRead(probe, *ecu, 9));
         log.clear();
-        ecu->dropOut(1500);   // gone for a moment, back without its session
+        ecu->dropOut(1500); // gone for a moment, back without its session
         QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
-        QVERIFY(log.texts().contains("ca,"));   // the reply of the echo alone
+        QVERIFY(log.texts().contains("ca,")); // the reply of the echo alone
         QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
         // while the ECU stays away the engine is not reported on
         bool onWhileAway = false;
-        QVERIFY(waitUntil([&] {
+        QVERIFY(waitUntil(
+            [&] {
             if (!log.contains("login=vixion"))
                 onWhileAway |= probe.status() != "Connected-Engine Off";
             return log.contains("login=vixion");
-        }, kCeiling));
+            },
+            kCeiling));
         QVERIFY(!onWhileAway);
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
@@ -52,12 +54,12 @@ private slots:
         QVERIFY(sessionWithRows(probe, 24));
         QVERIFY(selectAndRead(probe, *ecu, 20));
         const std::size_t mark = sentCount();
-        ecu->muteNext(1);   // one answer lost; the ECU itself stays in its session
+        ecu->muteNext(1); // one answer lost; the ECU itself stays in its session
         QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
-        QCOMPARE(countOf(sentSince(mark), kIdentify), 0);   // the scan resumed
+        QCOMPARE(countOf(sentSince(mark), kIdentify), 0); // the scan resumed
         QCOMPARE(ecu->currentCode(), 1);
         QCOMPARE(probe.ecuRow(), 0);
         QVERIFY(selectAndRead(probe, *ecu, 9));
@@ -81,10 +83,12 @@ private slots:
         CableClock quiet;
         quiet.start();
         bool stayedOff = true;
-        waitUntil([&] {
+        waitUntil(
+            [&] {
             stayedOff &= probe.status() == "Connected-Engine Off";
             return quiet.elapsed() > 1500;
-        }, 5000);
+            },
+            5000);
         QVERIFY(stayedOff);
         QVERIFY(log.count("diag:fe,") >= 3);
         ecu->setSilent(false);
@@ -110,9 +114,8 @@ private slots:
         QVERIFY(waitUntil([&] { return !sessionKept() || log.count("") >= 1; }, kCeiling));
         QVERIFY(kept);
         ecu->setRaw(6, 0x78);
-        QVERIFY(waitUntil([&] {
-            return !sessionKept() || probe.cell(rowOf(probe, 6), 3) == "90";
-        }, kCeiling));
+        QVERIFY(waitUntil([&] { return !sessionKept() || probe.cell(rowOf(probe, 6), 3) == "90"; },
+                          kCeiling));
         QVERIFY(kept);
         QCOMPARE(probe.table()->rowCount(), 24);
     }
@@ -178,7 +181,7 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         ecu->setSilent(false);
         QVERIFY(sessionWithRows(probe, 24));
-        QVERIFY(ecu->actionKeys(50) < 9);   // the cut-off check is not resumed
+        QVERIFY(ecu->actionKeys(50) < 9); // the cut-off check is not resumed
         QCOMPARE(probe.actionStep(), 0);
     }
 
@@ -210,7 +213,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(sessionWithRows(probe, 24));
         log.clear();
-        probe.table()->setRowCount(0);   // as the CO window leaves it
+        probe.table()->setRowCount(0); // as the CO window leaves it
         probe.rowCodes().clear();
         QVERIFY(log.waitFor("login=vixion", kCeiling));
         QVERIFY(sessionWithRows(probe, 24));

@@ -6,8 +6,8 @@
 
 #include "link/usbserial.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using namespace autobench;
 
@@ -22,11 +22,16 @@ private slots:
         QTest::addColumn<int>("model");
         QTest::addColumn<QString>("logLine");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fe,0,0") << 0x00 << "login=vixion" << "1";
-        QTest::newRow("fe,0,1") << 0x01 << "login=mio j" << "0";
-        QTest::newRow("fe,0,2") << 0x02 << "login=soul gt" << "0";
-        QTest::newRow("fe,0,3") << 0x03 << "login=xride new" << "0";
-        QTest::newRow("fe,0,80") << 0x80 << "login=error" << "";
+        QTest::newRow("fe,0,0") << 0x00 << "login=vixion"
+                                << "1";
+        QTest::newRow("fe,0,1") << 0x01 << "login=mio j"
+                                << "0";
+        QTest::newRow("fe,0,2") << 0x02 << "login=soul gt"
+                                << "0";
+        QTest::newRow("fe,0,3") << 0x03 << "login=xride new"
+                                << "0";
+        QTest::newRow("fe,0,80") << 0x80 << "login=error"
+                                 << "";
     }
 
     void identifiesEachModel()
@@ -69,8 +74,7 @@ private slots:
         QVERIFY(ecu->unlocked());
         QCOMPARE(ecu->unlockFailures(), 0);
         const std::vector<std::uint8_t> sent = sentBytes();
-        const std::vector<std::uint8_t> expected = join(
-            {{kIdentify}, config.unlock, {kIdentify}});
+        const std::vector<std::uint8_t> expected = join({{kIdentify}, config.unlock, {kIdentify}});
         QVERIFY2(sent.size() >= expected.size(), qPrintable(hex(sent)));
         QCOMPARE(hex({sent.begin(), sent.begin() + long(expected.size())}), hex(expected));
         // and the login goes on from there
@@ -93,14 +97,16 @@ private slots:
         QCOMPARE(ecu->currentCode(), 1);
         QCOMPARE(probe.scanPass(), 0);
         QCOMPARE(log.count("login=ce"), 1);
-        QCOMPARE(log.count("table  add"), 25);   // every item, then item 1 again
+        QCOMPARE(log.count("table  add"), 25); // every item, then item 1 again
         QVERIFY(log.contains("code 5 5"));
         QVERIFY(log.contains("code 87 87"));
 
         // identify, acknowledgement, the login keys, the scan, then hold
         const std::vector<std::uint8_t> walk = join({{kIdentify, kAction, kHold},
-                                                     repeat(kAction, 15), repeat(kHold, 23),
-                                                     repeat(kUp, 24), {kHold}});
+                                                     repeat(kAction, 15),
+                                                     repeat(kHold, 23),
+                                                     repeat(kUp, 24),
+                                                     {kHold}});
         QVERIFY(waitUntil([&] { return sentCount() >= walk.size(); }, kCeiling));
         const std::vector<std::uint8_t> sent = sentBytes();
         QCOMPARE(hex({sent.begin(), sent.begin() + long(walk.size())}), hex(walk));
@@ -128,15 +134,16 @@ private slots:
         QCOMPARE(probe.rowCodes(), QStringList({"1", "3", "5", "112", "255"}));
         QVERIFY(log.contains("code 112 112"));
         QVERIFY(log.contains("code 255 255"));
-        QCOMPARE(QStringList({probe.cell(3, 0), probe.cell(3, 1), probe.cell(3, 2), probe.cell(3, 4)}),
-                 QStringList({"-", "112", "-", "-"}));
+        QCOMPARE(
+            QStringList({probe.cell(3, 0), probe.cell(3, 1), probe.cell(3, 2), probe.cell(3, 4)}),
+            QStringList({"-", "112", "-", "-"}));
     }
 
     void shortRepliesKeepIdentifying()
     {
         LogCapture log;
         auto ecu = seat();
-        ecu->setReplyBytes(1);   // echo and one byte: two fields
+        ecu->setReplyBytes(1); // echo and one byte: two fields
         MainWindow window;
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", kCeiling));

@@ -4,8 +4,8 @@
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using namespace autobench;
 
@@ -34,7 +34,7 @@ private slots:
         QVERIFY(!probe.actionButton()->isEnabled());
         QVERIFY(waitUntil([&] { return !probe.cell(volt, 3).isEmpty(); }, kCeiling));
         QCOMPARE(ecu->currentCode(), 9);
-        QCOMPARE(probe.cell(volt, 3), QString("13.5"));   // raw b4
+        QCOMPARE(probe.cell(volt, 3), QString("13.5")); // raw b4
         QVERIFY(!probe.selectionCursor());
         QCOMPARE(log.count("up"), 6);
         QCOMPARE(log.count("down"), 0);
@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(countOf(sent, kUp), 6);
         const int firstUp = find(sent, kUp);
         QCOMPARE(hex({sent.begin() + firstUp, sent.begin() + firstUp + 6}), hex(repeat(kUp, 6)));
-        QCOMPARE(ecu->movesHeard(), 24 + 6);   // the scan, then the six
+        QCOMPARE(ecu->movesHeard(), 24 + 6); // the scan, then the six
         QCOMPARE(probe.ecuRow(), volt);
 
         // the value follows the ECU
@@ -55,13 +55,13 @@ private slots:
         const int iaps = rowOf(probe, 3);
         probe.clickRow(iaps);
         QVERIFY(selectAndRead(probe, *ecu, 3));
-        QCOMPARE(probe.cell(iaps, 3), QString("33"));   // raw 43: (67 - 1) / 2
+        QCOMPARE(probe.cell(iaps, 3), QString("33")); // raw 43: (67 - 1) / 2
         QCOMPARE(log.count("down"), 5);
         QCOMPARE(log.count("up"), 0);
         sent = sentSince(mark);
         QCOMPARE(countOf(sent, kDown), 5);
         QCOMPARE(countOf(sent, kUp), 0);
-        QCOMPARE(probe.cell(volt, 3), QString("13"));   // the old row keeps its last value
+        QCOMPARE(probe.cell(volt, 3), QString("13")); // the old row keeps its last value
     }
 
     void doubleClickStillMovesTheEcu()
@@ -96,8 +96,11 @@ private slots:
             int raw;
             const char *shown;
         };
-        const Case cases[] = {{6, 0x6e, "80"}, {8, 0x7b, "2.4"}, {11, 0x00, "-30"},
-                              {70, 0x11, "17"}, {1, 0xff, "127"}};
+        const Case cases[] = {{6, 0x6e, "80"},
+                              {8, 0x7b, "2.4"},
+                              {11, 0x00, "-30"},
+                              {70, 0x11, "17"},
+                              {1, 0xff, "127"}};
         auto ecu = seat();
         MainWindow window;
         MainWindowProbe probe(window);
@@ -105,9 +108,9 @@ private slots:
         for (const Case &c : cases) {
             ecu->setRaw(c.code, c.raw);
             QVERIFY2(selectAndRead(probe, *ecu, c.code), c.shown);
-            QVERIFY2(waitUntil([&] { return probe.cell(rowOf(probe, c.code), 3) == c.shown; },
-                               kCeiling),
-                     qPrintable(probe.cell(rowOf(probe, c.code), 3)));
+            QVERIFY2(
+                waitUntil([&] { return probe.cell(rowOf(probe, c.code), 3) == c.shown; }, kCeiling),
+                qPrintable(probe.cell(rowOf(probe, c.code), 3)));
         }
     }
 

@@ -28,7 +28,7 @@ private slots:
     void init()
     {
         VirtualCable::instance().reset();
-        VirtualCable::instance().unplug();   // table work only; no ticks
+        VirtualCable::instance().unplug(); // table work only; no ticks
         protocolCounters() = ProtocolCounters();
     }
 
@@ -49,11 +49,15 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::newRow("1") << 1 << "TPS,deg,Throttle position sensor";
         QTest::newRow("9") << 9 << "Volt,Volt,Voltase sistem bahan bakar";
-        QTest::newRow("52") << 52 << "xRelay,-,Periksa Relay Lampu Depan (tekan tombol action untuk memeriksa)";
+        QTest::newRow("52")
+            << 52 << "xRelay,-,Periksa Relay Lampu Depan (tekan tombol action untuk memeriksa)";
         QTest::newRow("61") << 61 << "Malfunction Display,-,History kode kesalahan";
-        QTest::newRow("62") << 62 << "xClear Malfunction Code,-,Jumlah kode kesalahan(tekan tombol action untuk menghapus)";
+        QTest::newRow("62")
+            << 62
+            << "xClear Malfunction Code,-,Jumlah kode kesalahan(tekan tombol action untuk menghapus)";
         QTest::newRow("67") << 67 << "xClear ISC Correction Value,-,Display kode ISC";
-        QTest::newRow("87") << 87 << "xAir Fuel Control,-,Air Fuel Control(tekan tombol action untuk reset)";
+        QTest::newRow("87")
+            << 87 << "xAir Fuel Control,-,Air Fuel Control(tekan tombol action untuk reset)";
     }
     void namedSlots()
     {
@@ -65,8 +69,8 @@ private slots:
     void emptySlots()
     {
         const QList<QString> list = ItemCatalogue::build();
-        const QSet<int> named = {1, 3, 5, 6, 7, 8, 9, 11, 20, 21, 30, 31, 36, 37, 48, 50, 51,
-                                 52, 54, 60, 61, 62, 63, 67, 70, 87};
+        const QSet<int> named = {1,  3,  5,  6,  7,  8,  9,  11, 20, 21, 30, 31, 36,
+                                 37, 48, 50, 51, 52, 54, 60, 61, 62, 63, 67, 70, 87};
         for (int slot = 0; slot < 100; ++slot)
             QCOMPARE(list[slot] == "-,-,-", !named.contains(slot));
     }
@@ -127,12 +131,16 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("info");
         QTest::addColumn<bool>("action");
-        QTest::newRow("30") << 30 << "Info: Periksa koil pengapian(tekan tombol action untuk memeriksa)" << true;
+        QTest::newRow("30") << 30
+                            << "Info: Periksa koil pengapian(tekan tombol action untuk memeriksa)"
+                            << true;
         QTest::newRow("1") << 1 << "Info: Throttle position sensor" << false;
         QTest::newRow("2") << 2 << "Info: -" << false;
         QTest::newRow("63") << 63 << "Info:  " << false;
         QTest::newRow("61") << 61 << "Info: History kode kesalahan" << false;
-        QTest::newRow("62") << 62 << "Info: Jumlah kode kesalahan(tekan tombol action untuk menghapus)" << true;
+        QTest::newRow("62") << 62
+                            << "Info: Jumlah kode kesalahan(tekan tombol action untuk menghapus)"
+                            << true;
     }
     void clickingARow()
     {
@@ -141,7 +149,7 @@ private slots:
         QFETCH(bool, action);
         MainWindow window;
         MainWindowProbe probe(window);
-        probe.appendItemRow(50);   // an actuator row first: Action on
+        probe.appendItemRow(50); // an actuator row first: Action on
         probe.appendItemRow(code);
         probe.clickRow(0);
         QVERIFY(probe.actionButton()->isEnabled());
@@ -159,18 +167,17 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(61);
-        probe.typeBox()->setCurrentIndex(1);   // Xmax
+        probe.typeBox()->setCurrentIndex(1); // Xmax
         probe.appendItemRow(61);
-        const QString info =
-            "Info: Jumlah history kesalahan(tekan tombol action untuk menghapus)";
-        probe.clickRow(0);   // appended before the switch: no actuator mark
+        const QString info = "Info: Jumlah history kesalahan(tekan tombol action untuk menghapus)";
+        probe.clickRow(0); // appended before the switch: no actuator mark
         QCOMPARE(probe.infoLabel()->text(), info);
         QVERIFY(!probe.actionButton()->isEnabled());
         probe.clickRow(1);
         QCOMPARE(rowOf(probe, 1), (QStringList{"A", "61", "Clear Malfunction History", "", "-"}));
         QCOMPARE(probe.infoLabel()->text(), info);
         QVERIFY(probe.actionButton()->isEnabled());
-        probe.typeBox()->setCurrentIndex(0);   // Auto leaves the catalogue as it is
+        probe.typeBox()->setCurrentIndex(0); // Auto leaves the catalogue as it is
         QCOMPARE(probe.itemList()[61], ItemCatalogue::xmaxHistoryEntry());
         QGuiApplication::restoreOverrideCursor();
     }
@@ -197,7 +204,7 @@ private slots:
         MainWindowProbe probe(window);
         probe.selectedRow() = 3;
         probe.ecuRow() = 2;
-        probe.clearTable();   // empty table: the rows stay as they are
+        probe.clearTable(); // empty table: the rows stay as they are
         QCOMPARE(probe.selectedRow(), 3);
         QCOMPARE(probe.ecuRow(), 2);
         for (int code : {1, 3, 30})
@@ -222,18 +229,21 @@ private slots:
     {
         MainWindow window;
         MainWindowProbe probe(window);
-        const QStringList expected = {
-            "0x83,0x10,0xF0,0x31,0x70,0xCA,0xEE", "0x83,0x10,0xF0,0x31,0x70,0xCB,0xEF",
-            "0x83,0x10,0xF0,0x31,0x70,0xCC,0xF0", "0x84,0x10,0xF0,0x31,0x70,0xCE,0x08,0xFB",
-            "0xC1,0x33,0xF0,0x3E,0x22",           "0x84,0x10,0xF0,0x18,0xA1,0xFF,0xFF,0x3B",
-            "0x84,0x10,0xF0,0x14,0xFF,0xFF,0xFF,0x95", "0x84,0x10,0xF0,0x18,0x20,0xFF,0xFF,0xBA"};
+        const QStringList expected = {"0x83,0x10,0xF0,0x31,0x70,0xCA,0xEE",
+                                      "0x83,0x10,0xF0,0x31,0x70,0xCB,0xEF",
+                                      "0x83,0x10,0xF0,0x31,0x70,0xCC,0xF0",
+                                      "0x84,0x10,0xF0,0x31,0x70,0xCE,0x08,0xFB",
+                                      "0xC1,0x33,0xF0,0x3E,0x22",
+                                      "0x84,0x10,0xF0,0x18,0xA1,0xFF,0xFF,0x3B",
+                                      "0x84,0x10,0xF0,0x14,0xFF,0xFF,0xFF,0x95",
+                                      "0x84,0x10,0xF0,0x18,0x20,0xFF,0xFF,0xBA"};
         QCOMPARE(probe.kwpCommands(), expected);
         for (const QString &command : probe.kwpCommands()) {
             const QStringList bytes = command.split(',');
             int sum = 0;
             for (int i = 0; i + 1 < bytes.size(); ++i)
                 sum += bytes[i].toInt(nullptr, 16);
-            QCOMPARE(sum % 256, bytes.last().toInt(nullptr, 16));   // checksum byte
+            QCOMPARE(sum % 256, bytes.last().toInt(nullptr, 16)); // checksum byte
         }
         QVERIFY(probe.currentCmd().isEmpty());
         QVERIFY(probe.queuedCmd().isEmpty());

@@ -9,12 +9,12 @@
 #include "cowindow.h"
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLCDNumber>
 #include <QSignalSpy>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -118,10 +118,10 @@ private slots:
         auto *cyl = part<QComboBox>(probe.coWindow(), "comboBox_cyl");
         QSignalSpy changed(probe.coWindow(), SIGNAL(cylChanged(int)));
         probe.sessionState() = 1;
-        cyl->setCurrentIndex(1);   // "2"
+        cyl->setCurrentIndex(1); // "2"
         QCOMPARE(probe.sessionState(), 3);
         QCOMPARE(log.count("cyl...................... 1"), 1);
-        cyl->setCurrentIndex(0);   // "1" again
+        cyl->setCurrentIndex(0); // "1" again
         QCOMPARE(probe.sessionState(), 2);
         QCOMPARE(log.count("cyl...................... 0"), 1);
         QCOMPARE(changed.count(), 2);
@@ -150,7 +150,8 @@ private slots:
         probe.rpm() = 1450;
         probe.coValue() = -3;
         probe.setDisplay();
-        QCOMPARE(part<QLCDNumber>(probe.coWindow(), "lcdNumber_rpm")->intValue(), shown ? 1450 : 11);
+        QCOMPARE(part<QLCDNumber>(probe.coWindow(), "lcdNumber_rpm")->intValue(),
+                 shown ? 1450 : 11);
         QCOMPARE(part<QLabel>(probe.coWindow(), "label_co")->text(), QString(shown ? "-3" : "22"));
     }
 
@@ -179,14 +180,14 @@ private slots:
         QCOMPARE(cable.transmitted().size(), before);
         QVERIFY(probe.pollTimer()->isActive());
         QCOMPARE(probe.pollTimer()->interval(), 50);
-        probe.pollTimer()->stop();   // the test ticks by hand
+        probe.pollTimer()->stop(); // the test ticks by hand
         QMetaObject::invokeMethod(&window, "co_send_clicked");
         const auto &tx = cable.transmitted();
         QCOMPARE(tx.size(), before + 1);
         QCOMPARE(int(tx.back().value), byte);
         QVERIFY(probe.coKeys().isEmpty());
-        probe.sessionState() = 1;   // nothing answered: the session had ended
-        QMetaObject::invokeMethod(&window, "co_send_clicked");   // then reading again
+        probe.sessionState() = 1; // nothing answered: the session had ended
+        QMetaObject::invokeMethod(&window, "co_send_clicked"); // then reading again
         QCOMPARE(int(cable.transmitted().back().value), 0xCA);
     }
 
@@ -210,7 +211,7 @@ private slots:
         QSignalSpy raised(probe.coWindow(), button == "pushButton_up" ? SIGNAL(up_clicked())
                                                                       : SIGNAL(down_clicked()));
         part<QPushButton>(probe.coWindow(), button.toLatin1())->click();
-        QCOMPARE(raised.count(), 1);   // the dialog still raises its signal
+        QCOMPARE(raised.count(), 1); // the dialog still raises its signal
         QCOMPARE(cable.transmitted().size(), sent);
         QVERIFY(!probe.pollTimer()->isActive());
         QCOMPARE(probe.pollTimer()->interval(), 30);

@@ -5,8 +5,8 @@
 #include "kwpharness.h"
 #include "tst_autobench.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using namespace autobench;
 
@@ -16,8 +16,8 @@ sim::AutoEcuConfig withUnlistedItem()
 {
     sim::AutoEcuConfig c = sim::AutoEcuConfig::vixion();
     c.items = {1, 3, 0x96, 5, 6, 9, 11, 20};
-    c.raw = {{1, 0x40}, {3, 0xcb}, {0x96, 0x77}, {5, 0x50}, {6, 0x6e},
-             {9, 0xb4}, {11, 0x74}, {20, 0x01}};
+    c.raw = {{1, 0x40}, {3, 0xcb}, {0x96, 0x77}, {5, 0x50},
+             {6, 0x6e}, {9, 0xb4}, {11, 0x74},   {20, 0x01}};
     return c;
 }
 
@@ -64,8 +64,8 @@ private slots:
             if (shown.isEmpty())
                 continue;
             const int code = probe.rowCodes().value(row).toInt();
-            QCOMPARE(shown, probe.convert(QString::number(code),
-                                          QString::number(ecu->raw(code), 16)));
+            QCOMPARE(shown,
+                     probe.convert(QString::number(code), QString::number(ecu->raw(code), 16)));
         }
     }
 

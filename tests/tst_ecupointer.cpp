@@ -8,7 +8,7 @@
 namespace {
 // The table the pointer walks: item 5 stands twice, far apart.
 const QList<QString> kCodes = {"1", "5", "6", "150", "30", "3", "5", "51", "61", "62"};
-constexpr int kItemRows = 8;   // 61 and 62 are fault-code rows
+constexpr int kItemRows = 8; // 61 and 62 are fault-code rows
 
 // Runs a script of moves ("+", "-") and reports ("r<code>") from row 0,
 // confirmed, and returns what each report said: C, R, S or U.
@@ -38,22 +38,34 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::addColumn<int>("row");
         QTest::addColumn<bool>("confirmed");
-        QTest::newRow("start on item 1") << "" << "" << 0 << true;
-        QTest::newRow("a move is not confirmed yet") << "+ +" << "" << 2 << false;
-        QTest::newRow("the ECU says where it is") << "+ + r6" << "C" << 2 << true;
-        QTest::newRow("first word after a move naming the item left")
-            << "+ + r5" << "S" << 2 << false;
-        QTest::newRow("then the right one") << "+ + r5 r6" << "SC" << 2 << true;
-        QTest::newRow("a move lost: the second word puts it right")
-            << "+ + r5 r5" << "SR" << 1 << true;
-        QTest::newRow("a code twice: the nearest row") << "+ + + + + r5 r5" << "SR" << 6 << true;
-        QTest::newRow("a code twice: the row believed") << "+ + + + + + r5" << "C" << 6 << true;
-        QTest::newRow("the nearest row, down the table") << "+ + + r150 r5" << "CR" << 1 << true;
-        QTest::newRow("an unknown item, beyond the catalogue") << "+ + + r150" << "C" << 3 << true;
-        QTest::newRow("a code no row has") << "+ r99" << "S" << 1 << false;
-        QTest::newRow("a code no row has, settled") << "+ r5 r99" << "CU" << 1 << false;
-        QTest::newRow("fault-code rows are out of reach") << "+ r5 r61" << "CU" << 1 << false;
-        QTest::newRow("a check on the row confirms it again") << "+ + + + r30 r30" << "CC" << 4 << true;
+        QTest::newRow("start on item 1") << ""
+                                         << "" << 0 << true;
+        QTest::newRow("a move is not confirmed yet") << "+ +"
+                                                     << "" << 2 << false;
+        QTest::newRow("the ECU says where it is") << "+ + r6"
+                                                  << "C" << 2 << true;
+        QTest::newRow("first word after a move naming the item left") << "+ + r5"
+                                                                      << "S" << 2 << false;
+        QTest::newRow("then the right one") << "+ + r5 r6"
+                                            << "SC" << 2 << true;
+        QTest::newRow("a move lost: the second word puts it right") << "+ + r5 r5"
+                                                                    << "SR" << 1 << true;
+        QTest::newRow("a code twice: the nearest row") << "+ + + + + r5 r5"
+                                                       << "SR" << 6 << true;
+        QTest::newRow("a code twice: the row believed") << "+ + + + + + r5"
+                                                        << "C" << 6 << true;
+        QTest::newRow("the nearest row, down the table") << "+ + + r150 r5"
+                                                         << "CR" << 1 << true;
+        QTest::newRow("an unknown item, beyond the catalogue") << "+ + + r150"
+                                                               << "C" << 3 << true;
+        QTest::newRow("a code no row has") << "+ r99"
+                                           << "S" << 1 << false;
+        QTest::newRow("a code no row has, settled") << "+ r5 r99"
+                                                    << "CU" << 1 << false;
+        QTest::newRow("fault-code rows are out of reach") << "+ r5 r61"
+                                                          << "CU" << 1 << false;
+        QTest::newRow("a check on the row confirms it again") << "+ + + + r30 r30"
+                                                              << "CC" << 4 << true;
     }
     void reports()
     {
@@ -65,7 +77,7 @@ private slots:
         EcuPointer pointer(ecuRow);
         QCOMPARE(play(pointer, script), said);
         QCOMPARE(pointer.row(), row);
-        QCOMPARE(ecuRow, row);   // the window's member is the pointer's row
+        QCOMPARE(ecuRow, row); // the window's member is the pointer's row
         QCOMPARE(pointer.confirmed(), confirmed);
         QCOMPARE(pointer.standsOn(row), confirmed);
         QVERIFY(!pointer.standsOn(row + 1));

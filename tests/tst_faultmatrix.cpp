@@ -9,9 +9,9 @@
 
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -20,21 +20,24 @@ enum class Family { Auto, Kwp };
 enum class Fault { Unplug, FailWrites, Silence, Garbage };
 
 constexpr int kCeiling = 60000;
-constexpr int kFaultMs = 900;        // how long a fault lasts at least
+constexpr int kFaultMs = 900; // how long a fault lasts at least
 constexpr int kAfterNotConnectMs = 400;
 
-const char *const kAutoStates[] = {"login", "scan", "session", "actuator", "co-login", "co-session"};
+const char *const kAutoStates[] = {"login",    "scan",     "session",
+                                   "actuator", "co-login", "co-session"};
 const char *const kKwpStates[] = {"login", "search", "scan", "polling", "fault-row", "co"};
 const struct {
     const char *name;
     Fault fault;
-} kFaults[] = {{"unplug", Fault::Unplug}, {"fail-writes", Fault::FailWrites},
-               {"silence", Fault::Silence}, {"garbage", Fault::Garbage}};
+} kFaults[] = {{"unplug", Fault::Unplug},
+               {"fail-writes", Fault::FailWrites},
+               {"silence", Fault::Silence},
+               {"garbage", Fault::Garbage}};
 
 sim::AutoEcuConfig smallAutoBike()
 {
     sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion();
-    config.items = {1, 3, 9, 30};   // 30 runs an actuator check
+    config.items = {1, 3, 9, 30}; // 30 runs an actuator check
     return config;
 }
 
@@ -59,7 +62,8 @@ struct Bench {
     bool fullTable()
     {
         return probe.sessionState() == 1 && !probe.coWindow()->isVisible()
-            && probe.rowCodes() == expectedRows() && probe.table()->rowCount() == expectedRows().size();
+               && probe.rowCodes() == expectedRows()
+               && probe.table()->rowCount() == expectedRows().size();
     }
     void setFault(Fault fault, bool on)
     {
@@ -89,10 +93,10 @@ struct Bench {
 
 // What a case saw while it ran.
 struct Outcome {
-    bool entered = false;       // the state was reached and the fault applied
+    bool entered = false; // the state was reached and the fault applied
     bool sawNotConnect = false;
-    QString otherWhileUnplugged;   // a status shown after "Not Connect." with no cable
-    bool coAgain = false;       // CO cases: the CO reading came back
+    QString otherWhileUnplugged; // a status shown after "Not Connect." with no cable
+    bool coAgain = false;        // CO cases: the CO reading came back
     QString failure;
 };
 } // namespace
@@ -115,10 +119,12 @@ private slots:
         QTest::addColumn<int>("fault");
         for (const char *state : kAutoStates)
             for (const auto &f : kFaults)
-                QTest::addRow("auto/%s/%s", state, f.name) << int(Family::Auto) << QString(state) << int(f.fault);
+                QTest::addRow("auto/%s/%s", state, f.name)
+                    << int(Family::Auto) << QString(state) << int(f.fault);
         for (const char *state : kKwpStates)
             for (const auto &f : kFaults)
-                QTest::addRow("kwp/%s/%s", state, f.name) << int(Family::Kwp) << QString(state) << int(f.fault);
+                QTest::addRow("kwp/%s/%s", state, f.name)
+                    << int(Family::Kwp) << QString(state) << int(f.fault);
     }
 
     void matrix()
@@ -133,10 +139,11 @@ private slots:
         QVERIFY2(out.entered, "the state was never reached");
         if (Fault(fault) == Fault::Unplug || Fault(fault) == Fault::FailWrites)
             QVERIFY2(out.sawNotConnect, "\"Not Connect.\" never shown while the cable was gone");
-        QCOMPARE(out.otherWhileUnplugged, QString());   // and it stays until the cable is back
+        QCOMPARE(out.otherWhileUnplugged, QString()); // and it stays until the cable is back
         if (state.startsWith("co"))
             QVERIFY2(out.coAgain, "the CO reading did not come back");
-        QVERIFY2(waitUntil([&] { return b.fullTable(); }, kCeiling), "the table is not polled again");
+        QVERIFY2(waitUntil([&] { return b.fullTable(); }, kCeiling),
+                 "the table is not polled again");
         QCOMPARE(b.probe.status(), QString("Connected-Engine On"));
         QVERIFY(VirtualCable::instance().contextsAlive() <= 1);
         QVERIFY(VirtualCable::instance().openHandles() <= 1);
@@ -162,7 +169,7 @@ private:
         MainWindowProbe &p = b.probe;
         if (b.family == Family::Auto) {
             if (state == "login" || state == "scan") {
-                b.autoEcu->dropOut(150);   // the session is lost: a new login
+                b.autoEcu->dropOut(150); // the session is lost: a new login
                 const bool scan = state == "scan";
                 return [&p, scan] {
                     const int step = protocolCounters().loginStep;
@@ -176,14 +183,19 @@ private:
                 return [&p] { return p.actionStep() > 1; };
             }
             if (state == "co-login")
-                return [&p] { return p.coWindow()->isVisible() && p.sessionState() == 0 && protocolCounters().coLoginStep >= 2; };
+                return [&p] {
+                    return p.coWindow()->isVisible() && p.sessionState() == 0
+                           && protocolCounters().coLoginStep >= 2;
+                };
             if (state == "co-session")
-                return [&p] { return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0; };
+                return [&p] {
+                    return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0;
+                };
             return [&b] { return b.fullTable(); };
         }
         if (state == "login" || state == "search" || state == "scan") {
             if (state == "search")
-                b.kwpEcu->setPointer(1);   // not on item 1: the login is followed by a search
+                b.kwpEcu->setPointer(1); // not on item 1: the login is followed by a search
             b.kwpEcu->injectFault(sim::KwpRequest::Any, sim::KwpFault::Silence, 2);
             const int wanted = state == "login" ? -1 : state == "search" ? 12 : 11;
             return [&p, wanted] {
@@ -196,7 +208,8 @@ private:
             return [&p, row] { return p.selectedRow() == row && !p.selectionPending(); };
         }
         if (state == "co")
-            return [&p] { return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0; };
+            return
+                [&p] { return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0; };
         return [&b] { return b.fullTable(); };
     }
 
@@ -213,16 +226,18 @@ private:
         CableClock faultClock;
         CableClock notConnectClock;
         clock.start();
-        Watcher watch([&] {
+        Watcher watch(
+            [&] {
             if (clock.elapsed() > kCeiling) {
-                out.failure = QString("stuck in phase %1, status \"%2\"").arg(phase).arg(b.probe.status());
+                out.failure =
+                    QString("stuck in phase %1, status \"%2\"").arg(phase).arg(b.probe.status());
                 if (co && b.probe.coWindow()->isVisible())
                     b.probe.coWindow()->done(0);
                 b.setFault(fault, false);
                 return true;
             }
             switch (phase) {
-            case 0:   // reach the state, then break something
+            case 0: // reach the state, then break something
                 if (!inState())
                     return false;
                 b.setFault(fault, true);
@@ -230,31 +245,34 @@ private:
                 faultClock.start();
                 phase = 1;
                 return false;
-            case 1:   // let the fault last; watch what the mechanic sees
+            case 1: // let the fault last; watch what the mechanic sees
                 if (b.probe.status() == "Not Connect." && !out.sawNotConnect) {
                     out.sawNotConnect = true;
                     notConnectClock.start();
-                } else if (fault == Fault::Unplug && out.sawNotConnect && b.probe.status() != "Not Connect.") {
+                } else if (fault == Fault::Unplug && out.sawNotConnect
+                           && b.probe.status() != "Not Connect.") {
                     out.otherWhileUnplugged = b.probe.status();
                 }
                 if (faultClock.elapsed() < kFaultMs)
                     return false;
-                if (cableGone && (!out.sawNotConnect || notConnectClock.elapsed() < kAfterNotConnectMs))
+                if (cableGone
+                    && (!out.sawNotConnect || notConnectClock.elapsed() < kAfterNotConnectMs))
                     return false;
                 b.setFault(fault, false);
-                b.probe.rpm() = 0;   // a reading after the fault sets it again
+                b.probe.rpm() = 0; // a reading after the fault sets it again
                 phase = 2;
                 return !co;
-            default:   // CO: the reading comes back, then the window closes
+            default: // CO: the reading comes back, then the window closes
                 if (b.probe.sessionState() != 1 || b.probe.rpm() <= 0)
                     return false;
                 out.coAgain = true;
                 b.probe.coWindow()->done(0);
                 return true;
             }
-        }, 1);
+            },
+            1);
         if (co)
-            b.probe.coButton()->click();   // returns when the watcher closes the window
+            b.probe.coButton()->click(); // returns when the watcher closes the window
         waitUntil([&] { return watch.done(); }, kCeiling + 5000);
         return out;
     }

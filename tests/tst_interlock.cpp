@@ -8,9 +8,9 @@
 
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::EcuAct;
 using sim::KwpEcuConfig;
@@ -83,7 +83,8 @@ private slots:
         bench.probe.clickRow(kHistoryRow);
         bench.probe.clickRow(kHistoryRow);
         QVERIFY(waitUntil([&] { return bench.probe.cell(kHistoryRow, 3) == "2"; }));
-        QVERIFY(bench.probe.infoLabel()->text().startsWith("Info: History kode kesalahan:\nP0113: "));
+        QVERIFY(
+            bench.probe.infoLabel()->text().startsWith("Info: History kode kesalahan:\nP0113: "));
         bench.probe.actionButton()->click();
         QVERIFY(waitUntil([&] { return bench.probe.cell(kHistoryRow, 3) == "0"; }));
         QVERIFY(waitIdle());
@@ -115,7 +116,7 @@ private slots:
         QVERIFY(cut < 9);
         QVERIFY(waitUntil([&] { return log.count("Connected.") == 2; }));
         QVERIFY(autobench::sessionWithRows(probe, 24));
-        QVERIFY(autobench::selectAndRead(probe, *ecu, 36));   // the first rows walked past
+        QVERIFY(autobench::selectAndRead(probe, *ecu, 36)); // the first rows walked past
         waitUntil([] { return false; }, 3000);
         QCOMPARE(ecu->acts().acts().size(), cut);
         QVERIFY(!probe.actionButton()->isEnabled() || probe.actionStep() == 0);

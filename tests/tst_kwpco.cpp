@@ -4,9 +4,9 @@
 
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QLCDNumber>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::VirtualCable;
@@ -32,7 +32,7 @@ void runCoWindow(KwpBench &bench, const std::function<bool()> &step, int ceiling
         return true;
     });
     QVERIFY(bench.waitLogged("Connected.", 5000));
-    bench.probe.coButton()->click();   // returns when the window closes
+    bench.probe.coButton()->click(); // returns when the window closes
 }
 } // namespace
 
@@ -76,9 +76,11 @@ private slots:
         QCOMPARE(shown, QList<int>({1500, 1292, 0, 0, 1, 1292}));
         QCOMPARE(statuses, QStringList({"Connected-Engine On"}));
         QCOMPARE(bench.log.count("found rpm"), 1);
-        QVERIFY(bench.log.anyStartsWith("read co9: 83,10,f0,31,70,ca,ee,87,f0,10,71,70,c8,0,0,5,dc,"));
+        QVERIFY(
+            bench.log.anyStartsWith("read co9: 83,10,f0,31,70,ca,ee,87,f0,10,71,70,c8,0,0,5,dc,"));
         QVERIFY(!bench.log.anyStartsWith("read co10:"));
-        QVERIFY(bench.log.anyStartsWith("read co rpm: 83,10,f0,31,70,ca,ee,85,f0,10,71,70,c8,0,0,"));
+        QVERIFY(
+            bench.log.anyStartsWith("read co rpm: 83,10,f0,31,70,ca,ee,85,f0,10,71,70,c8,0,0,"));
         QVERIFY(bench.log.contains("logiiin"));
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
 

@@ -24,8 +24,11 @@ const QString kHoldEcho = "83,10,f0,31,70,ca,ee,";
 // A hold answer reporting `marker`, item `code` and raw value `raw`.
 QStringList report(int marker, int code, int raw)
 {
-    return KwpReply::items(kHoldEcho + QString("87,f0,10,71,70,%1,%2,%3,0,0,55")
-                                           .arg(marker, 0, 16).arg(code, 0, 16).arg(raw, 0, 16));
+    return KwpReply::items(kHoldEcho
+                           + QString("87,f0,10,71,70,%1,%2,%3,0,0,55")
+                                 .arg(marker, 0, 16)
+                                 .arg(code, 0, 16)
+                                 .arg(raw, 0, 16));
 }
 
 // Rows: items 1, 3, 30, 5, 3 then the fault-code rows 61 and 62.
@@ -83,7 +86,8 @@ private slots:
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("positive");
-        QTest::newRow("start comm") << "0xC1,0x33,0xF0,0x81,0x65" << "c1,33,f0,81,65,83,f0,10,c1,ef,8f,c2" << true;
+        QTest::newRow("start comm") << "0xC1,0x33,0xF0,0x81,0x65"
+                                    << "c1,33,f0,81,65,83,f0,10,c1,ef,8f,c2" << true;
         QTest::newRow("hold") << kHold << kHoldEcho + "87,f0,10,71,70,d0,1,20,0,0,29" << true;
         QTest::newRow("negative") << kHold << kHoldEcho + "83,f0,10,7f,31,22,55" << false;
         QTest::newRow("garbage") << kUp << "83,10,f0,31,70,cb,ef,55,aa,1,fe,0,13,37,42" << false;
@@ -119,7 +123,8 @@ private slots:
         QTest::addColumn<int>("pass");
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("moves");
-        QTest::addColumn<QString>("does");   // r restart, a<code> add, f fault row, e finished, m move on
+        QTest::addColumn<QString>(
+            "does"); // r restart, a<code> add, f fault row, e finished, m move on
         QTest::addColumn<int>("passAfter");
         QTest::newRow("item 1 begins") << 1 << 0 << 0 << 3 << "ra1m" << 1;
         QTest::newRow("before item 1") << 9 << 0 << 0 << 2 << "m" << 0;
@@ -171,11 +176,14 @@ private slots:
         QTest::newRow("up") << 3 << 1 << true << false << kUp << kHold << 1;
         QTest::newRow("down") << 0 << 2 << false << false << kDown << kHold << -1;
         QTest::newRow("the check, confirmed") << 2 << 2 << true << true << kAction << kHold << 0;
-        QTest::newRow("the check waits for the ECU's word") << 2 << 2 << false << false << "" << kHold << 0;
+        QTest::newRow("the check waits for the ECU's word")
+            << 2 << 2 << false << false << "" << kHold << 0;
         QTest::newRow("history row") << 5 << 2 << true << false << kTesterPresent << kHistory << 0;
         QTest::newRow("current row") << 6 << 2 << true << false << kTesterPresent << kCurrent << 0;
-        QTest::newRow("clear from the history row") << 5 << 2 << true << true << kClear << kHistory << 0;
-        QTest::newRow("clear from the current row") << 6 << 0 << false << true << kClear << kCurrent << 0;
+        QTest::newRow("clear from the history row")
+            << 5 << 2 << true << true << kClear << kHistory << 0;
+        QTest::newRow("clear from the current row")
+            << 6 << 0 << false << true << kClear << kCurrent << 0;
         QTest::newRow("no such row") << 9 << 2 << true << false << "" << kHold << 0;
     }
     void plan()
@@ -208,7 +216,8 @@ private slots:
         QTest::newRow("down") << kDown << int(RowKind::Item) << kHold;
         QTest::newRow("action") << kAction << int(RowKind::Item) << kHold;
         QTest::newRow("nothing") << QString() << int(RowKind::Item) << kHold;
-        QTest::newRow("tester present, history") << kTesterPresent << int(RowKind::History) << kHistory;
+        QTest::newRow("tester present, history")
+            << kTesterPresent << int(RowKind::History) << kHistory;
         QTest::newRow("clear, current") << kClear << int(RowKind::Current) << kCurrent;
     }
     void followUps()
@@ -227,12 +236,13 @@ private slots:
         QTest::addColumn<bool>("taken");
         const QString upEcho = "83,10,f0,31,70,cb,ef,";
         QTest::newRow("answered") << kUp << 1 << upEcho + "87,f0,10,71,70,d0,3,30,0,0,5b" << true;
-        QTest::newRow("answered for the item left") << kUp << 1 << upEcho + "87,f0,10,71,70,d0,1,20,0,0,49" << true;
+        QTest::newRow("answered for the item left")
+            << kUp << 1 << upEcho + "87,f0,10,71,70,d0,1,20,0,0,49" << true;
         QTest::newRow("garbled") << kUp << 1 << upEcho + "55,aa,1,fe,0,13,37,42" << false;
         QTest::newRow("refused") << kUp << 1 << upEcho + "83,f0,10,7f,31,22,55" << false;
         QTest::newRow("unanswered") << kUp << 1 << upEcho << false;
-        QTest::newRow("after a late answer") << kUp << 1
-            << "82,f0,10,58,0,da," + upEcho + "87,f0,10,71,70,d0,3,30,0,0,5b" << true;
+        QTest::newRow("after a late answer")
+            << kUp << 1 << "82,f0,10,58,0,da," + upEcho + "87,f0,10,71,70,d0,3,30,0,0,5b" << true;
         QTest::newRow("no move, no question") << kAction << 0 << QString() << true;
     }
     void movesTaken()
@@ -255,24 +265,29 @@ private slots:
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("pointerAt");
         QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<QString>("shows");   // g gone, n nothing, s short, o out of step,
-                                              // r reached, v<raw> value, c/k check label, f faults
-        const QStringList history = KwpReply::items(
-            "84,10,f0,18,20,ff,ff,ba,88,f0,10,58,2,1,13,20,3,35,20,99");
-        QTest::newRow("value of the row") << kHold << report(0xD0, 30, 7) << 2 << 2 << true << "rv7k";
+        QTest::addColumn<QString>("shows"); // g gone, n nothing, s short, o out of step,
+                                            // r reached, v<raw> value, c/k check label, f faults
+        const QStringList history =
+            KwpReply::items("84,10,f0,18,20,ff,ff,ba,88,f0,10,58,2,1,13,20,3,35,20,99");
+        QTest::newRow("value of the row")
+            << kHold << report(0xD0, 30, 7) << 2 << 2 << true << "rv7k";
         QTest::newRow("checking") << kHold << report(0xD1, 30, 0) << 2 << 2 << true << "rc";
-        QTest::newRow("the move is confirmed") << kHold << report(0xD0, 30, 7) << 2 << 2 << false << "rv7k";
-        QTest::newRow("the item left, just after a move") << kHold << report(0xD0, 3, 9) << 2 << 2 << false << "";
+        QTest::newRow("the move is confirmed")
+            << kHold << report(0xD0, 30, 7) << 2 << 2 << false << "rv7k";
+        QTest::newRow("the item left, just after a move")
+            << kHold << report(0xD0, 3, 9) << 2 << 2 << false << "";
         QTest::newRow("another row's item") << kHold << report(0xD0, 5, 9) << 2 << 2 << true << "";
-        QTest::newRow("a code twice: the nearer row") << kHold << report(0xD0, 3, 9) << 4 << 2 << true << "";
+        QTest::newRow("a code twice: the nearer row")
+            << kHold << report(0xD0, 3, 9) << 4 << 2 << true << "";
         QTest::newRow("unknown code") << kHold << report(0xD0, 99, 9) << 2 << 2 << true << "o";
-        QTest::newRow("negative answer") << kHold << KwpReply::items(kHoldEcho + "83,f0,10,7f,31,22,55")
-                                         << 2 << 2 << true << "";
+        QTest::newRow("negative answer")
+            << kHold << KwpReply::items(kHoldEcho + "83,f0,10,7f,31,22,55") << 2 << 2 << true << "";
         QTest::newRow("echo only") << kHold << KwpReply::items(kHoldEcho) << 2 << 2 << true << "g";
         QTest::newRow("nothing") << kHold << KwpReply::items("") << 2 << 2 << true << "n";
         QTest::newRow("short") << kHold << KwpReply::items("83,10,f0") << 2 << 2 << true << "s";
         QTest::newRow("history listed") << kHistory << history << 5 << 2 << true << "rf";
-        QTest::newRow("history, now on the current row") << kHistory << history << 6 << 2 << true << "";
+        QTest::newRow("history, now on the current row")
+            << kHistory << history << 6 << 2 << true << "";
         QTest::newRow("history, now on an item row") << kHistory << history << 1 << 2 << true << "";
     }
     void answers()
@@ -291,8 +306,10 @@ private slots:
             KwpCycle::judgePoll(read, items, p.pointer, kCodes, kItemRows, view);
         using Answer = KwpCycle::PollVerdict::Answer;
         QString said;
-        said += v.answer == Answer::Gone ? "g" : v.answer == Answer::Nothing ? "n"
-              : v.answer == Answer::Short ? "s" : "";
+        said += v.answer == Answer::Gone      ? "g"
+                : v.answer == Answer::Nothing ? "n"
+                : v.answer == Answer::Short   ? "s"
+                                              : "";
         said += v.outOfStep ? "o" : "";
         said += v.selectionReached ? "r" : "";
         said += v.writeValue ? "v" + v.raw : "";
@@ -305,11 +322,13 @@ private slots:
     {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("inCoMode");
-        QTest::addColumn<QString>("shows");   // l lost, o engine off, or the speed
+        QTest::addColumn<QString>("shows"); // l lost, o engine off, or the speed
         QTest::newRow("1500 rpm") << kHoldEcho + "87,f0,10,71,70,c8,0,0,5,dc,8d" << true << "1500";
-        QTest::newRow("one-digit low byte") << kHoldEcho + "87,f0,10,71,70,c8,0,0,5,c,bd" << true << "1292";
+        QTest::newRow("one-digit low byte")
+            << kHoldEcho + "87,f0,10,71,70,c8,0,0,5,c,bd" << true << "1292";
         QTest::newRow("engine off") << kHoldEcho + "85,f0,10,71,70,c8,0,0,cb" << true << "o";
-        QTest::newRow("an item report") << kHoldEcho + "87,f0,10,71,70,d0,1,20,0,0,29" << false << "-1";
+        QTest::newRow("an item report")
+            << kHoldEcho + "87,f0,10,71,70,d0,1,20,0,0,29" << false << "-1";
         QTest::newRow("echo only") << kHoldEcho << false << "l";
     }
     void coReadings()

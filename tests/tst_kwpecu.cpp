@@ -68,9 +68,9 @@ bool wellFormed(const QStringList &answer, int service)
     int sum = 0;
     for (int i = 0; i + 1 < answer.size(); ++i)
         sum += hex(answer, i);
-    return (hex(answer, 0) & 0xC0) == 0x80 && (hex(answer, 0) & 0x3F) == answer.size() - 4 &&
-           hex(answer, 1) == 0xF0 && hex(answer, 2) == 0x10 && hex(answer, 3) == service &&
-           hex(answer, answer.size() - 1) == sum % 256;
+    return (hex(answer, 0) & 0xC0) == 0x80 && (hex(answer, 0) & 0x3F) == answer.size() - 4
+           && hex(answer, 1) == 0xF0 && hex(answer, 2) == 0x10 && hex(answer, 3) == service
+           && hex(answer, answer.size() - 1) == sum % 256;
 }
 } // namespace
 
@@ -94,7 +94,7 @@ private slots:
         QFETCH(int, pulseMs);
         QFETCH(bool, answers);
         Tester t;
-        QVERIFY(t.exchange(KwpFrames::StartComm).isEmpty());   // asleep before any pulse
+        QVERIFY(t.exchange(KwpFrames::StartComm).isEmpty()); // asleep before any pulse
         t.pulse(pulseMs);
         const QStringList answer = t.exchange(KwpFrames::StartComm);
         QCOMPARE(!answer.isEmpty(), answers);
@@ -128,8 +128,8 @@ private slots:
         QTest::newRow("ClearDtc") << QString(KwpFrames::ClearDtc) << 0x54;
         QTest::newRow("0x82,0x10,0xF0,0x21,0x01,0xA4") << "0x82,0x10,0xF0,0x21,0x01,0xA4" << 0x7F;
         QTest::newRow("0x82,0x10,0xF0,0x22,0x01,0xA5") << "0x82,0x10,0xF0,0x22,0x01,0xA5" << 0x7F;
-        QTest::newRow("0x83,0x10,0xF0,0x31,0x70,0xCD,0xF1") << "0x83,0x10,0xF0,0x31,0x70,0xCD,0xF1"
-                                                          << 0x7F;
+        QTest::newRow("0x83,0x10,0xF0,0x31,0x70,0xCD,0xF1")
+            << "0x83,0x10,0xF0,0x31,0x70,0xCD,0xF1" << 0x7F;
     }
     void answersEachRequest()
     {
@@ -161,7 +161,7 @@ private slots:
         // after the response time has passed.
         t.now = lastByteEnd;
         for (int step = 0; step < 2000 && cable.receivePending() <= 7; ++step)
-            t.now += 100000;   // 0.1 ms
+            t.now += 100000; // 0.1 ms
         const double firstAnswerMs = double(sim::nowNs() - lastByteEnd) / 1e6;
         const double expectedMs = qBound(25, responseMs, 50) + 10.0 * 1000.0 / 10399;
         QVERIFY2(firstAnswerMs >= expectedMs - 0.05, qPrintable(QString::number(firstAnswerMs)));
@@ -186,7 +186,7 @@ private slots:
         const int ignored = t.ecu->ignoredFrames();
         QVERIFY(t.exchange(request).isEmpty());
         QCOMPARE(t.ecu->ignoredFrames(), ignored + 1);
-        QVERIFY(wellFormed(t.exchange(KwpFrames::Hold), 0x71));   // still in session
+        QVERIFY(wellFormed(t.exchange(KwpFrames::Hold), 0x71)); // still in session
     }
 
     void pointerMovesWithWrapAround()
@@ -213,8 +213,8 @@ private slots:
         Tester t(config);
         QVERIFY(!t.login().isEmpty());
         QVERIFY(wellFormed(t.exchange(KwpFrames::RoutineCE20), 0x71));
-        QVERIFY(wellFormed(t.exchange(KwpFrames::Action), 0x71));   // the login's own check
-        QVERIFY(wellFormed(t.exchange(KwpFrames::Action), 0x7F));   // TPS is no actuator
+        QVERIFY(wellFormed(t.exchange(KwpFrames::Action), 0x71)); // the login's own check
+        QVERIFY(wellFormed(t.exchange(KwpFrames::Action), 0x7F)); // TPS is no actuator
         t.exchange(KwpFrames::Up);
         QVERIFY(wellFormed(t.exchange(KwpFrames::Action), 0x71));
         QCOMPARE(t.exchange(KwpFrames::Hold).value(5), QString("d1"));
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(wellFormed(h, 0x58));
         QCOMPARE(h.mid(3, 8), QStringList({"58", "2", "1", "13", "20", "a", "12", "20"}));
         QStringList c = t.exchange(KwpFrames::ReadDtcCurrent);
-        QCOMPARE(c.mid(3, 5), QStringList({"58", "2", "1", "22", "a1"}));   // two per record
+        QCOMPARE(c.mid(3, 5), QStringList({"58", "2", "1", "22", "a1"})); // two per record
         QVERIFY(wellFormed(t.exchange(KwpFrames::ClearDtc), 0x54));
         QCOMPARE(t.exchange(KwpFrames::ReadDtcHistory).mid(3, 2), QStringList({"58", "0"}));
         QCOMPARE(t.exchange(KwpFrames::ReadDtcCurrent).mid(3, 2), QStringList({"58", "0"}));
@@ -249,7 +249,7 @@ private slots:
         t.wait(400);
         QVERIFY(t.exchange(KwpFrames::Hold).isEmpty());
         QVERIFY(t.exchange(KwpFrames::StartComm).isEmpty());
-        QVERIFY(!t.login().isEmpty());   // a new wake-up starts over
+        QVERIFY(!t.login().isEmpty()); // a new wake-up starts over
     }
 
     void coModeAfterTheCoLogin()

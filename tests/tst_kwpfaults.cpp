@@ -6,9 +6,9 @@
 
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpRequest;
@@ -59,8 +59,8 @@ private slots:
         QCOMPARE(bench.probe.infoLabel()->text(),
                  QString("Info: Jumlah history kesalahan(tekan tombol action untuk menghapus)"));
         QVERIFY(bench.probe.actionButton()->isEnabled());
-        const QString listing = kHistoryHeading + "P0113: " + Expected::text113 + "\nP0335: " +
-                                Expected::text335 + "\n";
+        const QString listing = kHistoryHeading + "P0113: " + Expected::text113
+                                + "\nP0335: " + Expected::text335 + "\n";
         QVERIFY(waitUntil([&] { return bench.probe.infoLabel()->text() == listing; }));
         QCOMPARE(bench.probe.cell(kRow61, 3), QString("2"));
         QVERIFY(bench.log.contains("dtc num=2"));
@@ -73,8 +73,9 @@ private slots:
         const QList<KwpRequest> pair = {KwpRequest::TesterPresent, KwpRequest::ReadDtc};
         QCOMPARE(rhythm, pair + pair + pair);
         QVERIFY(bench.log.anyStartsWith("1:c1,33,f0,3e,22,81,f0,10,7e,"));
-        QVERIFY(bench.log.anyStartsWith("2:84,10,f0,18,20,ff,ff,ba,88,f0,10,58,2,1,13,20,3,35,20,"));
-        QCOMPARE(bench.ecu->pointerCode(), 1);   // the pointer stays where it was
+        QVERIFY(
+            bench.log.anyStartsWith("2:84,10,f0,18,20,ff,ff,ba,88,f0,10,58,2,1,13,20,3,35,20,"));
+        QCOMPARE(bench.ecu->pointerCode(), 1); // the pointer stays where it was
     }
 
     void currentRowCountsHalfAndClears()

@@ -47,10 +47,10 @@ private slots:
             hashes += list[i].count('#');
             feeds += list[i].count('\n');
         }
-        QCOMPARE(filled, QList<int>({11, 13, 23, 71, 72, 73, 74, 75, 76, 77, 78, 79, 84, 85,
-                                     91, 92, 106, 107, 108, 112, 113, 117, 118, 122, 123, 132,
-                                     201, 335, 351, 480, 500, 507, 511, 560, 601, 622, 657,
-                                     1601, 1604, 1605, 2158, 2195}));
+        QCOMPARE(filled, QList<int>({11,  13,  23,  71,  72,   73,   74,   75,   76,  77,  78,
+                                     79,  84,  85,  91,  92,   106,  107,  108,  112, 113, 117,
+                                     118, 122, 123, 132, 201,  335,  351,  480,  500, 507, 511,
+                                     560, 601, 622, 657, 1601, 1604, 1605, 2158, 2195}));
         QCOMPARE(length, Expected::totalLength);
         QCOMPARE(blanks, Expected::totalBlanks);
         QCOMPARE(hashes, Expected::totalHashes);
@@ -83,19 +83,19 @@ private slots:
             << "84,f0,10,58,4,1,22,a1,3,35,a1,1,13,a1,0," << 62 << 2
             << h62 + "P0122: " + Expected::text122 + "\nP0335: " + Expected::text335 + "\n";
         QTest::newRow("count 0") << "82,f0,10,58,0,a,b,c," << 61 << 0 << h61;
-        QTest::newRow("a,12 reads 0a12") << "85,f0,10,58,1,a,12,20,0," << 61 << 1
-                                         << h61 + "P0a12: \n";
+        QTest::newRow("a,12 reads 0a12")
+            << "85,f0,10,58,1,a,12,20,0," << 61 << 1 << h61 + "P0a12: \n";
         QTest::newRow("21,95 highest slot") << "85,f0,10,58,1,21,95,20,0," << 61 << 1
                                             << h61 + "P2195: " + Expected::text2195 + "\n";
-        QTest::newRow("22,0 above the catalogue") << "85,f0,10,58,1,22,0,20,0," << 61 << 1
-                                                  << h61 + "P2200: \n";
-        QTest::newRow("99,99 above the catalogue") << "85,f0,10,58,1,99,99,20,0," << 61 << 1
-                                                   << h61 + "P9999: \n";
-        QTest::newRow("count 5, two records") << "88,f0,10,58,5,1,13,20,5,7,20,0," << 61 << 5
-                                              << h61 + "P0113: " + Expected::text113 +
-                                                     "\nP0507: " + Expected::text507 + "\n";
-        QTest::newRow("count 3, record cut short") << "86,f0,10,58,3,1,13,20,5,0" << 61 << 3
-                                                   << h61 + "P0113: " + Expected::text113 + "\n";
+        QTest::newRow("22,0 above the catalogue")
+            << "85,f0,10,58,1,22,0,20,0," << 61 << 1 << h61 + "P2200: \n";
+        QTest::newRow("99,99 above the catalogue")
+            << "85,f0,10,58,1,99,99,20,0," << 61 << 1 << h61 + "P9999: \n";
+        QTest::newRow("count 5, two records")
+            << "88,f0,10,58,5,1,13,20,5,7,20,0," << 61 << 5
+            << h61 + "P0113: " + Expected::text113 + "\nP0507: " + Expected::text507 + "\n";
+        QTest::newRow("count 3, record cut short")
+            << "86,f0,10,58,3,1,13,20,5,0" << 61 << 3 << h61 + "P0113: " + Expected::text113 + "\n";
     }
     void listing()
     {

@@ -101,10 +101,10 @@ private slots:
         QTest::addColumn<int>("marker");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("raw");
-        QTest::newRow("value report") << "83,10,f0,31,70,ca,ee,87,f0,10,71,70,d0,5,47,0,0,6b,"
-                                      << true << 0xD0 << 5 << "47";
-        QTest::newRow("checking") << "83,10,f0,31,70,ca,ee,87,f0,10,71,70,d1,1e,0,0,0,a0,"
-                                  << true << 0xD1 << 0x1E << "0";
+        QTest::newRow("value report")
+            << "83,10,f0,31,70,ca,ee,87,f0,10,71,70,d0,5,47,0,0,6b," << true << 0xD0 << 5 << "47";
+        QTest::newRow("checking") << "83,10,f0,31,70,ca,ee,87,f0,10,71,70,d1,1e,0,0,0,a0," << true
+                                  << 0xD1 << 0x1E << "0";
         QTest::newRow("six items") << "83,10,f0,31,70,ca" << false << 0 << 0 << "";
         QTest::newRow("seven items") << "d0,1,2,3,4,5,6" << true << 1 << 2 << "3";
     }
@@ -124,7 +124,7 @@ private slots:
 
     void coRpm_data()
     {
-        QTest::addColumn<QString>("answer");   // after the echo of the hold frame
+        QTest::addColumn<QString>("answer"); // after the echo of the hold frame
         QTest::addColumn<int>("rpm");
         QTest::newRow("05 dc") << "87,f0,10,71,70,c8,0,0,5,dc,ff" << 1500;
         QTest::newRow("05 0c") << "87,f0,10,71,70,c8,0,0,5,c,2f" << 1292;

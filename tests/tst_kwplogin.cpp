@@ -4,8 +4,8 @@
 
 #include "protocolcounters.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -32,10 +32,10 @@ KwpEcuConfig rejectingEveryPulse()
     return config;
 }
 
-const char *const kLogin[] = {KwpFrames::StartComm,    KwpFrames::StartSession,
+const char *const kLogin[] = {KwpFrames::StartComm,     KwpFrames::StartSession,
                               KwpFrames::ReadLocalIdFE, KwpFrames::StartSession,
-                              KwpFrames::RoutineCE20,  KwpFrames::Hold,
-                              KwpFrames::Action,       KwpFrames::Hold};
+                              KwpFrames::RoutineCE20,   KwpFrames::Hold,
+                              KwpFrames::Action,        KwpFrames::Hold};
 } // namespace
 
 class TestKwpLogin : public QObject
@@ -55,7 +55,8 @@ private slots:
         VirtualCable &cable = VirtualCable::instance();
         const QList<double> pulses = lowPulses();
         QCOMPARE(pulses.size(), 1);
-        QVERIFY2(pulses[0] >= 25.0 && pulses[0] < 25.0 + 40.0, qPrintable(QString::number(pulses[0])));
+        QVERIFY2(pulses[0] >= 25.0 && pulses[0] < 25.0 + 40.0,
+                 qPrintable(QString::number(pulses[0])));
         const int at = bench.log.indexOf("login xmax");
         QVERIFY(at >= 0);
         const QString measured = bench.log.texts().value(at + 1);
@@ -96,7 +97,7 @@ private slots:
     void pulseWalksDownAndRoundAgain()
     {
         KwpBench bench(rejectingEveryPulse());
-        bench.probe.appendItemRow(1);   // an old row: a failed login empties the table
+        bench.probe.appendItemRow(1); // an old row: a failed login empties the table
         QVERIFY(waitUntil([&] { return bench.logged("ecu disconnected 0") >= 6; }, 40000));
         QStringList walk;
         for (const QString &line : bench.log.texts())
@@ -127,7 +128,7 @@ private slots:
         QVERIFY(bench.waitLogged("login xmax 11 success 1", 40000));
         QVERIFY(bench.log.contains("login ms= 21"));
         // 21 ms wakes it; a busy machine may stretch that pulse, and then 20 does.
-        const int kept = protocolCounters().loginPulseMs;   // kept for the next login
+        const int kept = protocolCounters().loginPulseMs; // kept for the next login
         QVERIFY2(kept == 21 || kept == 20, qPrintable(QString::number(kept)));
         QCOMPARE(bench.ecu->wakeUps(), 1);
         const double accepted = bench.ecu->pulseWidthsMs().back();

@@ -5,9 +5,9 @@
 
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -66,7 +66,7 @@ private slots:
         const QString value = bench.window.convertdiagval("6", "60");
         QVERIFY(waitUntil([&] { return watch.done(); }));
         QCOMPARE(bench.probe.cell(3, 3), value);
-        QCOMPARE(upsWhenWritten, 3);   // written on the third tick that moved
+        QCOMPARE(upsWhenWritten, 3); // written on the third tick that moved
         QCOMPARE(countFrom(bench.log, from, "up"), 3);
         QCOMPARE(countFrom(bench.log, from, "next/prev"), 3);
         QCOMPARE(bench.ecu->pointerCode(), 6);
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!bench.probe.checkLabel()->isEnabled());
         bench.probe.clickRow(1);
         QVERIFY(bench.probe.actionButton()->isEnabled());
-        bench.probe.actionButton()->click();   // before the pointer got there
+        bench.probe.actionButton()->click(); // before the pointer got there
         bool sawChecking = false;
         Watcher watch([&] {
             sawChecking = sawChecking || bench.probe.checkLabel()->isEnabled();
@@ -116,7 +116,7 @@ private slots:
             if (heard[i].request == KwpRequest::Up && up < 0)
                 up = int(i);
             if (heard[i].request == KwpRequest::Action)
-                action = int(i);   // the last one: the login has one too
+                action = int(i); // the last one: the login has one too
         }
         QVERIFY(up >= 0 && action > up);
         QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 2);
@@ -131,12 +131,12 @@ private slots:
         QVERIFY(bench.waitPolling());
         bench.probe.clickRow(1);
         bench.probe.actionButton()->click();
-        bench.probe.clickRow(0);   // before the pointer reached the coil
+        bench.probe.clickRow(0); // before the pointer reached the coil
         QVERIFY(!bench.probe.actionButton()->isEnabled());
         QVERIFY(waitUntil([&] { return bench.probe.actionStep() == 0; }));
         const int from = bench.log.texts().size();
         QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 4; }));
-        QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 1);   // the login's only
+        QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 1); // the login's only
         QVERIFY(!bench.probe.checkLabel()->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -147,7 +147,7 @@ private slots:
         config.sessionTimeoutMs = 600;
         KwpBench bench(config);
         QVERIFY(bench.waitPolling());
-        bench.probe.clickRow(2);   // a wait cursor is up while the walk goes on
+        bench.probe.clickRow(2); // a wait cursor is up while the walk goes on
         QVERIFY(QGuiApplication::overrideCursor());
         // Nothing asks the ECU for a while: its session is over.
         bench.probe.pollTimer()->stop();
@@ -174,7 +174,7 @@ private slots:
         Watcher pull([&] {
             if (bench.ecu->heardCount(KwpRequest::Hold) == holds)
                 return false;
-            VirtualCable::instance().unplug();   // the answer never arrives
+            VirtualCable::instance().unplug(); // the answer never arrives
             return true;
         });
         QVERIFY(bench.waitLogged("2:"));
@@ -209,7 +209,7 @@ private slots:
         QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 3; }));
         QCOMPARE(bench.probe.table()->rowCount(), 5);
         QCOMPARE(bench.probe.rowCodes().size(), 5);
-        bench.probe.ecuRow() = 0;   // a row beyond the table: nowhere to walk
+        bench.probe.ecuRow() = 0; // a row beyond the table: nowhere to walk
         const int later = bench.log.texts().size();
         QVERIFY(waitUntil([&] { return countFrom(bench.log, later, "2:") >= 3; }));
         QCOMPARE(countFrom(bench.log, later, "up"), 0);
@@ -221,7 +221,7 @@ private slots:
     {
         KwpBench bench;
         QVERIFY(bench.waitPolling());
-        bench.probe.table()->setRowCount(0);   // what opening the CO window does
+        bench.probe.table()->setRowCount(0); // what opening the CO window does
         bench.probe.rowCodes().clear();
         QVERIFY(waitUntil([&] { return bench.logged("login xmax") == 2; }));
         QVERIFY(bench.waitPolling());
@@ -234,11 +234,11 @@ private slots:
     {
         KwpBench bench;
         QVERIFY(bench.waitLogged("Connected.", 5000));
-        emit bench.probe.coWindow()->cylChanged(1);   // before any session
+        emit bench.probe.coWindow()->cylChanged(1); // before any session
         QCOMPARE(bench.probe.sessionState(), 0);
         QVERIFY(bench.waitLogged("login xmax"));
         QVERIFY(bench.waitPolling());
-        emit bench.probe.coWindow()->cylChanged(0);   // during polling
+        emit bench.probe.coWindow()->cylChanged(0); // during polling
         QCOMPARE(bench.probe.sessionState(), 1);
         QCOMPARE(bench.logged("cyl...................... 0"), 1);
         const int from = bench.log.texts().size();

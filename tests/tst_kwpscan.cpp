@@ -4,8 +4,8 @@
 
 #include "protocolcounters.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using sim::KwpEcuConfig;
 using sim::KwpFault;
@@ -43,13 +43,15 @@ private slots:
     {
         KwpEcuConfig config;
         config.items = {{1, 0x20}, {3, 0x30}, {5, 0x50}, {6, 0x60}};
-        config.startIndex = 2;   // item 5
+        config.startIndex = 2; // item 5
         KwpBench bench(config);
         QVERIFY(bench.waitLogged("found tps", 30000));
         QVERIFY(bench.log.contains("login xmax 12 success"));
         QVERIFY(bench.log.contains("search ca:83,10,f0,31,70,ca,ee,87,f0,10,71,70,d0,5,50,0,0,8d"));
-        QVERIFY(bench.log.contains("search cb:83,10,f0,31,70,cb,ef,87,f0,10,71,70,d0,6,60,0,0,9e,"));
-        QCOMPARE(bench.log.count("search ca:83,10,f0,31,70,ca,ee,87,f0,10,71,70,d0,1,20,0,0,59"), 1);
+        QVERIFY(
+            bench.log.contains("search cb:83,10,f0,31,70,cb,ef,87,f0,10,71,70,d0,6,60,0,0,9e,"));
+        QCOMPARE(bench.log.count("search ca:83,10,f0,31,70,ca,ee,87,f0,10,71,70,d0,1,20,0,0,59"),
+                 1);
         int searches = 0, moves = 0;
         for (const QString &line : bench.log.texts()) {
             searches += line.startsWith("search ca:");
@@ -107,7 +109,7 @@ private slots:
         QCOMPARE(bench.probe.sessionState(), 0);
         QCOMPARE(bench.probe.pollTimer()->interval(), 110);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine On"));
-        QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61"}));   // kept for now
+        QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61"})); // kept for now
         // The pointer is still on item 1: the login goes straight to the scan,
         // which starts from an empty table.
         QVERIFY(bench.waitLogged("add table finished", 30000));

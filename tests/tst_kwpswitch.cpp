@@ -5,8 +5,8 @@
 
 #include "protocolcounters.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using sim::KwpEcuConfig;
 using sim::VirtualCable;
@@ -77,7 +77,7 @@ private slots:
         Watcher back([&] {
             if (!bench.log.anyStartsWith("read1: "))
                 return false;
-            bench.probe.typeBox()->setCurrentIndex(0);   // inside the login tick
+            bench.probe.typeBox()->setCurrentIndex(0); // inside the login tick
             switchedAt = VirtualCable::instance().transmitted().size();
             return true;
         });

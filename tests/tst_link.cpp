@@ -7,10 +7,10 @@
 #include "link/usbserial.h"
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -106,10 +106,10 @@ private slots:
         QCOMPARE(VirtualCable::instance().receivePending(), 1500);
         const QStringList first = link.readDataHex().split(',');
         QCOMPARE(first.size(), 1024 + 1);
-        QCOMPARE(first.value(1023), QString("ff"));   // byte 1023 = 0x3FF & 0xFF
+        QCOMPARE(first.value(1023), QString("ff")); // byte 1023 = 0x3FF & 0xFF
         const QStringList rest = link.readDataHex().split(',');
         QCOMPARE(rest.size(), 476 + 1);
-        QCOMPARE(rest.value(0), QString("0"));        // byte 1024 comes first
+        QCOMPARE(rest.value(0), QString("0")); // byte 1024 comes first
         QCOMPARE(callCount("ftdi_read_data(1024)"), 2);
         QCOMPARE(link.readDataHex(), QString());
     }
@@ -119,7 +119,7 @@ private slots:
         UsbSerial link;
         QVERIFY(link.Connect());
         VirtualCable &cable = VirtualCable::instance();
-        cable.ecuSend({0x55, 0xAA}, sim::nowNs() + 200000000LL);   // due in 200 ms
+        cable.ecuSend({0x55, 0xAA}, sim::nowNs() + 200000000LL); // due in 200 ms
         QCOMPARE(link.readDataHex(), QString());
         QVERIFY(waitUntil([&] { return cable.receivePending() == 2; }, 5000));
         QCOMPARE(link.readDataHex(), QString("55,aa,"));
@@ -128,7 +128,7 @@ private slots:
     void readsWhileNotConnectedLeaveTheAdapterAlone()
     {
         VirtualCable &cable = VirtualCable::instance();
-        cable.refuseLineProperty(true);   // adapter open, link not connected
+        cable.refuseLineProperty(true); // adapter open, link not connected
         UsbSerial link;
         QVERIFY(!link.Connect());
         QVERIFY(!link.isConnected());
@@ -203,7 +203,7 @@ private slots:
         VirtualCable::instance().clearHistory();
         QString numbered = text;
         for (int i = 0; i < numbered.size(); ++i)
-            numbered[i] = QChar('A' + i % 26);   // tells the pieces apart
+            numbered[i] = QChar('A' + i % 26); // tells the pieces apart
         link.writeData(numbered);
         QCOMPARE(sentBytes(), bytesOf(numbered.left(sent).toLatin1()));
         QCOMPARE(callCount("ftdi_write_data(" + std::to_string(sent) + ")"), 1);
@@ -264,7 +264,7 @@ private slots:
 
     void singleByteWriteWithoutContextReportsAnError()
     {
-        UsbSerial link;   // never connected: the library would refuse too
+        UsbSerial link; // never connected: the library would refuse too
         QSignalSpy spy(&link, SIGNAL(ftdiwriteError()));
         unsigned char byte = 0xCB;
         link.writeDataHex(&byte);
@@ -305,7 +305,7 @@ private slots:
     void setBaud_data()
     {
         QTest::addColumn<int>("requested");
-        QTest::addColumn<int>("actual");   // 0: refused, line keeps 15625
+        QTest::addColumn<int>("actual"); // 0: refused, line keeps 15625
         QTest::newRow("10400") << 10400 << 10399;
         QTest::newRow("15630") << 15630 << 15625;
         QTest::newRow("9600") << 9600 << 9600;
@@ -347,10 +347,10 @@ private slots:
         link.writeDataStr("0x01,0x02,0x03");
         const auto &tx = cable.transmitted();
         QCOMPARE(int(tx.size()), 3);
-        const sim::Nanos byteTime = 10LL * 1000000000LL / 15625;   // 640 us
+        const sim::Nanos byteTime = 10LL * 1000000000LL / 15625; // 640 us
         QCOMPARE(cable.byteTimeNs(), byteTime);
         QCOMPARE(tx[0].endsAt - tx[0].writtenAt, byteTime);
-        QCOMPARE(tx[2].endsAt - tx[1].endsAt, byteTime);   // back to back
+        QCOMPARE(tx[2].endsAt - tx[1].endsAt, byteTime); // back to back
         QCOMPARE(tx[0].baud, 15625);
         QVERIFY(waitUntil([&] { return cable.receivePending() == 3; }, 5000));
         QCOMPARE(link.readDataHex(), QString("1,2,3,"));

@@ -7,8 +7,8 @@
 
 #include <ftdi.h>
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using sim::Nanos;
 using sim::VirtualCable;
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(ctx->usb_write_timeout, 5000);
         QCOMPARE(int(ctx->readbuffer_chunksize), 4096);
         QCOMPARE(int(ctx->writebuffer_chunksize), 4096);
-        QCOMPARE(ctx->in_ep, 0x02);    // libftdi1 names the write endpoint "in"
+        QCOMPARE(ctx->in_ep, 0x02); // libftdi1 names the write endpoint "in"
         QCOMPARE(ctx->out_ep, 0x81);
         ftdi_free(ctx);
     }
@@ -106,10 +106,10 @@ private slots:
         ftdi_context *second = ftdi_new();
         QCOMPARE(ftdi_usb_open(first, 0x0433, 0x6066), 0);
         QCOMPARE(ftdi_usb_open(second, 0x0433, 0x6066), -5);
-        QCOMPARE(ftdi_usb_open(second, 0x0403, 0x6001), -3);   // not our adapter
+        QCOMPARE(ftdi_usb_open(second, 0x0403, 0x6001), -3); // not our adapter
         QCOMPARE(ftdi_usb_close(first), 0);
         QCOMPARE(ftdi_usb_open(second, 0x0433, 0x6066), 0);
-        ftdi_free(second);   // freeing releases the device too
+        ftdi_free(second); // freeing releases the device too
         QVERIFY(!cable.held());
         QCOMPARE(ftdi_usb_open(first, 0x0433, 0x6066), 0);
         ftdi_free(first);
@@ -147,7 +147,7 @@ private slots:
         unsigned char buf[8];
         QVERIFY(ftdi_read_data(open.ctx, buf, 8) < 0);
         cable.plug();
-        QVERIFY(ftdi_write_data(open.ctx, &byte, 1) < 0);   // the old handle is dead
+        QVERIFY(ftdi_write_data(open.ctx, &byte, 1) < 0); // the old handle is dead
         QCOMPARE(ftdi_usb_open(open.ctx, 0x0433, 0x6066), 0);
         QCOMPARE(ftdi_write_data(open.ctx, &byte, 1), 1);
         QCOMPARE(int(cable.transmitted().size()), 2);
@@ -179,9 +179,9 @@ private slots:
         QTest::newRow("3000000") << 3000000 << 3000000;
         QTest::newRow("2000000") << 2000000 << 2000000;
         QTest::newRow("1500000") << 1500000 << 1500000;
-        QTest::newRow("1700000") << 1700000 << 0;   // 12 % off the nearest
+        QTest::newRow("1700000") << 1700000 << 0; // 12 % off the nearest
         QTest::newRow("183") << 183 << 183;
-        QTest::newRow("150") << 150 << 0;           // below the largest divisor
+        QTest::newRow("150") << 150 << 0; // below the largest divisor
         QTest::newRow("0") << 0 << 0;
         QTest::newRow("-5") << -5 << 0;
     }
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(VirtualCable::chipBaud(requested), actual);
         VirtualCable &cable = VirtualCable::instance();
         OpenContext open;
-        QCOMPARE(cable.line().baud, 9600);   // what the open sets
+        QCOMPARE(cable.line().baud, 9600); // what the open sets
         QCOMPARE(ftdi_set_baudrate(open.ctx, requested) == 0, actual != 0);
         QCOMPARE(cable.line().baud, actual ? actual : 9600);
         QCOMPARE(cable.baudChanges().back().actual, actual);
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(tx[1].baud, 10399);
         const Nanos start = fakeNow;
         fakeNow = start + byteTime - 1;
-        QVERIFY(readAll(open.ctx).empty());   // not before its arrival
+        QVERIFY(readAll(open.ctx).empty()); // not before its arrival
         fakeNow = start + byteTime;
         QCOMPARE(readAll(open.ctx), Bytes{0x81});
         fakeNow = start + 2 * byteTime;
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(ecu->heard[0].at, start + byteTime);
         QCOMPARE(ecu->heard[0].baud, 15625);
         fakeNow = start + byteTime + 5 * kMs + byteTime - 1;
-        QCOMPARE(readAll(open.ctx), Bytes{0x41});   // the echo only
+        QCOMPARE(readAll(open.ctx), Bytes{0x41}); // the echo only
         fakeNow += 1;
         QCOMPARE(readAll(open.ctx), Bytes{0x42});
     }
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(descriptions, (QList<QByteArray>{"FT232R USB UART", "Dual RS232-HS"}));
         ftdi_list_free(&list);
         QVERIFY(!list);
-        QCOMPARE(ftdi_usb_find_all(ctx, &list, 0x0433, 0x6066), 0);   // never listed
+        QCOMPARE(ftdi_usb_find_all(ctx, &list, 0x0433, 0x6066), 0); // never listed
         ftdi_free(ctx);
     }
 };

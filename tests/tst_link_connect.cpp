@@ -8,9 +8,9 @@
 #include "link/usbserial.h"
 #include "protocolcounters.h"
 
+#include "virtualmain.h"
 #include <QSignalSpy>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::VirtualCable;
 
@@ -57,14 +57,14 @@ private slots:
         QCOMPARE(log.texts(), QStringList{"usbconnect"});
         QVERIFY(log.lines().value(0).file.contains("usbserial"));
         QVERIFY(log.lines().value(0).function.contains("Connect"));
-        QCOMPARE(calls(), (QStringList{"ftdi_new", "ftdi_set_interface(A)",
-                                       "ftdi_usb_open(0x433,0x6066)", "ftdi_set_baudrate(15630)",
-                                       "ftdi_set_line_property(8,0,0)"}));
+        QCOMPARE(calls(),
+                 (QStringList{"ftdi_new", "ftdi_set_interface(A)", "ftdi_usb_open(0x433,0x6066)",
+                              "ftdi_set_baudrate(15630)", "ftdi_set_line_property(8,0,0)"}));
         QCOMPARE(cable.line().baud, 15625);
         QCOMPARE(cable.line().bits, 8);
         QCOMPARE(cable.line().stopBits, 1);
         QCOMPARE(cable.line().parity, 0);
-        QVERIFY(!cable.line().dtr);   // Connect leaves DTR to the window
+        QVERIFY(!cable.line().dtr); // Connect leaves DTR to the window
     }
 
     void noLibraryContext()
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(!link.Connect());
         QVERIFY(!link.isConnected());
         QCOMPARE(log.texts(), kDefaultListing + QStringList{"unable to open device"});
-        QCOMPARE(cable.contextsAlive(), contexts);   // released again
+        QCOMPARE(cable.contextsAlive(), contexts); // released again
         QVERIFY(!cable.held());
         QVERIFY(calls().contains("ftdi_usb_find_all(0x0,0x0)"));
         QCOMPARE(calls().last(), QString("ftdi_free"));
@@ -124,9 +124,9 @@ private slots:
         LogCapture log;
         UsbSerial link;
         QVERIFY(!link.Connect());
-        QCOMPARE(log.texts(), (QStringList{"usb_find_all failed: -5 (libusb_get_device_list() failed)\n",
-                                           "Number of devices found: -5\n",
-                                           "unable to open device"}));
+        QCOMPARE(log.texts(),
+                 (QStringList{"usb_find_all failed: -5 (libusb_get_device_list() failed)\n",
+                              "Number of devices found: -5\n", "unable to open device"}));
     }
 
     void listingWhenStringsFail()
@@ -137,12 +137,11 @@ private slots:
         LogCapture log;
         UsbSerial link;
         QVERIFY(!link.Connect());
-        QCOMPARE(log.texts(), (QStringList{"Number of devices found: 2\n",
-                                           "Checking device: 0\n",
-                                           "usb_get_strings failed: -7 (unable to fetch manufacturer)\n",
-                                           "Manufacturer: , Description: , Serial: \n\n",
-                                           kDefaultListing[3], kDefaultListing[4],
-                                           "unable to open device"}));
+        QCOMPARE(log.texts(),
+                 (QStringList{"Number of devices found: 2\n", "Checking device: 0\n",
+                              "usb_get_strings failed: -7 (unable to fetch manufacturer)\n",
+                              "Manufacturer: , Description: , Serial: \n\n", kDefaultListing[3],
+                              kDefaultListing[4], "unable to open device"}));
     }
 
     void listingWithNoDevices()
@@ -161,7 +160,7 @@ private slots:
     {
         LogCapture log;
         UsbSerial link;
-        link.findFtdi();   // the library would need a context to search
+        link.findFtdi(); // the library would need a context to search
         QVERIFY(log.texts().isEmpty());
         QVERIFY(VirtualCable::instance().libraryCalls().empty());
     }
@@ -175,7 +174,7 @@ private slots:
         QVERIFY(link.Connect());
         QVERIFY(link.isConnected());
         QCOMPARE(log.texts(), (QStringList{"usbconnect", "unable to set baudrate"}));
-        QCOMPARE(cable.line().baud, 9600);   // what the open left
+        QCOMPARE(cable.line().baud, 9600); // what the open left
     }
 
     void refusedLinePropertiesLeaveTheAdapterOpen()
@@ -218,7 +217,7 @@ private slots:
         UsbSerial link;
         for (int i = 0; i < 5; ++i)
             QVERIFY(!link.Connect());
-        QCOMPARE(cable.contextsAlive(), contexts + 1);   // the open one
+        QCOMPARE(cable.contextsAlive(), contexts + 1); // the open one
         cable.unplug();
         for (int i = 0; i < 5; ++i)
             QVERIFY(!link.Connect());
@@ -237,7 +236,7 @@ private slots:
         }
         QCOMPARE(cable.contextsAlive(), contexts);
         QVERIFY(!cable.held());
-        UsbSerial next;   // the next user finds the adapter free
+        UsbSerial next; // the next user finds the adapter free
         QVERIFY(next.Connect());
     }
 
@@ -254,7 +253,7 @@ private slots:
         QSignalSpy errors(&link, SIGNAL(ftdiwriteError()));
         link.writeDataStr("0x01");
         QCOMPARE(errors.count(), 1);
-        link.Disconnect();   // twice is harmless
+        link.Disconnect(); // twice is harmless
         QCOMPARE(cable.contextsAlive(), contexts);
     }
 
@@ -268,7 +267,7 @@ private slots:
         unsigned char byte = 0xFE;
         link.writeDataHex(&byte);
         QCOMPARE(errors.count(), 1);
-        QVERIFY(link.Connect());   // our own stale handle is not in the way
+        QVERIFY(link.Connect()); // our own stale handle is not in the way
         cable.clearHistory();
         link.writeDataHex(&byte);
         QCOMPARE(errors.count(), 1);
@@ -283,7 +282,7 @@ private slots:
         cable.unplug();
         cable.plug();
         QSignalSpy errors(&link, SIGNAL(ftdiwriteError()));
-        link.writeDataStr("0x01");   // the old handle died with the plug
+        link.writeDataStr("0x01"); // the old handle died with the plug
         QCOMPARE(errors.count(), 1);
         QCOMPARE(link.readDataHex(), QString());
         QVERIFY(link.Connect());
@@ -335,7 +334,7 @@ private slots:
         clock.start();
         QVERIFY(!link.testConnection());
         QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(ranDuringWait);   // the wait keeps events running
+        QVERIFY(ranDuringWait); // the wait keeps events running
         QVERIFY(cable.libraryCalls().empty());
         QCOMPARE(sendlog.count(), 1);
         QCOMPARE(sendlog.at(0).at(0).toString(), QString("test"));

@@ -5,8 +5,8 @@
 //   TAVRIX_MECHANIC_SEED=<seed> TAVRIX_MECHANIC_STEPS=<steps> ./tst_mechanic auto
 #include "mechanic/campaign.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using mechanic::Family;
 

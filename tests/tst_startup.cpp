@@ -6,8 +6,8 @@
 
 #include "protocolcounters.h"
 
-#include <QtTest>
 #include "virtualmain.h"
+#include <QtTest>
 
 using sim::VirtualCable;
 

@@ -52,12 +52,14 @@ private slots:
         QFETCH(QString, code);
         QStringList raws = kOddRaws;
         for (int raw = 0; raw < 256; ++raw)
-            raws << QString::number(raw, 16) << QString::number(raw, 16).toUpper().rightJustified(2, '0');
+            raws << QString::number(raw, 16)
+                 << QString::number(raw, 16).toUpper().rightJustified(2, '0');
         for (const QString &raw : raws) {
             const QString ours = trace::convertItemValue(code, raw);
             const QString theirs = application(code, raw);
-            QVERIFY2(ours == theirs,
-                     qPrintable(QString("raw '%1': trace %2, application %3").arg(raw, ours, theirs)));
+            QVERIFY2(
+                ours == theirs,
+                qPrintable(QString("raw '%1': trace %2, application %3").arg(raw, ours, theirs)));
         }
     }
 

@@ -3,15 +3,15 @@
 // and failures, every kind of bad input, and the reader's decoders.
 #include "support/logcapture.h"
 
+#include "itemcatalogue.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
 #include "trace/itemvalue.h"
 #include "trace/kwpdecode.h"
 #include "trace/recording.h"
+#include "trace/sessiontext.h"
 #include "trace/traceparser.h"
 #include "trace/tracewriter.h"
-#include "trace/sessiontext.h"
-#include "itemcatalogue.h"
 
 #include <QRandomGenerator>
 
@@ -57,12 +57,27 @@ QList<Event> everyKind()
     err.texts = {"USB device unavailable"};
     Event errstr = ev(Kind::ErrorText);
     errstr.texts = {"usb_find_all: a, b; c"};
-    return {ev(Kind::New, 0), ev(Kind::New, -1), ev(Kind::Interface, 0, 1), ev(Kind::Open, -3, 0x433, 0x6066),
-            ev(Kind::Baud, 0, 10400), ev(Kind::Line, 0, 8, 1, 2), ev(Kind::Line, -1, 7, 2, 4),
-            ev(Kind::Dtr, 0, 1), ev(Kind::Dtr, -2, 0), bytesEvent(Kind::Write, 1, "\xfe"),
-            bytesEvent(Kind::Write, -666, "\x83\x10"), bytesEvent(Kind::Read, 256, allBytes()),
-            bytesEvent(Kind::Read, 0, {}), bytesEvent(Kind::Read, -1, {}), ev(Kind::Close, 0),
-            ev(Kind::Free), ev(Kind::FindAll, 2, 0, 0), strings, ev(Kind::ListFree), errstr, err};
+    return {ev(Kind::New, 0),
+            ev(Kind::New, -1),
+            ev(Kind::Interface, 0, 1),
+            ev(Kind::Open, -3, 0x433, 0x6066),
+            ev(Kind::Baud, 0, 10400),
+            ev(Kind::Line, 0, 8, 1, 2),
+            ev(Kind::Line, -1, 7, 2, 4),
+            ev(Kind::Dtr, 0, 1),
+            ev(Kind::Dtr, -2, 0),
+            bytesEvent(Kind::Write, 1, "\xfe"),
+            bytesEvent(Kind::Write, -666, "\x83\x10"),
+            bytesEvent(Kind::Read, 256, allBytes()),
+            bytesEvent(Kind::Read, 0, {}),
+            bytesEvent(Kind::Read, -1, {}),
+            ev(Kind::Close, 0),
+            ev(Kind::Free),
+            ev(Kind::FindAll, 2, 0, 0),
+            strings,
+            ev(Kind::ListFree),
+            errstr,
+            err};
 }
 
 QByteArray header()
@@ -124,13 +139,13 @@ private slots:
         const qint64 headerSize = QFileInfo(path).size();
         now = 300000;
         w.record(ev(Kind::Dtr, 0, 1));
-        QCOMPARE(QFileInfo(path).size(), headerSize);   // buffered
+        QCOMPARE(QFileInfo(path).size(), headerSize); // buffered
         now = 1000001;
-        w.flushIfDue();                                  // what the recorder's timer does
+        w.flushIfDue(); // what the recorder's timer does
         QVERIFY(QFileInfo(path).size() > headerSize);
         const ParseResult r = parseFile(path);
         QVERIFY(r.ok);
-        QVERIFY(!r.ended);                               // as after a crash: readable
+        QVERIFY(!r.ended); // as after a crash: readable
         QCOMPARE(r.events.size(), 1);
         QCOMPARE(r.events[0].us, qint64(300000));
     }
@@ -158,10 +173,11 @@ private slots:
         LogCapture log;
         QVERIFY(!startRecording("/dev/full", "tavrix-record"));
         QVERIFY(recording() == nullptr);
-        const QString text = "recording stopped: cannot write /dev/full: No space left on device; "
-                             "the session goes on unrecorded";
+        const QString text =
+            "recording stopped: cannot write /dev/full: No space left on device; "
+            "the session goes on unrecorded";
         QCOMPARE(log.count(text), 1);
-        stopRecording();   // nothing left to do, nothing said again
+        stopRecording(); // nothing left to do, nothing said again
         QCOMPARE(log.count(text), 1);
     }
 
@@ -205,21 +221,28 @@ private slots:
         QTest::newRow("empty") << QByteArray() << 0 << "empty file, not a ktrace recording";
         QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << 1
                              << "not a ktrace recording (no KTRACE header)";
-        QTest::newRow("text") << QByteArray("hello world\n") << 1 << "not a ktrace recording (no KTRACE header)";
-        QTest::newRow("version 7") << QByteArray("KTRACE 7 x 1 s\n") << 1
-                                   << "ktrace format version 7 is not supported (this reader knows 1)";
+        QTest::newRow("text") << QByteArray("hello world\n") << 1
+                              << "not a ktrace recording (no KTRACE header)";
+        QTest::newRow("version 7")
+            << QByteArray("KTRACE 7 x 1 s\n") << 1
+            << "ktrace format version 7 is not supported (this reader knows 1)";
         QTest::newRow("short header") << QByteArray("KTRACE 1\n") << 1 << "bad KTRACE header";
-        QTest::newRow("header cut") << QByteArray("KTRACE 1 tavrix") << 1 << "truncated line (no end of line)";
-        QTest::newRow("line cut") << h + "10 write 1 FE\n20 read 3 FE 0" << 3 << "truncated line (no end of line)";
+        QTest::newRow("header cut")
+            << QByteArray("KTRACE 1 tavrix") << 1 << "truncated line (no end of line)";
+        QTest::newRow("line cut") << h + "10 write 1 FE\n20 read 3 FE 0" << 3
+                                  << "truncated line (no end of line)";
         QTest::newRow("unknown event") << h + "10 jump 1\n" << 2 << "unknown event 'jump'";
         QTest::newRow("no event") << h + "10\n" << 2 << "unknown event ''";
         QTest::newRow("bad time") << h + "1x0 free\n" << 2 << "bad time '1x0'";
         QTest::newRow("negative time") << h + "-5 free\n" << 2 << "bad time '-5'";
-        QTest::newRow("time backwards") << h + "500 free\n499 free\n" << 3 << "time goes backwards (499 us after 500 us)";
+        QTest::newRow("time backwards") << h + "500 free\n499 free\n"
+                                        << 3 << "time goes backwards (499 us after 500 us)";
         QTest::newRow("bad byte ZZ") << h + "10 write 1 ZZ\n" << 2 << "bad byte 'ZZ'";
         QTest::newRow("bad byte FEE") << h + "10 write 1 FEE\n" << 2 << "bad byte 'FEE'";
-        QTest::newRow("read count") << h + "10 read 3 FE 00\n" << 2 << "2 bytes do not match the result 3";
-        QTest::newRow("write count") << h + "10 write 2 FE\n" << 2 << "1 bytes do not match the result 2";
+        QTest::newRow("read count") << h + "10 read 3 FE 00\n"
+                                    << 2 << "2 bytes do not match the result 3";
+        QTest::newRow("write count") << h + "10 write 2 FE\n"
+                                     << 2 << "1 bytes do not match the result 2";
         QTest::newRow("missing field") << h + "10 baud 10400\n" << 2 << "'baud' is missing fields";
         QTest::newRow("extra field") << h + "10 close 0 0\n" << 2 << "'close' has extra fields";
         QTest::newRow("bad result") << h + "10 dtr 1 x\n" << 2 << "bad result 'x'";
@@ -229,11 +252,13 @@ private slots:
         QTest::newRow("bad text") << h + "10 errstr \"a\"b\"\n" << 2 << "bad text '\"a\"b\"'";
         QTest::newRow("bad call") << h + "10 error end -1 \"x\"\n" << 2 << "bad call name 'end'";
         QTest::newRow("double blank") << h + "10  free\n" << 2 << "unknown event ''";
-        QTest::newRow("NUL byte") << h + QByteArray("10 fr\0e\n", 8) << 2 << "garbled line (byte 0x00 at column 6)";
+        QTest::newRow("NUL byte") << h + QByteArray("10 fr\0e\n", 8) << 2
+                                  << "garbled line (byte 0x00 at column 6)";
         QTest::newRow("CRLF") << h + "10 free\r\n" << 2 << "garbled line (byte 0x0d at column 8)";
         QTest::newRow("empty line") << h + "\n" << 2 << "empty line";
         QTest::newRow("after end") << h + "10 end\n20 free\n" << 3 << "event after the end mark";
-        QTest::newRow("huge time") << h + "1234567890123456 free\n" << 2 << "bad time '1234567890123456'";
+        QTest::newRow("huge time") << h + "1234567890123456 free\n"
+                                   << 2 << "bad time '1234567890123456'";
     }
 
     void badInput()
@@ -286,8 +311,9 @@ private slots:
         QTest::addColumn<QStringList>("rest");
         QTest::newRow("none") << QStringList{"rec"} << QString() << QStringList{"rec"};
         QTest::newRow("file") << QStringList{"rec", "a.ktrace"} << "a.ktrace" << QStringList{"rec"};
-        QTest::newRow("file then qt option") << QStringList{"rec", "a.ktrace", "-platform", "offscreen"}
-                                             << "a.ktrace" << QStringList{"rec", "-platform", "offscreen"};
+        QTest::newRow("file then qt option")
+            << QStringList{"rec", "a.ktrace", "-platform", "offscreen"} << "a.ktrace"
+            << QStringList{"rec", "-platform", "offscreen"};
         QTest::newRow("qt option only") << QStringList{"rec", "-platform", "offscreen"} << QString()
                                         << QStringList{"rec", "-platform", "offscreen"};
     }
@@ -324,18 +350,42 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("value");
-        QTest::newRow("9 af") << "9" << "af" << "13";
-        QTest::newRow("9 b4") << "9" << "b4" << "13.5";
-        QTest::newRow("9 0") << "9" << "0" << "-4.5";
-        QTest::newRow("8 7b") << "8" << "7b" << "2.4";
-        QTest::newRow("8 99") << "8" << "99" << "3";
-        QTest::newRow("1 ff") << "1" << "ff" << "127";
-        QTest::newRow("3 0") << "3" << "0" << "0";
-        QTest::newRow("3 cb") << "3" << "cb" << "101";
-        QTest::newRow("5 0") << "5" << "0" << "-30";
-        QTest::newRow("61 c") << "61" << "c" << "12";
-        QTest::newRow("7 3c") << "7" << "3c" << "60";
-        QTest::newRow("5 empty") << "5" << "" << "-30";
+        QTest::newRow("9 af") << "9"
+                              << "af"
+                              << "13";
+        QTest::newRow("9 b4") << "9"
+                              << "b4"
+                              << "13.5";
+        QTest::newRow("9 0") << "9"
+                             << "0"
+                             << "-4.5";
+        QTest::newRow("8 7b") << "8"
+                              << "7b"
+                              << "2.4";
+        QTest::newRow("8 99") << "8"
+                              << "99"
+                              << "3";
+        QTest::newRow("1 ff") << "1"
+                              << "ff"
+                              << "127";
+        QTest::newRow("3 0") << "3"
+                             << "0"
+                             << "0";
+        QTest::newRow("3 cb") << "3"
+                              << "cb"
+                              << "101";
+        QTest::newRow("5 0") << "5"
+                             << "0"
+                             << "-30";
+        QTest::newRow("61 c") << "61"
+                              << "c"
+                              << "12";
+        QTest::newRow("7 3c") << "7"
+                              << "3c"
+                              << "60";
+        QTest::newRow("5 empty") << "5"
+                                 << ""
+                                 << "-30";
     }
 
     void conversion()
@@ -352,18 +402,23 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("C133F08165") << QByteArray::fromHex("C133F08165")
                                     << "KWP C1 33<-F0 StartCommunication (81), checksum 65 ok";
-        QTest::newRow("C133F08166") << QByteArray::fromHex("C133F08166")
-                                    << "KWP C1 33<-F0 StartCommunication (81), checksum 66 BAD (sum 65)";
-        QTest::newRow("8410F01820FFFFBA") << QByteArray::fromHex("8410F01820FFFFBA")
-                                          << "KWP 84 10<-F0 ReadDiagnosticTroubleCodesByStatus (18) 20 FF FF, checksum BA ok";
-        QTest::newRow("83F0107F311245") << QByteArray::fromHex("83F0107F311245")
-                                        << "KWP 83 F0<-10 negative response (7F) to StartRoutineByLocalIdentifier (31), code 12, checksum 45 ok";
+        QTest::newRow("C133F08166")
+            << QByteArray::fromHex("C133F08166")
+            << "KWP C1 33<-F0 StartCommunication (81), checksum 66 BAD (sum 65)";
+        QTest::newRow("8410F01820FFFFBA")
+            << QByteArray::fromHex("8410F01820FFFFBA")
+            << "KWP 84 10<-F0 ReadDiagnosticTroubleCodesByStatus (18) 20 FF FF, checksum BA ok";
+        QTest::newRow("83F0107F311245")
+            << QByteArray::fromHex("83F0107F311245")
+            << "KWP 83 F0<-10 negative response (7F) to StartRoutineByLocalIdentifier (31), code 12, checksum 45 ok";
         QTest::newRow("81F0107EFF") << QByteArray::fromHex("81F0107EFF")
                                     << "KWP 81 F0<-10 TesterPresent response (7E), checksum FF ok";
-        QTest::newRow("8410F014FFFFFF95") << QByteArray::fromHex("8410F014FFFFFF95")
-                                          << "KWP 84 10<-F0 ClearDiagnosticInformation (14) FF FF FF, checksum 95 ok";
-        QTest::newRow("8210F0108315") << QByteArray::fromHex("8210F0108315")
-                                      << "KWP 82 10<-F0 StartDiagnosticSession (10) 83, checksum 15 ok";
+        QTest::newRow("8410F014FFFFFF95")
+            << QByteArray::fromHex("8410F014FFFFFF95")
+            << "KWP 84 10<-F0 ClearDiagnosticInformation (14) FF FF FF, checksum 95 ok";
+        QTest::newRow("8210F0108315")
+            << QByteArray::fromHex("8210F0108315")
+            << "KWP 82 10<-F0 StartDiagnosticSession (10) 83, checksum 15 ok";
         QTest::newRow("81F010991A") << QByteArray::fromHex("81F010991A")
                                     << "KWP 81 F0<-10 unknown service (99), checksum 1A ok";
     }
@@ -382,13 +437,17 @@ private slots:
     void kwpSplitsBackToBackFramesAndKeepsTheCutOne()
     {
         QByteArray rest;
-        const QByteArray two = QByteArray::fromHex("81F0107EFF" "83F0107F311245" "84F010");
+        const QByteArray two = QByteArray::fromHex(
+            "81F0107EFF"
+            "83F0107F311245"
+            "84F010");
         const QList<KwpFrame> frames = splitKwp(two, &rest);
         QCOMPARE(frames.size(), 2);
         QCOMPARE(frames[1].sid, std::uint8_t(0x7F));
         QCOMPARE(rest, QByteArray::fromHex("84F010"));
         QCOMPARE(describeKwpRest(rest), QString("KWP frame cut short (3 of 8 bytes)"));
-        QCOMPARE(describeKwpRest(QByteArray::fromHex("00FF")), QString("bytes outside a KWP frame"));
+        QCOMPARE(describeKwpRest(QByteArray::fromHex("00FF")),
+                 QString("bytes outside a KWP frame"));
         QVERIFY(!isKwpFrame(QByteArray::fromHex("FE")));
         QVERIFY(!isKwpFrame(QByteArray()));
     }
@@ -398,14 +457,22 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("FE 00 00") << 0xFE << QByteArray::fromHex("FE0000") << "Auto reply fe,0,0,: model 0 (vixion)";
-        QTest::newRow("FE 00 48") << 0xFE << QByteArray::fromHex("FE0048") << "Auto reply fe,0,48,: model 48 (aerox)";
-        QTest::newRow("FE 12 34") << 0xFE << QByteArray::fromHex("FE1234") << "Auto reply fe,12,34,: model code 34 unknown";
-        QTest::newRow("CE 00 90") << 0xCE << QByteArray::fromHex("CE0090") << "Auto reply ce,0,90,: login acknowledged";
-        QTest::newRow("CA item 0B") << 0xCA << QByteArray::fromHex("CA0000C00B00") << "Auto reply ca,0,0,c0,b,0,: item 11 EOT, checking";
-        QTest::newRow("CA value 3C") << 0xCA << QByteArray::fromHex("CA0000003C00") << "Auto reply ca,0,0,0,3c,0,: value 3c";
-        QTest::newRow("CA one field") << 0xCA << QByteArray::fromHex("CA") << "Auto reply ca,: 1 field";
-        QTest::newRow("CB scan 05") << 0xCB << QByteArray::fromHex("CB400500") << "Auto reply cb,40,5,0,: item 5 announced";
+        QTest::newRow("FE 00 00") << 0xFE << QByteArray::fromHex("FE0000")
+                                  << "Auto reply fe,0,0,: model 0 (vixion)";
+        QTest::newRow("FE 00 48") << 0xFE << QByteArray::fromHex("FE0048")
+                                  << "Auto reply fe,0,48,: model 48 (aerox)";
+        QTest::newRow("FE 12 34") << 0xFE << QByteArray::fromHex("FE1234")
+                                  << "Auto reply fe,12,34,: model code 34 unknown";
+        QTest::newRow("CE 00 90") << 0xCE << QByteArray::fromHex("CE0090")
+                                  << "Auto reply ce,0,90,: login acknowledged";
+        QTest::newRow("CA item 0B") << 0xCA << QByteArray::fromHex("CA0000C00B00")
+                                    << "Auto reply ca,0,0,c0,b,0,: item 11 EOT, checking";
+        QTest::newRow("CA value 3C")
+            << 0xCA << QByteArray::fromHex("CA0000003C00") << "Auto reply ca,0,0,0,3c,0,: value 3c";
+        QTest::newRow("CA one field")
+            << 0xCA << QByteArray::fromHex("CA") << "Auto reply ca,: 1 field";
+        QTest::newRow("CB scan 05")
+            << 0xCB << QByteArray::fromHex("CB400500") << "Auto reply cb,40,5,0,: item 5 announced";
     }
 
     void autoReplies()
@@ -449,7 +516,9 @@ private slots:
                 switch (rng.bounded(4)) {
                 case 0: damaged[at] = char(rng.bounded(256)); break;
                 case 1: damaged.remove(at, int(rng.bounded(40))); break;
-                case 2: damaged.insert(at, damaged.mid(int(rng.bounded(damaged.size())), 30)); break;
+                case 2:
+                    damaged.insert(at, damaged.mid(int(rng.bounded(damaged.size())), 30));
+                    break;
                 default: damaged[at] = "0123456789ABCDEF \n"[rng.bounded(18)]; break;
                 }
             }
@@ -471,9 +540,10 @@ private slots:
 
     void echoIsTakenOutAcrossReads()
     {
-        QList<Event> events = {bytesEvent(Kind::Write, 1, "\x83"), bytesEvent(Kind::Write, 1, "\x10"),
-                               bytesEvent(Kind::Read, 1, "\x83"), bytesEvent(Kind::Read, 3, "\x10\x83\xf0"),
-                               bytesEvent(Kind::Read, 0, {}), bytesEvent(Kind::Read, 1, "\x10")};
+        QList<Event> events = {
+            bytesEvent(Kind::Write, 1, "\x83"), bytesEvent(Kind::Write, 1, "\x10"),
+            bytesEvent(Kind::Read, 1, "\x83"),  bytesEvent(Kind::Read, 3, "\x10\x83\xf0"),
+            bytesEvent(Kind::Read, 0, {}),      bytesEvent(Kind::Read, 1, "\x10")};
         for (int i = 0; i < events.size(); ++i) {
             events[i].us = 1000 * (i + 1);
             events[i].line = i + 2;
@@ -483,7 +553,7 @@ private slots:
         QCOMPARE(xs[0].request, QByteArray("\x83\x10"));
         QCOMPARE(xs[0].reply.size(), 2);
         QCOMPARE(xs[0].reply[0].bytes, QByteArray("\x83\xf0"));
-        QCOMPARE(xs[0].reply[0].notBeforeUs, qint64(3000));   // the read before it
+        QCOMPARE(xs[0].reply[0].notBeforeUs, qint64(3000)); // the read before it
         QCOMPARE(xs[0].reply[1].bytes, QByteArray("\x10"));
         QCOMPARE(xs[0].reply[1].notBeforeUs, qint64(5000));
         QCOMPARE(xs[0].line, 2);
@@ -496,7 +566,7 @@ private slots:
         int echoed = -1;
         QCOMPARE(f.received(QByteArray("\x00\x10", 2), &echoed), QByteArray("\x00\x10", 2));
         QCOMPARE(echoed, 0);
-        QCOMPARE(f.received("\xca"), QByteArray("\xca"));   // no echo pending any more
+        QCOMPARE(f.received("\xca"), QByteArray("\xca")); // no echo pending any more
     }
 };
 

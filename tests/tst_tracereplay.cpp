@@ -14,9 +14,9 @@
 #include "trace/replayecu.h"
 #include "trace/traceparser.h"
 
+#include "virtualmain.h"
 #include <QTemporaryDir>
 #include <QtTest>
-#include "virtualmain.h"
 
 using sim::VirtualCable;
 using namespace trace;
@@ -123,7 +123,10 @@ private:
 
 private slots:
     // Recordings are stamped on the cable's clock, which is virtual here.
-    void initTestCase() { trace::setRecordingClock([] { return sim::nowNs() / 1000; }); }
+    void initTestCase()
+    {
+        trace::setRecordingClock([] { return sim::nowNs() / 1000; });
+    }
     void init()
     {
         VirtualCable::instance().reset();
@@ -236,10 +239,11 @@ private slots:
         const int line = requestLine(r.trace.events, n);
         QVERIFY(line > 1);
         const QString text = QString("replay diverged at trace line %1: expected %2, seen %3")
-                                 .arg(line).arg(hexBytes(expected), hexBytes(changed));
+                                 .arg(line)
+                                 .arg(hexBytes(expected), hexBytes(changed));
         QVERIFY2(log.contains(text), qPrintable(log.texts().join('\n')));
-        QCOMPARE(replies.mid(0, n), r.replies.mid(0, n));   // the same up to the change
-        QCOMPARE(replies.value(n), echoOnly(changed));       // then silence: only the echo
+        QCOMPARE(replies.mid(0, n), r.replies.mid(0, n)); // the same up to the change
+        QCOMPARE(replies.value(n), echoOnly(changed));    // then silence: only the echo
         QVERIFY(ecu->divergences() >= 1);
     }
 
@@ -249,12 +253,12 @@ private slots:
         const Recorded r = record(session, dir.filePath("resume.ktrace"));
         QVERIFY(r.trace.ok);
         ExampleSession altered = session;
-        altered.steps[8].bytes = kwpUp();   // second cmdHold: up; then up, hold as recorded
+        altered.steps[8].bytes = kwpUp(); // second cmdHold: up; then up, hold as recorded
         auto ecu = std::make_shared<ReplayEcu>(r.trace.events);
         const QStringList replies = playSession(altered, lineWait, ecu);
         const int n = exchangeIndex(session.steps, 8);
-        QCOMPARE(replies.value(n + 1), echoOnly(kwpUp()));   // still waiting for cmdHold
-        QCOMPARE(replies.value(n + 2), r.replies.value(n));  // cmdHold: its recorded answer
+        QCOMPARE(replies.value(n + 1), echoOnly(kwpUp()));  // still waiting for cmdHold
+        QCOMPARE(replies.value(n + 2), r.replies.value(n)); // cmdHold: its recorded answer
         QVERIFY(ecu->answered() > n);
     }
 
@@ -276,7 +280,8 @@ private slots:
         auto ecu = std::make_shared<ReplayEcu>(edited.events);
         const QStringList replies = playSession(session, lineWait, ecu);
         QVERIFY2(log.contains(QString("replay diverged at trace line %1: expected C1 33 F0 81 66, "
-                                      "seen C1 33 F0 81 65").arg(line)),
+                                      "seen C1 33 F0 81 65")
+                                  .arg(line)),
                  qPrintable(log.texts().join('\n')));
         QCOMPARE(replies.value(0), QString("c1,33,f0,81,65,"));
         QCOMPARE(ecu->answered(), 0);
@@ -296,7 +301,7 @@ private slots:
                     QByteArray::number(r.trace.events[readLine - 2].us) + " read 3 FE 00 03");
         auto ecu = std::make_shared<ReplayEcu>(parseFile(r.path).events);
         const QStringList replies = playSession(session, lineWait, ecu);
-        QCOMPARE(replies.value(0), QString("fe,0,3,"));    // model 3 now, as recorded
+        QCOMPARE(replies.value(0), QString("fe,0,3,")); // model 3 now, as recorded
         QCOMPARE(replies.mid(1), r.replies.mid(1));
     }
 
@@ -315,9 +320,10 @@ private slots:
         const QStringList replies = playSession(session, lineWait, ecu);
         int ends = 0;
         for (const QString &t : log.texts())
-            ends += t.startsWith("replay reached the end of the recording (last request at trace line ")
-                    && t.endsWith("); seen FE, no answer");
-        QCOMPARE(ends, 1);   // said once, however often the tester asks
+            ends +=
+                t.startsWith("replay reached the end of the recording (last request at trace line ")
+                && t.endsWith("); seen FE, no answer");
+        QCOMPARE(ends, 1); // said once, however often the tester asks
         QCOMPARE(replies.last(), QString("fe,"));
     }
 
@@ -333,8 +339,9 @@ private slots:
             e.line = line;
             return e;
         };
-        const QList<Event> events = {ev(1000, Kind::Write, 1, "FE", 2), ev(11000, Kind::Read, 1, "FE", 3),
-                                     ev(201000, Kind::Read, 0, "", 4), ev(261000, Kind::Read, 2, "0000", 5)};
+        const QList<Event> events = {
+            ev(1000, Kind::Write, 1, "FE", 2), ev(11000, Kind::Read, 1, "FE", 3),
+            ev(201000, Kind::Read, 0, "", 4), ev(261000, Kind::Read, 2, "0000", 5)};
         qint64 fakeNs = 5000000000;
         sim::setClock([&fakeNs] { return fakeNs; });
         VirtualCable::instance().reset();
@@ -343,9 +350,9 @@ private slots:
         QVERIFY(link.Connect());
         unsigned char identify = 0xFE;
         link.writeDataHex(&identify);
-        fakeNs += 150 * 1000000LL;   // the recording saw no reply by 200 ms: none yet
+        fakeNs += 150 * 1000000LL; // the recording saw no reply by 200 ms: none yet
         QCOMPARE(link.readDataHex(), QString("fe,"));
-        fakeNs += 100 * 1000000LL;   // and had it by 260 ms
+        fakeNs += 100 * 1000000LL; // and had it by 260 ms
         QCOMPARE(link.readDataHex(), QString("0,0,"));
         VirtualTime::restoreCableClock();
     }
@@ -364,9 +371,14 @@ private slots:
         QVERIFY2(r.ok, qPrintable(errorText(path, r.error)));
         QStringList lines;
         for (const Event &e : r.events)
-            if (e.kind == Kind::Open || e.kind == Kind::Baud || e.kind == Kind::Line || e.kind == Kind::Dtr)
-                lines << QString("%1 %2 %3").arg(QString::fromLatin1(kindName(e.kind))).arg(e.arg1).arg(e.rc);
-        QCOMPARE(lines.mid(0, 4), (QStringList{"open 1075 0", "baud 15630 0", "line 8 0", "dtr 1 0"}));
+            if (e.kind == Kind::Open || e.kind == Kind::Baud || e.kind == Kind::Line
+                || e.kind == Kind::Dtr)
+                lines << QString("%1 %2 %3")
+                             .arg(QString::fromLatin1(kindName(e.kind)))
+                             .arg(e.arg1)
+                             .arg(e.rc);
+        QCOMPARE(lines.mid(0, 4),
+                 (QStringList{"open 1075 0", "baud 15630 0", "line 8 0", "dtr 1 0"}));
         VirtualCable::instance().reset();
         VirtualCable::instance().seat(std::make_shared<ReplayEcu>(r.events));
         log.clear();

@@ -17,10 +17,10 @@
 #include "trace/replayecu.h"
 #include "trace/traceparser.h"
 
+#include "virtualmain.h"
 #include <QLCDNumber>
 #include <QTemporaryDir>
 #include <QtTest>
-#include "virtualmain.h"
 
 #include <memory>
 
@@ -28,7 +28,7 @@ using sim::VirtualCable;
 using Stages = QList<Mechanic::Stage>;
 
 namespace {
-constexpr int kCeiling = 60000;   // a whole session on a loaded two-core machine
+constexpr int kCeiling = 60000; // a whole session on a loaded two-core machine
 constexpr int kAutoRows = 24;
 constexpr int kRecordOnMs = 1000;
 
@@ -38,8 +38,9 @@ QString view(MainWindowProbe &probe)
 {
     QStringList out;
     for (int row = 0; row < probe.table()->rowCount(); ++row)
-        out << QString("%1|%2|%3|%4").arg(probe.cell(row, 1), probe.cell(row, 2),
-                                          probe.cell(row, 3), probe.cell(row, 4));
+        out << QString("%1|%2|%3|%4")
+                   .arg(probe.cell(row, 1), probe.cell(row, 2), probe.cell(row, 3),
+                        probe.cell(row, 4));
     out << "info " + probe.infoLabel()->text() << "status " + probe.status();
     CoWindow *co = probe.coWindow();
     if (co->isVisible())
@@ -92,13 +93,17 @@ void clickCode(MainWindowProbe &probe, int code)
 // Auto: the voltage, the stored fault code of item 61, then CO mode.
 void autoSession(MainWindowProbe &p, Script &s)
 {
-    s.add(p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kAutoRows; },
-          [&p] { clickCode(p, 9); });
-    s.add(p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
-    s.add(p, [&p] { return valueShown(p, 61) && p.infoLabel()->text().contains('\n'); },
-          [&p] { p.coButton()->click(); });
+    s.add(
+        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kAutoRows; },
+        [&p] { clickCode(p, 9); });
+    s.add(
+        p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
+    s.add(
+        p, [&p] { return valueShown(p, 61) && p.infoLabel()->text().contains('\n'); },
+        [&p] { p.coButton()->click(); });
     s.add(p, [&p] { return coShowing(p); }, {});
-    s.add(p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
+    s.add(
+        p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
 }
 
 // The demo's KWP bike with fewer items (a shorter scan) and steady values.
@@ -111,7 +116,7 @@ sim::KwpEcuConfig steadyKwpBike()
     c.rpmWobble = 0;
     return c;
 }
-constexpr int kKwpRows = 8;   // six items, then rows 61 and 62
+constexpr int kKwpRows = 8; // six items, then rows 61 and 62
 
 bool listing(MainWindowProbe &p, const QString &heading)
 {
@@ -121,23 +126,29 @@ bool listing(MainWindowProbe &p, const QString &heading)
 // KWP: a value, the history listing (61), the current listing (62), CO.
 void kwpSession(MainWindowProbe &p, Script &s)
 {
-    s.add(p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kKwpRows; },
-          [&p] { clickCode(p, 5); });
-    s.add(p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
-    s.add(p, [&p] { return listing(p, "Info: History kode kesalahan:\n"); },
-          [&p] { clickCode(p, 62); });
-    s.add(p, [&p] { return listing(p, "Info: Daftar kode kesalahan:\n"); },
-          [&p] { p.coButton()->click(); });
+    s.add(
+        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kKwpRows; },
+        [&p] { clickCode(p, 5); });
+    s.add(
+        p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
+    s.add(
+        p, [&p] { return listing(p, "Info: History kode kesalahan:\n"); },
+        [&p] { clickCode(p, 62); });
+    s.add(
+        p, [&p] { return listing(p, "Info: Daftar kode kesalahan:\n"); },
+        [&p] { p.coButton()->click(); });
     s.add(p, [&p] { return coShowing(p); }, {});
-    s.add(p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
+    s.add(
+        p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
 }
 
 // Selects a row once the table is built and waits for its value.
 Writer selectRow(int rows, int row)
 {
     return [rows, row](MainWindowProbe &p, Script &s) {
-        s.add(p, [&p, rows] { return p.sessionState() == 1 && p.table()->rowCount() == rows; },
-              [&p, row] { p.clickRow(row); });
+        s.add(
+            p, [&p, rows] { return p.sessionState() == 1 && p.table()->rowCount() == rows; },
+            [&p, row] { p.clickRow(row); });
         s.add(p, [&p, row] { return !p.selectionPending() && !p.cell(row, 3).isEmpty(); }, {});
     };
 }
@@ -146,9 +157,10 @@ Writer selectRow(int rows, int row)
 void checkTheBikeWasSeen(bool xmax, const QStringList &views)
 {
     if (!xmax) {
-        QVERIFY(views.value(1).contains("9|Volt|13.5|"));   // raw b4
-        QVERIFY(views.value(2).contains("\ninfo Info: History kode kesalahan\nError pada sensor "
-                                        "posisi crankshaft(CKPS)\n"));
+        QVERIFY(views.value(1).contains("9|Volt|13.5|")); // raw b4
+        QVERIFY(
+            views.value(2).contains("\ninfo Info: History kode kesalahan\nError pada sensor "
+                                    "posisi crankshaft(CKPS)\n"));
         QVERIFY(views.value(3).contains("co rpm 1400 co 0"));
         return;
     }
@@ -178,8 +190,8 @@ Session run(bool xmax, const Writer &write, const QList<std::size_t> *marks = nu
     write(probe, script);
     std::unique_ptr<Mechanic> mechanic = marks ? std::make_unique<Mechanic>(script.stages, *marks)
                                                : std::make_unique<Mechanic>(script.stages);
-    out.finished = waitUntil([&] { return mechanic->finished() && !probe.coWindow()->isVisible(); },
-                             kCeiling);
+    out.finished =
+        waitUntil([&] { return mechanic->finished() && !probe.coWindow()->isVisible(); }, kCeiling);
     if (!marks)
         waitUntil([] { return false; }, kRecordOnMs);
     out.views = script.views;
@@ -265,7 +277,7 @@ private:
         const QString path = dir.filePath(name + ".ktrace");
         trace::startRecording(path, "tst_tracesession");
         Session s = run(xmax, write);
-        trace::stopRecording();   // the window has closed the adapter: recorded too
+        trace::stopRecording(); // the window has closed the adapter: recorded too
         recorded = trace::parseFile(path);
         return s;
     }
@@ -281,7 +293,8 @@ private:
 
     // Replays with the mechanic clicking row 5 where the recording clicked
     // row 3, recording the replay to `path`; returns what the tool wrote.
-    std::vector<std::uint8_t> replayClickingRow5(bool xmax, int rows, const QList<std::size_t> &marks,
+    std::vector<std::uint8_t> replayClickingRow5(bool xmax, int rows,
+                                                 const QList<std::size_t> &marks,
                                                  const std::shared_ptr<trace::ReplayEcu> &ecu,
                                                  const QString &path, const LogCapture &log)
     {
@@ -299,10 +312,10 @@ private:
             Mechanic mechanic(script.stages.mid(0, 1), marks.mid(0, 1));
             QVERIFY2(waitUntil([&] { return log.anyStartsWith("replay diverged"); }, kCeiling),
                      qPrintable(log.texts().join('\n')));
-            waitUntil([] { return false; }, 500);   // the silent ECU's time to answer passes
-            QVERIFY(probe.cell(5, 3).isEmpty());     // row 5 got no value
+            waitUntil([] { return false; }, 500); // the silent ECU's time to answer passes
+            QVERIFY(probe.cell(5, 3).isEmpty());  // row 5 got no value
             sent = sentBytes();
-        }();
+            }();
         trace::stopRecording();
         return sent;
     }
@@ -323,7 +336,10 @@ private:
 
 private slots:
     // Recordings are stamped on the cable's clock, which is virtual here.
-    void initTestCase() { trace::setRecordingClock([] { return sim::nowNs() / 1000; }); }
+    void initTestCase()
+    {
+        trace::setRecordingClock([] { return sim::nowNs() / 1000; });
+    }
     void init() { resetLine(); }
     void cleanup()
     {
@@ -367,7 +383,8 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("hold");
         QTest::addColumn<QString>("up");
-        QTest::newRow("auto row 3, then row 5") << false << kAutoRows << "CA" << "CB";
+        QTest::newRow("auto row 3, then row 5") << false << kAutoRows << "CA"
+                                                << "CB";
         QTest::newRow("kwp row 3, then row 5") << true << kKwpRows << "83 10 F0 31 70 CA EE"
                                                << "83 10 F0 31 70 CB EF";
     }
@@ -377,7 +394,8 @@ private slots:
         QFETCH(bool, xmax);
         QFETCH(int, rows);
         LogCapture log;
-        const Session first = record(QString("row3-%1").arg(xmax), xmax, selectRow(rows, 3), bike(xmax));
+        const Session first =
+            record(QString("row3-%1").arg(xmax), xmax, selectRow(rows, 3), bike(xmax));
         QVERIFY(first.finished);
         QVERIFY(recorded.ok);
         const trace::ParseResult original = recorded;
@@ -385,13 +403,14 @@ private slots:
         // The replay is recorded too, to see what the replay ECU sent.
         const QString replayPath = dir.filePath(QString("row5-%1.ktrace").arg(xmax));
         auto ecu = std::make_shared<trace::ReplayEcu>(original.events);
-        const std::vector<std::uint8_t> sent = replayClickingRow5(xmax, rows, first.marks, ecu, replayPath, log);
+        const std::vector<std::uint8_t> sent =
+            replayClickingRow5(xmax, rows, first.marks, ecu, replayPath, log);
         if (QTest::currentTestFailed())
             return;
 
         // Where: the first request that differs from the recorded one.
         const std::size_t at = firstDifference(sent, first.sent);
-        QVERIFY(at >= first.marks.first());   // after the click, not before
+        QVERIFY(at >= first.marks.first()); // after the click, not before
         const auto where = requestAt(original.events, at);
         QVERIFY(where.first.line > 1);
         const QString text = QString("replay diverged at trace line %1: expected %2, seen %3")
@@ -411,9 +430,10 @@ private slots:
         QVERIFY(replayed.ok);
         const auto heard = requestAt(replayed.events, at);
         QCOMPARE(heard.second, where.second);
-        QCOMPARE(trace::hexBytes(heard.first.request), hex(sent, where.second, where.first.request.size()));
+        QCOMPARE(trace::hexBytes(heard.first.request),
+                 hex(sent, where.second, where.first.request.size()));
         QVERIFY(heard.first.reply.isEmpty());
-        QVERIFY(!where.first.reply.isEmpty());   // where the bike had answered
+        QVERIFY(!where.first.reply.isEmpty()); // where the bike had answered
     }
 };
 

@@ -30,7 +30,7 @@ QString text(const QByteArray &output)
 QString programName(const QString &tool)
 {
 #ifdef Q_OS_WIN
-    return QFileInfo(tool).completeBaseName();   // without .exe
+    return QFileInfo(tool).completeBaseName(); // without .exe
 #else
     return QFileInfo(tool).fileName();
 #endif
@@ -99,21 +99,31 @@ private slots:
     void badFiles_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content");   // not written when null
-        QTest::addColumn<QString>("message");      // after "PROGRAM: PATH"
+        QTest::addColumn<QByteArray>("content"); // not written when null
+        QTest::addColumn<QString>("message");    // after "PROGRAM: PATH"
         QTest::newRow("missing") << "missing.ktrace" << QByteArray()
-                                 << ": cannot open: " + missingReason(dir.filePath("missing.ktrace"));
+                                 << ": cannot open: "
+                                        + missingReason(dir.filePath("missing.ktrace"));
         QTest::newRow("folder") << "." << QByteArray() << ": is a folder, not a ktrace recording";
-        QTest::newRow("/dev/zero") << "/dev/zero" << QByteArray() << ": is not a regular file, not a ktrace recording";
-        QTest::newRow("fifo") << "fifo" << QByteArray() << ": is not a regular file, not a ktrace recording";
-        QTest::newRow("empty") << "empty.ktrace" << QByteArray("") << ": empty file, not a ktrace recording";
-        QTest::newRow("png") << "x.png" << QByteArray("\x89PNG\r\n\x1a\n", 8) << ":1: not a ktrace recording (no KTRACE header)";
-        QTest::newRow("truncated") << "cut.ktrace" << kHeader + "10 write 1 FE\n20 rea" << ":3: truncated line (no end of line)";
-        QTest::newRow("garbled") << "garbled.ktrace" << kHeader + "10 write 1 F\xe9\n" << ":2: garbled line (byte 0xe9 at column 13)";
-        QTest::newRow("backwards") << "back.ktrace" << kHeader + "10 free\n20 free\n15 free\n" << ":4: time goes backwards (15 us after 20 us)";
-        QTest::newRow("binary line") << "bin.ktrace" << kHeader + QByteArray(5000, '\xff') + "\n" << ":2: garbled line (byte 0xff at column 1)";
-        QTest::newRow("long line") << "long.ktrace" << kHeader + "10 write 1" + QByteArray(" FE").repeated(4000) + "\n"
-                                   << ":2: line too long (more than 8192 characters)";
+        QTest::newRow("/dev/zero")
+            << "/dev/zero" << QByteArray() << ": is not a regular file, not a ktrace recording";
+        QTest::newRow("fifo") << "fifo" << QByteArray()
+                              << ": is not a regular file, not a ktrace recording";
+        QTest::newRow("empty") << "empty.ktrace" << QByteArray("")
+                               << ": empty file, not a ktrace recording";
+        QTest::newRow("png") << "x.png" << QByteArray("\x89PNG\r\n\x1a\n", 8)
+                             << ":1: not a ktrace recording (no KTRACE header)";
+        QTest::newRow("truncated") << "cut.ktrace" << kHeader + "10 write 1 FE\n20 rea"
+                                   << ":3: truncated line (no end of line)";
+        QTest::newRow("garbled") << "garbled.ktrace" << kHeader + "10 write 1 F\xe9\n"
+                                 << ":2: garbled line (byte 0xe9 at column 13)";
+        QTest::newRow("backwards") << "back.ktrace" << kHeader + "10 free\n20 free\n15 free\n"
+                                   << ":4: time goes backwards (15 us after 20 us)";
+        QTest::newRow("binary line") << "bin.ktrace" << kHeader + QByteArray(5000, '\xff') + "\n"
+                                     << ":2: garbled line (byte 0xff at column 1)";
+        QTest::newRow("long line")
+            << "long.ktrace" << kHeader + "10 write 1" + QByteArray(" FE").repeated(4000) + "\n"
+            << ":2: line too long (more than 8192 characters)";
     }
 
     void badFiles()
@@ -125,9 +135,11 @@ private slots:
         if (name == "/dev/zero" || name == "fifo")
             QSKIP("Windows has no device files or FIFOs in its file tree");
 #endif
-        const QString path = name == "." ? dir.path() : name.startsWith('/') ? name : dir.filePath(name);
+        const QString path = name == "."            ? dir.path()
+                             : name.startsWith('/') ? name
+                                                    : dir.filePath(name);
         if (name == "fifo" && !QFileInfo::exists(path))
-            QCOMPARE(QProcess::execute("mkfifo", {path}), 0);   // opening it would block
+            QCOMPARE(QProcess::execute("mkfifo", {path}), 0); // opening it would block
         if (!content.isNull()) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -148,7 +160,7 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(kHeader);
-        QVERIFY(f.resize(qint64(200) * 1024 * 1024));   // sparse: nothing to write
+        QVERIFY(f.resize(qint64(200) * 1024 * 1024)); // sparse: nothing to write
         f.close();
         for (const QString &tool : {QString(TRACE_TOOL), QString(REPLAY_TOOL)}) {
             const Run r = run(tool, {path}, 20000);
@@ -163,10 +175,14 @@ private slots:
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("trace none") << TRACE_TOOL << QStringList() << "usage: tavrix-trace [--csv] FILE\n";
-        QTest::newRow("trace two") << TRACE_TOOL << QStringList{"a", "b"} << "usage: tavrix-trace [--csv] FILE\n";
-        QTest::newRow("trace option") << TRACE_TOOL << QStringList{"--xml"} << "usage: tavrix-trace [--csv] FILE\n";
-        QTest::newRow("replay none") << REPLAY_TOOL << QStringList() << "usage: tavrix-replay FILE\n";
+        QTest::newRow("trace none")
+            << TRACE_TOOL << QStringList() << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("trace two")
+            << TRACE_TOOL << QStringList{"a", "b"} << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("trace option")
+            << TRACE_TOOL << QStringList{"--xml"} << "usage: tavrix-trace [--csv] FILE\n";
+        QTest::newRow("replay none")
+            << REPLAY_TOOL << QStringList() << "usage: tavrix-replay FILE\n";
     }
 
     void usage()
@@ -184,23 +200,25 @@ private slots:
         QTest::addColumn<QString>("family");
         QTest::addColumn<QStringList>("mustHold");
         QTest::addColumn<QStringList>("csvRows");
-        QTest::newRow("auto") << "auto"
-                              << QStringList{"      0.030  DTR   high",
-                                             "      0.040  TX    FE  Auto identify",
-                                             "     10.050  RX    00 00  Auto reply fe,0,0,: model 0 (vixion)",
-                                             "     20.070  RX    00 10  Auto reply ce,0,10,: login acknowledged",
-                                             "    220.150  RX    00 00 40 05 00  Auto reply cb,0,0,40,5,0,: item 5 IATS",
-                                             "    420.240  ERROR write failed: -1 usb bulk write failed",
-                                             "      0.000  ERROR open failed: -3 usb device not found"}
-                              << QStringList{"120.110,1,TPS,50,40,deg", "170.130,1,TPS,52,41,deg",
-                                             "270.170,5,IATS,5a,60,C", "320.190,5,IATS,5b,61,C"};
-        QTest::newRow("kwp") << "kwp"
-                             << QStringList{"     25.070  DTR   high (low for 25.010 ms)",
-                                            "      0.050  BAUD  10400 baud ok",
-                                            "     25.080  TX    C1 33 F0 81 65  KWP C1 33<-F0 StartCommunication (81), checksum 65 ok",
-                                            "   1336.010  RX    83 F0 10 7F 14 22 38  KWP 83 F0<-10 negative response (7F) to ClearDiagnosticInformation (14), code 22, checksum 38 ok",
-                                            "   1225.920  RX    84 F0 10 58 00 00 00  KWP frame cut short (7 of 8 bytes)"}
-                             << QStringList{"575.440,1,TPS,50,40,deg", "895.680,5,IATS,5b,61,C"};
+        QTest::newRow("auto")
+            << "auto"
+            << QStringList{"      0.030  DTR   high",
+                           "      0.040  TX    FE  Auto identify",
+                           "     10.050  RX    00 00  Auto reply fe,0,0,: model 0 (vixion)",
+                           "     20.070  RX    00 10  Auto reply ce,0,10,: login acknowledged",
+                           "    220.150  RX    00 00 40 05 00  Auto reply cb,0,0,40,5,0,: item 5 IATS",
+                           "    420.240  ERROR write failed: -1 usb bulk write failed",
+                           "      0.000  ERROR open failed: -3 usb device not found"}
+            << QStringList{"120.110,1,TPS,50,40,deg", "170.130,1,TPS,52,41,deg",
+                           "270.170,5,IATS,5a,60,C", "320.190,5,IATS,5b,61,C"};
+        QTest::newRow("kwp")
+            << "kwp"
+            << QStringList{"     25.070  DTR   high (low for 25.010 ms)",
+                           "      0.050  BAUD  10400 baud ok",
+                           "     25.080  TX    C1 33 F0 81 65  KWP C1 33<-F0 StartCommunication (81), checksum 65 ok",
+                           "   1336.010  RX    83 F0 10 7F 14 22 38  KWP 83 F0<-10 negative response (7F) to ClearDiagnosticInformation (14), code 22, checksum 38 ok",
+                           "   1225.920  RX    84 F0 10 58 00 00 00  KWP frame cut short (7 of 8 bytes)"}
+            << QStringList{"575.440,1,TPS,50,40,deg", "895.680,5,IATS,5b,61,C"};
     }
 
     void examplesDecode()
@@ -244,7 +262,7 @@ private slots:
         while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
             QTest::qWait(50);
         const QByteArray live = readAll(path);
-        p.kill();   // as a crash would: no end mark
+        p.kill(); // as a crash would: no end mark
         p.waitForFinished(20000);
         QVERIFY2(live.contains(" open 0433:6066 0\n"), live.constData());
         QVERIFY(live.contains(" baud 15630 0\n"));
@@ -266,12 +284,12 @@ private slots:
         QDeadlineTimer deadline(30000);
         while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
             QTest::qWait(50);
-        p.terminate();   // SIGTERM (on Windows WM_CLOSE): closes like the window would
+        p.terminate(); // SIGTERM (on Windows WM_CLOSE): closes like the window would
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         const QByteArray trace = readAll(path);
         QVERIFY2(trace.endsWith(" end\n"), trace.right(200).constData());
-        QVERIFY(trace.contains(" close 0\n"));   // the link's destructor closed the adapter
+        QVERIFY(trace.contains(" close 0\n")); // the link's destructor closed the adapter
     }
 
     void recorderGoesOnUnrecordedIntoAFolderItCannotWrite()
@@ -293,12 +311,14 @@ private slots:
         const bool running = p.state() == QProcess::Running;
         p.kill();
         p.waitForFinished(20000);
-        const QByteArray message = "recording off: cannot create " + path.toLocal8Bit()
-                                   + ": No such file or directory; the session goes on unrecorded\n";
+        const QByteArray message =
+            "recording off: cannot create " + path.toLocal8Bit()
+            + ": No such file or directory; the session goes on unrecorded\n";
         const QList<QByteArray> lines = err.split('\n');
-        QVERIFY2(("\n" + err).contains("\ntavrix-record-sim: " + message), err.constData());   // the console
-        QCOMPARE(lines.count(message.trimmed()), 1);                               // the log
-        QVERIFY(err.contains("usbconnect"));   // the session went on
+        QVERIFY2(("\n" + err).contains("\ntavrix-record-sim: " + message),
+                 err.constData());                   // the console
+        QCOMPARE(lines.count(message.trimmed()), 1); // the log
+        QVERIFY(err.contains("usbconnect"));         // the session went on
         QVERIFY(running);
     }
 };

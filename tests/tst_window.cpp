@@ -83,7 +83,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
-        probe.pollTimer()->stop();   // the test writes, not a protocol tick
+        probe.pollTimer()->stop(); // the test writes, not a protocol tick
         probe.sessionState() = 1;
         probe.rpm() = 1450;
         probe.coValue() = 7;
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(probe.rpm(), 0);
         QCOMPARE(probe.coValue(), 0);
         QVERIFY(!probe.pollTimer()->isActive());
-        QCOMPARE(probe.table()->rowCount(), 1);   // the table stays
+        QCOMPARE(probe.table()->rowCount(), 1); // the table stays
         QCOMPARE(probe.rowCodes(), QList<QString>{"1"});
 
         QVERIFY(log.waitFor("Connected.", 20000));
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(log.texts(), QStringList{"Disconnected"});
         QVERIFY(!probe.pollTimer()->isActive());
         QVERIFY(!probe.running());
-        QVERIFY(cable.held());            // the adapter is left open
+        QVERIFY(cable.held()); // the adapter is left open
         QVERIFY(probe.link()->isConnected());
         // a write error after the close no longer reaches the window
         const QString status = probe.status();
@@ -198,11 +198,11 @@ private slots:
         VirtualCable::instance().unplug();
         MainWindow window;
         MainWindowProbe probe(window);
-        probe.typeBox()->setCurrentIndex(1);   // Xmax
+        probe.typeBox()->setCurrentIndex(1); // Xmax
         QVERIFY(closeWindow(window));
         QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 1);
-        QVERIFY(QObject::disconnect(probe.pollTimer(), kTimeout, &window,
-                                    SLOT(send_clicked_xmax())));
+        QVERIFY(
+            QObject::disconnect(probe.pollTimer(), kTimeout, &window, SLOT(send_clicked_xmax())));
     }
 
     void exactlyOneTimerConnection_data()
@@ -218,7 +218,7 @@ private slots:
     {
         QFETCH(QList<int>, indexes);
         QFETCH(QString, target);
-        VirtualCable::instance().unplug();   // no ticks while we look
+        VirtualCable::instance().unplug(); // no ticks while we look
         MainWindow window;
         MainWindowProbe probe(window);
         for (int index : indexes)
@@ -228,7 +228,8 @@ private slots:
                                     target.toLatin1().constData()));
         QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 0);
         QCOMPARE(probe.vehicleType(), indexes.isEmpty() ? QString()
-                                      : indexes.last() ? QString("xmax") : QString("auto"));
+                                      : indexes.last()  ? QString("xmax")
+                                                        : QString("auto"));
     }
 
     void delayKeepsEventsRunning()
@@ -244,8 +245,9 @@ private slots:
         QVERIFY2(clock.elapsed() >= 35, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(fired);
         bool queued = false;
-        QMetaObject::invokeMethod(&window, [&] { queued = true; }, Qt::QueuedConnection);
-        probe.delay(0);   // still one pass of a local loop
+        QMetaObject::invokeMethod(
+            &window, [&] { queued = true; }, Qt::QueuedConnection);
+        probe.delay(0); // still one pass of a local loop
         QVERIFY(queued);
     }
 
@@ -264,15 +266,17 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         bool queued = false;
-        QMetaObject::invokeMethod(&window, [&] { queued = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window, [&] { queued = true; }, Qt::QueuedConnection);
         QElapsedTimer clock;
         clock.start();
         probe.delayLogin(ms);
         const qint64 elapsedNs = clock.nsecsElapsed();
-        QVERIFY2(elapsedNs >= qint64(qMax(ms, 0)) * 1000000, qPrintable(QString::number(elapsedNs)));
+        QVERIFY2(elapsedNs >= qint64(qMax(ms, 0)) * 1000000,
+                 qPrintable(QString::number(elapsedNs)));
         if (ms <= 0)
             QVERIFY2(elapsedNs < 50000000, qPrintable(QString::number(elapsedNs)));
-        QVERIFY(!queued);   // no events during the busy wait
+        QVERIFY(!queued); // no events during the busy wait
         QCoreApplication::processEvents();
         QVERIFY(queued);
     }

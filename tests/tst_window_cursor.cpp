@@ -38,7 +38,7 @@ private slots:
     void init()
     {
         VirtualCable::instance().reset();
-        VirtualCable::instance().unplug();   // no session: nothing arrives
+        VirtualCable::instance().unplug(); // no session: nothing arrives
         protocolCounters() = ProtocolCounters();
         popAllCursors();
     }
@@ -71,7 +71,7 @@ private slots:
         probe.actionButton()->click();
         probe.actionButton()->click();
         QCOMPARE(probe.actionStep(), 1);
-        QCOMPARE(popAllCursors(), 2);   // the selection's and the action's
+        QCOMPARE(popAllCursors(), 2); // the selection's and the action's
     }
 
     void clearingTheTableRestoresTheCursor()
@@ -119,7 +119,7 @@ private slots:
         probe.actionButton()->click();
         QVERIFY(waitCursorShown());
         unsigned char byte = 0xCA;
-        probe.link()->writeDataHex(&byte);   // fails: no adapter
+        probe.link()->writeDataHex(&byte); // fails: no adapter
         QCOMPARE(probe.status(), QString("Not Connect."));
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(!probe.selectionPending());
@@ -133,7 +133,7 @@ private slots:
     {
         MainWindow window;
         MainWindowProbe probe(window);
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);   // not ours
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor); // not ours
         probe.appendItemRow(1);
         probe.clickRow(0);
         probe.clearTable();

@@ -24,7 +24,7 @@ private slots:
     void init()
     {
         VirtualCable::instance().reset();
-        VirtualCable::instance().unplug();   // the form only; no session
+        VirtualCable::instance().unplug(); // the form only; no session
         protocolCounters() = ProtocolCounters();
     }
 
@@ -54,11 +54,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::newRow("label") << "label" << "Type :";
-        QTest::newRow("pushButton") << "pushButton" << "Action";
-        QTest::newRow("label_check") << "label_check" << "Checking";
-        QTest::newRow("pushButton_co") << "pushButton_co" << "CO";
-        QTest::newRow("label_info") << "label_info" << "Info:";
+        QTest::newRow("label") << "label"
+                               << "Type :";
+        QTest::newRow("pushButton") << "pushButton"
+                                    << "Action";
+        QTest::newRow("label_check") << "label_check"
+                                     << "Checking";
+        QTest::newRow("pushButton_co") << "pushButton_co"
+                                       << "CO";
+        QTest::newRow("label_info") << "label_info"
+                                    << "Info:";
     }
     void textsAndNames()
     {
@@ -77,7 +82,8 @@ private slots:
     {
         TranslationRecorder translations;
         MainWindow window;
-        for (const char *text : {"Tavrix-3.0", "Auto", "Xmax", "A", "Code", "Item", "Value", "Unit"})
+        for (const char *text :
+             {"Tavrix-3.0", "Auto", "Xmax", "A", "Code", "Item", "Value", "Unit"})
             QVERIFY2(translations.saw("MainWindow", text), text);
     }
 
@@ -103,7 +109,7 @@ private slots:
         QCOMPARE(box->itemText(0), QString("Auto"));
         QCOMPARE(box->itemText(1), QString("Xmax"));
         QCOMPARE(box->currentIndex(), 0);
-        QVERIFY(probe.vehicleType().isEmpty());   // the initial entry made no call
+        QVERIFY(probe.vehicleType().isEmpty()); // the initial entry made no call
     }
 
     void table()

@@ -20,8 +20,8 @@ struct Model {
 };
 
 const Model kModels[] = {
-    {"0", "vixion"}, {"1", "mio j"}, {"2", "soul gt"}, {"3", "xride new"},
-    {"48", "aerox"}, {"80", "error"},
+    {"0", "vixion"},    {"1", "mio j"},  {"2", "soul gt"},
+    {"3", "xride new"}, {"48", "aerox"}, {"80", "error"},
 };
 
 constexpr std::uint8_t kIdentify = 0xFE;

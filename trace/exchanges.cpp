@@ -34,7 +34,7 @@ struct Builder {
     {
         const QByteArray sent = e.rc > 0 ? e.bytes.left(e.rc) : QByteArray();
         if (sent.isEmpty())
-            return;   // a failed write put nothing on the line
+            return; // a failed write put nothing on the line
         if (!inRequest || e.us - out.last().lastWriteUs > IdleGapUs) {
             Exchange x;
             x.line = e.line;
@@ -65,10 +65,14 @@ struct Builder {
         switch (e.kind) {
         case Kind::Write: write(e); break;
         case Kind::Read: read(e); break;
-        case Kind::Open: echo.reset(); inRequest = false; break;
-        case Kind::Dtr: case Kind::Baud: case Kind::Line: case Kind::Close:
+        case Kind::Open:
+            echo.reset();
             inRequest = false;
             break;
+        case Kind::Dtr:
+        case Kind::Baud:
+        case Kind::Line:
+        case Kind::Close: inRequest = false; break;
         default: break;
         }
     }

@@ -23,18 +23,18 @@ public:
     void reset() { pending_.clear(); }
 
 private:
-    QByteArray pending_;   // written, not yet heard back
+    QByteArray pending_; // written, not yet heard back
 };
 
 struct ReplyChunk {
-    int line = 0;          // the read that brought it
+    int line = 0; // the read that brought it
     qint64 readUs = 0;
     qint64 notBeforeUs = 0; // the last read before it that had not seen it
-    QByteArray bytes;      // ECU bytes only
+    QByteArray bytes;       // ECU bytes only
 };
 
 struct Exchange {
-    int line = 0;          // first write of the request (0: ECU bytes before any request)
+    int line = 0; // first write of the request (0: ECU bytes before any request)
     qint64 firstWriteUs = 0;
     qint64 lastWriteUs = 0;
     QByteArray request;

@@ -25,8 +25,8 @@ int __real_ftdi_usb_close(struct ftdi_context *);
 void __real_ftdi_free(struct ftdi_context *);
 int __real_ftdi_usb_find_all(struct ftdi_context *, struct ftdi_device_list **, int, int);
 void __real_ftdi_list_free(struct ftdi_device_list **);
-int __real_ftdi_usb_get_strings(struct ftdi_context *, struct libusb_device *, char *, int,
-                                char *, int, char *, int);
+int __real_ftdi_usb_get_strings(struct ftdi_context *, struct libusb_device *, char *, int, char *,
+                                int, char *, int);
 const char *__real_ftdi_get_error_string(struct ftdi_context *);
 }
 
@@ -179,8 +179,8 @@ void __wrap_ftdi_list_free(struct ftdi_device_list **devlist)
 }
 
 int __wrap_ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev,
-                                char *manufacturer, int mnf_len, char *description,
-                                int desc_len, char *serial, int serial_len)
+                                char *manufacturer, int mnf_len, char *description, int desc_len,
+                                char *serial, int serial_len)
 {
     const int rc = __real_ftdi_usb_get_strings(ftdi, dev, manufacturer, mnf_len, description,
                                                desc_len, serial, serial_len);

@@ -11,7 +11,9 @@ QString convertItemValue(const QString &codestr, const QString &valstr)
     switch (code) {
     case 1: x = float(raw / 2); break;
     case 3: x = float((raw - 1) / 2); break;
-    case 5: case 6: case 11: x = float(raw - 30); break;
+    case 5:
+    case 6:
+    case 11: x = float(raw - 30); break;
     case 8: x = float(raw / 5) / 10.0f; break;
     case 9: x = float(raw - 45) / 10.0f; break;
     default: break;

@@ -24,7 +24,7 @@ const Service kServices[] = {
 
 constexpr std::uint8_t kNegativeResponse = 0x7F;
 constexpr std::uint8_t kResponseBit = 0x40;
-constexpr int kOverhead = 4;   // format, target, source, checksum
+constexpr int kOverhead = 4; // format, target, source, checksum
 
 QString hex2(std::uint8_t b)
 {
@@ -104,9 +104,9 @@ QString serviceName(std::uint8_t sid)
 
 QString describeKwp(const KwpFrame &f)
 {
-    QString text = QString("KWP %1 %2<-%3 %4 (%5)")
-                       .arg(hex2(f.format), hex2(f.target), hex2(f.source), serviceName(f.sid),
-                            hex2(f.sid));
+    QString text =
+        QString("KWP %1 %2<-%3 %4 (%5)")
+            .arg(hex2(f.format), hex2(f.target), hex2(f.source), serviceName(f.sid), hex2(f.sid));
     if (f.sid == kNegativeResponse && f.data.size() >= 2) {
         const auto rejected = static_cast<std::uint8_t>(f.data.at(0));
         text += QString(" to %1 (%2), code %3")

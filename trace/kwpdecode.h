@@ -13,9 +13,9 @@
 namespace trace {
 
 struct KwpFrame {
-    QByteArray raw;         // the whole frame
+    QByteArray raw; // the whole frame
     std::uint8_t format = 0, target = 0, source = 0, sid = 0, checksum = 0;
-    QByteArray data;        // parameters after the service identifier
+    QByteArray data; // parameters after the service identifier
     bool checksumOk = false;
     std::uint8_t sum = 0;
 };

@@ -30,7 +30,8 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 
 // QProcess::terminate() and taskkill without /F post WM_CLOSE to the main
 // thread as well as to the windows: the Windows form of SIGTERM.
-class ThreadCloseFilter : public QAbstractNativeEventFilter {
+class ThreadCloseFilter : public QAbstractNativeEventFilter
+{
 public:
     bool nativeEventFilter(const QByteArray &type, void *message, long *) override
     {
@@ -55,7 +56,7 @@ void quitOnTerminationSignals()
     static ThreadCloseFilter *filter = nullptr;
     if (filter)
         return;
-    filter = new ThreadCloseFilter;   // for the life of the process
+    filter = new ThreadCloseFilter; // for the life of the process
     QCoreApplication::instance()->installNativeEventFilter(filter);
     // A GUI program has no console of its own: share the one it was started
     // from, so that Ctrl+C there reaches it and its messages show there
@@ -95,7 +96,8 @@ void quitOnTerminationSignals()
 {
     if (pipeEnds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
-    auto *notifier = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, QCoreApplication::instance());
+    auto *notifier =
+        new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
         char byte;
         [[maybe_unused]] const ssize_t n = ::read(pipeEnds[1], &byte, 1);

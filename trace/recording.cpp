@@ -44,9 +44,8 @@ bool startRecording(const QString &path, const QString &program, const QString &
     auto writer = std::make_unique<TraceWriter>();
     if (nextClock())
         writer->setClock(nextClock());
-    const QString started = startedUtc.isEmpty()
-                                ? QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
-                                : startedUtc;
+    const QString started =
+        startedUtc.isEmpty() ? QDateTime::currentDateTimeUtc().toString(Qt::ISODate) : startedUtc;
     if (!writer->open(path, program, programVersion(), started))
         return false;
     active() = std::move(writer);

@@ -15,9 +15,9 @@ namespace trace {
 // unrecorded. `startedUtc` empty: now.
 bool startRecording(const QString &path, const QString &program,
                     const QString &startedUtc = QString());
-TraceWriter *recording();          // null while nothing is recorded
-void flushRecording();             // what is due; for a timer
-void stopRecording();              // end mark, flush, close
+TraceWriter *recording(); // null while nothing is recorded
+void flushRecording();    // what is due; for a timer
+void stopRecording();     // end mark, flush, close
 // Applies to the next startRecording (tests and generators run fake time).
 void setRecordingClock(TraceWriter::Clock clock);
 

@@ -12,7 +12,7 @@
 #include <QTimer>
 
 namespace {
-constexpr int kFlushPeriodMs = 500;   // with the writer's own check: at most a second lost
+constexpr int kFlushPeriodMs = 500; // with the writer's own check: at most a second lost
 }
 
 int main(int argc, char *argv[])
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
         MainWindow window;
         window.show();
         rc = app.exec();
-    }   // the link closes the adapter in the window's destructor: still recorded
+    } // the link closes the adapter in the window's destructor: still recorded
     trace::stopRecording();
     return rc;
 }

@@ -18,12 +18,12 @@ int seenLength(const QByteArray &heard, const QByteArray &want)
         return (format & 0x3F) + 4;
     return want.size();
 }
-}
+} // namespace
 
 ReplayEcu::ReplayEcu(const QList<Event> &events)
 {
     for (const Exchange &x : exchanges(events))
-        if (!x.request.isEmpty())   // ECU bytes before the first request have nothing to answer
+        if (!x.request.isEmpty()) // ECU bytes before the first request have nothing to answer
             script_.append(x);
 }
 
@@ -44,7 +44,7 @@ void ReplayEcu::onByte(sim::VirtualCable &cable, std::uint8_t byte, sim::Nanos h
     lastHeard_ = heardAt;
     heard_.append(char(byte));
     if (next_ >= script_.size()) {
-        mismatch_ = reported_ = true;   // nothing more to say about this burst
+        mismatch_ = reported_ = true; // nothing more to say about this burst
         reportEnd();
         return;
     }
@@ -81,7 +81,7 @@ void ReplayEcu::reportDivergence()
                              .arg(hexBytes(x.request), hexBytes(heard_));
     ++divergences_;
     if (text == lastReport_)
-        return;   // the tester repeating itself: said once is enough
+        return; // the tester repeating itself: said once is enough
     lastReport_ = text;
     qDebug().noquote() << text;
 }
@@ -92,8 +92,9 @@ void ReplayEcu::reportEnd()
         return;
     endReported_ = true;
     const int lastLine = script_.isEmpty() ? 0 : script_.last().line;
-    qDebug().noquote() << QString("replay reached the end of the recording (last request at trace "
-                                  "line %1); seen %2, no answer")
+    qDebug().noquote() << QString(
+                              "replay reached the end of the recording (last request at trace "
+                              "line %1); seen %2, no answer")
                               .arg(lastLine)
                               .arg(hexBytes(heard_));
 }

@@ -34,7 +34,7 @@ private:
 
     QList<Exchange> script_;
     int next_ = 0;
-    QByteArray heard_;          // bytes of the request being heard
+    QByteArray heard_; // bytes of the request being heard
     sim::Nanos lastHeard_ = 0;
     sim::Nanos byteNs_ = 0;
     bool mismatch_ = false;

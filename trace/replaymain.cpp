@@ -4,8 +4,8 @@
 
 #include "mainwindow.h"
 #include "sim/virtualcable.h"
-#include "trace/replayecu.h"
 #include "trace/recording.h"
+#include "trace/replayecu.h"
 #include "trace/traceparser.h"
 
 #include <QApplication>
@@ -22,7 +22,8 @@ int main(int argc, char *argv[])
     }
     const trace::ParseResult parsed = trace::parseFile(path);
     if (!parsed.ok) {
-        std::fprintf(stderr, "tavrix-replay: %s\n", qPrintable(trace::errorText(path, parsed.error)));
+        std::fprintf(stderr, "tavrix-replay: %s\n",
+                     qPrintable(trace::errorText(path, parsed.error)));
         return 1;
     }
     QApplication app(argc, argv);

@@ -53,8 +53,11 @@ private:
     {
         const QString codeText = QString::number(code);
         rows << QStringList{QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
-                            codeText, csvField(itemName(catalogue_, code)), raw,
-                            convertItemValue(codeText, raw), csvField(itemUnit(catalogue_, code))}
+                            codeText,
+                            csvField(itemName(catalogue_, code)),
+                            raw,
+                            convertItemValue(codeText, raw),
+                            csvField(itemUnit(catalogue_, code))}
                     .join(QLatin1Char(','));
     }
 

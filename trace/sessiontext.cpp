@@ -20,7 +20,7 @@ struct Tag {
 
 const Tag kTags[] = {
     {Kind::Open, "OPEN"}, {Kind::Close, "CLOSE"}, {Kind::Baud, "BAUD"}, {Kind::Line, "LINE"},
-    {Kind::Dtr, "DTR"}, {Kind::Error, "ERROR"}, {Kind::End, "END"},
+    {Kind::Dtr, "DTR"},   {Kind::Error, "ERROR"}, {Kind::End, "END"},
 };
 
 QString tagOf(Kind kind)
@@ -38,7 +38,9 @@ QString ms(qint64 us)
 
 QString usbId(int vendor, int product)
 {
-    return QString("%1:%2").arg(vendor, 4, 16, QLatin1Char('0')).arg(product, 4, 16, QLatin1Char('0'));
+    return QString("%1:%2")
+        .arg(vendor, 4, 16, QLatin1Char('0'))
+        .arg(product, 4, 16, QLatin1Char('0'));
 }
 
 QString result(int rc)
@@ -77,8 +79,8 @@ private:
     qint64 txUs_ = 0, txLastUs_ = 0, rxUs_ = 0;
     int rxEchoed_ = 0;
     bool txOpen_ = false;
-    bool awaiting_ = false;      // a request printed, no answer yet
-    qint64 lookedUs_ = -1;       // the last read after it
+    bool awaiting_ = false; // a request printed, no answer yet
+    qint64 lookedUs_ = -1;  // the last read after it
     qint64 dtrLowUs_ = -1;
 };
 
@@ -92,8 +94,9 @@ QStringList TextPrinter::run(const ParseResult &r)
     out_ << QString("ktrace %1, recorded by %2 %3, started %4")
                 .arg(r.header.version)
                 .arg(r.header.program, r.header.programVersion, r.header.started);
-    out_ << QString("%1  %2 %3").arg(QString("time ms").rightJustified(11),
-                                     QString("what").leftJustified(5), "bytes and meaning");
+    out_ << QString("%1  %2 %3")
+                .arg(QString("time ms").rightJustified(11), QString("what").leftJustified(5),
+                     "bytes and meaning");
     for (const Event &e : r.events)
         event(e);
     flushTx();
@@ -117,7 +120,7 @@ void TextPrinter::event(const Event &e)
 void TextPrinter::write(const Event &e)
 {
     if (e.rc <= 0)
-        return;   // the error line that follows says why
+        return; // the error line that follows says why
     flushRx();
     if (!txOpen_ || e.us - txLastUs_ > IdleGapUs)
         flushTx();
@@ -193,7 +196,9 @@ void TextPrinter::flushRx()
         rxKwp();
     } else if (lastTx_.size() == 1) {
         const QStringList fields = replyFields(lastTx_.left(rxEchoed_ > 0 ? 1 : 0) + rx_);
-        add(rxUs_, "RX", hexBytes(rx_) + "  " + describeAutoReply(std::uint8_t(lastTx_.at(0)), fields, catalogue_));
+        add(rxUs_, "RX",
+            hexBytes(rx_) + "  "
+                + describeAutoReply(std::uint8_t(lastTx_.at(0)), fields, catalogue_));
     } else {
         add(rxUs_, "RX", hexBytes(rx_));
     }
@@ -215,23 +220,30 @@ QString TextPrinter::controlText(const Event &e)
 {
     switch (e.kind) {
     case Kind::New: return e.rc == 0 ? "context created" : "no context";
-    case Kind::Interface: return "interface " + named(kInterfaceNames, 5, e.arg1) + " " + result(e.rc);
+    case Kind::Interface:
+        return "interface " + named(kInterfaceNames, 5, e.arg1) + " " + result(e.rc);
     case Kind::Open: return usbId(e.arg1, e.arg2) + " " + result(e.rc);
     case Kind::Baud: return QString("%1 baud %2").arg(e.arg1).arg(result(e.rc));
     case Kind::Line:
-        return QString("%1%2%3 %4").arg(e.arg1).arg(named(kParityNames, 5, e.arg3),
-                                            named(kStopNames, 3, e.arg2), result(e.rc));
+        return QString("%1%2%3 %4")
+            .arg(e.arg1)
+            .arg(named(kParityNames, 5, e.arg3), named(kStopNames, 3, e.arg2), result(e.rc));
     case Kind::Dtr: return dtrText(e);
     case Kind::Close: return "adapter closed " + result(e.rc);
     case Kind::Free: return "context released";
     case Kind::FindAll: return QString("listing %1: %2 found").arg(usbId(e.arg1, e.arg2)).arg(e.rc);
     case Kind::Strings:
         return e.rc < 0 ? "device strings " + result(e.rc)
-                        : "device " + QStringList{QString::fromUtf8(e.texts.value(0)), QString::fromUtf8(e.texts.value(1)),
-                                                  QString::fromUtf8(e.texts.value(2))}.join(", ");
+                        : "device "
+                              + QStringList{QString::fromUtf8(e.texts.value(0)),
+                                            QString::fromUtf8(e.texts.value(1)),
+                                            QString::fromUtf8(e.texts.value(2))}
+                                    .join(", ");
     case Kind::Error:
-        return QString("%1 failed: %2 %3").arg(QString::fromLatin1(kindName(e.call))).arg(e.rc)
-                   .arg(QString::fromUtf8(e.texts.value(0)));
+        return QString("%1 failed: %2 %3")
+            .arg(QString::fromLatin1(kindName(e.call)))
+            .arg(e.rc)
+            .arg(QString::fromUtf8(e.texts.value(0)));
     case Kind::End: return "recording ends";
     default: return QString();
     }
@@ -240,7 +252,7 @@ QString TextPrinter::controlText(const Event &e)
 void TextPrinter::control(const Event &e)
 {
     if (e.kind == Kind::ListFree || e.kind == Kind::ErrorText)
-        return;   // bookkeeping of the listing; the error line carries the text
+        return; // bookkeeping of the listing; the error line carries the text
     txOpen_ = false;
     flushTx();
     flushRx();

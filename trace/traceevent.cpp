@@ -10,27 +10,19 @@ namespace {
 struct KindEntry {
     Kind kind;
     const char *name;
-    const char *layout;   // field codes, see tracelayout.h
+    const char *layout; // field codes, see tracelayout.h
 };
 
 // The order of the fields after "<time> <name>" for every event.
 const KindEntry kKinds[] = {
-    {Kind::New, "new", "k"},
-    {Kind::Interface, "interface", "fr"},
-    {Kind::Open, "open", "ur"},
-    {Kind::Baud, "baud", "1r"},
-    {Kind::Line, "line", "bspr"},
-    {Kind::Dtr, "dtr", "lr"},
-    {Kind::Write, "write", "rx"},
-    {Kind::Read, "read", "rx"},
-    {Kind::Close, "close", "r"},
-    {Kind::Free, "free", ""},
-    {Kind::FindAll, "findall", "ur"},
-    {Kind::Strings, "strings", "rqqq"},
-    {Kind::ListFree, "listfree", ""},
-    {Kind::ErrorText, "errstr", "q"},
-    {Kind::Error, "error", "crq"},
-    {Kind::End, "end", ""},
+    {Kind::New, "new", "k"},          {Kind::Interface, "interface", "fr"},
+    {Kind::Open, "open", "ur"},       {Kind::Baud, "baud", "1r"},
+    {Kind::Line, "line", "bspr"},     {Kind::Dtr, "dtr", "lr"},
+    {Kind::Write, "write", "rx"},     {Kind::Read, "read", "rx"},
+    {Kind::Close, "close", "r"},      {Kind::Free, "free", ""},
+    {Kind::FindAll, "findall", "ur"}, {Kind::Strings, "strings", "rqqq"},
+    {Kind::ListFree, "listfree", ""}, {Kind::ErrorText, "errstr", "q"},
+    {Kind::Error, "error", "crq"},    {Kind::End, "end", ""},
 };
 
 const char *const kInterfaces[] = {"ANY", "A", "B", "C", "D"};
@@ -126,9 +118,18 @@ int indexOfName(const char *const *names, int count, const QByteArray &token)
     return -1;
 }
 
-int interfaceIndex(const QByteArray &token) { return indexOfName(kInterfaces, 5, token); }
-int stopIndex(const QByteArray &token) { return indexOfName(kStops, 3, token); }
-int parityIndex(const QByteArray &token) { return indexOfName(kParities, 5, token); }
+int interfaceIndex(const QByteArray &token)
+{
+    return indexOfName(kInterfaces, 5, token);
+}
+int stopIndex(const QByteArray &token)
+{
+    return indexOfName(kStops, 3, token);
+}
+int parityIndex(const QByteArray &token)
+{
+    return indexOfName(kParities, 5, token);
+}
 
 QByteArray quoteText(const QByteArray &utf8)
 {

@@ -15,35 +15,35 @@ constexpr int FormatVersion = 1;
 constexpr char Magic[] = "KTRACE";
 
 enum class Kind {
-    New,        // ftdi_new: rc 0 = context made, -1 = none
-    Interface,  // ftdi_set_interface: arg1 = interface (0 ANY, 1 A .. 4 D)
-    Open,       // ftdi_usb_open: arg1 vendor, arg2 product
-    Baud,       // ftdi_set_baudrate: arg1 requested rate
-    Line,       // ftdi_set_line_property: arg1 bits, arg2 stop (0 1, 1 1.5, 2 2), arg3 parity
-    Dtr,        // ftdi_setdtr: arg1 level
-    Write,      // ftdi_write_data: bytes asked to write, rc bytes written
-    Read,       // ftdi_read_data: rc bytes read, bytes = what arrived
-    Close,      // ftdi_usb_close
-    Free,       // ftdi_free
-    FindAll,    // ftdi_usb_find_all: arg1 vendor, arg2 product, rc count
-    Strings,    // ftdi_usb_get_strings: texts manufacturer, description, serial
-    ListFree,   // ftdi_list_free
-    ErrorText,  // ftdi_get_error_string: texts[0] the text handed out
-    Error,      // a negative result: call = the failed call, texts[0] the library's text
-    End         // the recording was closed in order
+    New,       // ftdi_new: rc 0 = context made, -1 = none
+    Interface, // ftdi_set_interface: arg1 = interface (0 ANY, 1 A .. 4 D)
+    Open,      // ftdi_usb_open: arg1 vendor, arg2 product
+    Baud,      // ftdi_set_baudrate: arg1 requested rate
+    Line,      // ftdi_set_line_property: arg1 bits, arg2 stop (0 1, 1 1.5, 2 2), arg3 parity
+    Dtr,       // ftdi_setdtr: arg1 level
+    Write,     // ftdi_write_data: bytes asked to write, rc bytes written
+    Read,      // ftdi_read_data: rc bytes read, bytes = what arrived
+    Close,     // ftdi_usb_close
+    Free,      // ftdi_free
+    FindAll,   // ftdi_usb_find_all: arg1 vendor, arg2 product, rc count
+    Strings,   // ftdi_usb_get_strings: texts manufacturer, description, serial
+    ListFree,  // ftdi_list_free
+    ErrorText, // ftdi_get_error_string: texts[0] the text handed out
+    Error,     // a negative result: call = the failed call, texts[0] the library's text
+    End        // the recording was closed in order
 };
 
 struct Event {
-    qint64 us = 0;          // microseconds since the recording started
+    qint64 us = 0; // microseconds since the recording started
     Kind kind = Kind::End;
-    Kind call = Kind::End;  // Error only
+    Kind call = Kind::End; // Error only
     int rc = 0;
     int arg1 = 0;
     int arg2 = 0;
     int arg3 = 0;
     QByteArray bytes;
-    QList<QByteArray> texts;  // UTF-8
-    int line = 0;           // line in the file it was read from (0 when made here)
+    QList<QByteArray> texts; // UTF-8
+    int line = 0;            // line in the file it was read from (0 when made here)
 };
 
 // The event's name in the file ("write", "read", ...); empty for none.

@@ -16,7 +16,7 @@
 namespace trace {
 
 const char *layoutOf(Kind kind);
-int interfaceIndex(const QByteArray &token);   // -1 when unknown
+int interfaceIndex(const QByteArray &token); // -1 when unknown
 int stopIndex(const QByteArray &token);
 int parityIndex(const QByteArray &token);
 QByteArray quoteText(const QByteArray &utf8);

@@ -30,12 +30,13 @@ int main(int argc, char *argv[])
     const QString path = args.first();
     const trace::ParseResult parsed = trace::parseFile(path);
     if (!parsed.ok) {
-        std::fprintf(stderr, "tavrix-trace: %s\n", qPrintable(trace::errorText(path, parsed.error)));
+        std::fprintf(stderr, "tavrix-trace: %s\n",
+                     qPrintable(trace::errorText(path, parsed.error)));
         return 1;
     }
     const QList<QString> catalogue = ItemCatalogue::build();
-    const QStringList lines = csv ? trace::sessionCsv(parsed, catalogue)
-                                  : trace::sessionText(parsed, catalogue);
+    const QStringList lines =
+        csv ? trace::sessionCsv(parsed, catalogue) : trace::sessionText(parsed, catalogue);
     for (const QString &line : lines)
         std::printf("%s\n", line.toUtf8().constData());
     return 0;

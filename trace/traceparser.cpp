@@ -11,7 +11,7 @@ namespace trace {
 
 namespace {
 
-constexpr int kMaxTimeDigits = 15;   // about 31 years in microseconds
+constexpr int kMaxTimeDigits = 15; // about 31 years in microseconds
 
 struct Fault {
     QString message;
@@ -137,7 +137,8 @@ void parseFields(const QList<QByteArray> &tokens, Event &e)
             return;
         }
         if (i >= tokens.size())
-            throw Fault{QString("'%1' is missing fields").arg(QString::fromLatin1(kindName(e.kind)))};
+            throw Fault{
+                QString("'%1' is missing fields").arg(QString::fromLatin1(kindName(e.kind)))};
         parseField(*code, tokens[i++], e);
     }
     if (i != tokens.size())
@@ -150,7 +151,8 @@ void checkCharacters(const QByteArray &line)
         const auto c = static_cast<unsigned char>(line[i]);
         if (c < 0x20 || c > 0x7e)
             throw Fault{QString("garbled line (byte 0x%1 at column %2)")
-                            .arg(c, 2, 16, QLatin1Char('0')).arg(i + 1)};
+                            .arg(c, 2, 16, QLatin1Char('0'))
+                            .arg(i + 1)};
     }
     if (line.isEmpty())
         throw Fault{"empty line"};
@@ -182,7 +184,8 @@ Header parseHeader(const QByteArray &line)
         throw Fault{"bad KTRACE header"};
     if (h.version != FormatVersion)
         throw Fault{QString("ktrace format version %1 is not supported (this reader knows %2)")
-                        .arg(h.version).arg(FormatVersion)};
+                        .arg(h.version)
+                        .arg(FormatVersion)};
     h.program = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[2]));
     h.programVersion = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[3]));
     h.started = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[4]));
@@ -198,7 +201,8 @@ QByteArray nextLine(QIODevice &device, const ParseLimits &limits, qint64 &total)
         throw Fault{QString("too large (more than %1 bytes)").arg(limits.maxBytes)};
     if (!line.endsWith('\n')) {
         if (line.size() > limits.maxLineLength)
-            throw Fault{QString("line too long (more than %1 characters)").arg(limits.maxLineLength)};
+            throw Fault{
+                QString("line too long (more than %1 characters)").arg(limits.maxLineLength)};
         throw Fault{"truncated line (no end of line)"};
     }
     line.chop(1);
@@ -236,7 +240,9 @@ ParseResult parse(QIODevice &device, const ParseLimits &limits)
     int lineNo = 0;
     try {
         if (!device.isSequential() && device.size() > limits.maxBytes)
-            throw Fault{QString("too large (%1 bytes, at most %2)").arg(device.size()).arg(limits.maxBytes)};
+            throw Fault{QString("too large (%1 bytes, at most %2)")
+                            .arg(device.size())
+                            .arg(limits.maxBytes)};
         parseBody(device, limits, r, lineNo);
         r.ok = true;
     } catch (const Fault &f) {

@@ -20,7 +20,7 @@ struct Header {
 };
 
 struct ParseError {
-    int line = 0;       // 0: the file as a whole
+    int line = 0; // 0: the file as a whole
     QString message;
 };
 
@@ -33,7 +33,7 @@ struct ParseResult {
     bool ok = false;
     Header header;
     QList<Event> events;
-    bool ended = false;   // the end mark was there
+    bool ended = false; // the end mark was there
     ParseError error;
 };
 

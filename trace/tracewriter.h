@@ -17,7 +17,7 @@ namespace trace {
 class TraceWriter
 {
 public:
-    using Clock = std::function<qint64()>;              // monotonic microseconds
+    using Clock = std::function<qint64()>; // monotonic microseconds
     using Reporter = std::function<void(const QString &)>;
 
     TraceWriter();

@@ -80,8 +80,8 @@ bool EmulatedBus::plugAdapter()
     std::vector<gchar *> attrs = flatten(attributes);
     std::vector<gchar *> props = flatten(properties);
     adapter_.plug();
-    gchar *syspath = umockdev_testbed_add_devicev(testbed_, "usb", "1-1", nullptr,
-                                                  attrs.data(), props.data());
+    gchar *syspath =
+        umockdev_testbed_add_devicev(testbed_, "usb", "1-1", nullptr, attrs.data(), props.data());
     if (!syspath)
         return false;
     syspath_ = syspath;

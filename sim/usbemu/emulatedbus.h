@@ -16,7 +16,8 @@ typedef struct _UMockdevTestbed UMockdevTestbed;
 
 namespace sim::usbemu {
 
-class EmulatedBus {
+class EmulatedBus
+{
 public:
     explicit EmulatedBus(Ft232rEmulator &adapter);
     ~EmulatedBus();

@@ -40,7 +40,7 @@ constexpr int kDataPerPacket = kPacketSize - 2;
 constexpr int kEighthsOfCode[8] = {0, 4, 2, 1, 3, 5, 6, 7};
 constexpr double kBaseClockEighths = 3000000.0 * 8;
 
-constexpr int kNotOpen = -666;   // VirtualCable: no device behind the token
+constexpr int kNotOpen = -666; // VirtualCable: no device behind the token
 
 // Stop-bit field (bits 11-13 of SET_DATA): 1, 1.5 and 2 stop bits.
 int stopBitsOf(int field)
@@ -114,8 +114,8 @@ Outcome Ft232rChip::control(const SetupPacket &setup, std::vector<std::uint8_t> 
     if (!vendor)
         return in ? standardIn(setup, data) : Outcome::Done;
     const Outcome outcome = in ? vendorIn(setup, data) : vendorOut(setup);
-    requests_.push_back({setup.request, setup.value, setup.index, nowNs(),
-                         outcome == Outcome::Stall});
+    requests_.push_back(
+        {setup.request, setup.value, setup.index, nowNs(), outcome == Outcome::Stall});
     return outcome;
 }
 
@@ -123,7 +123,7 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
 {
     switch (s.request) {
     case kReset:
-        if (s.value != 2)   // 0 resets the chip, 1 purges the receive side
+        if (s.value != 2) // 0 resets the chip, 1 purges the receive side
             purgeReceive();
         return Outcome::Done;
     case kModemCtrl:
@@ -135,10 +135,10 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
         return rate > 0 ? fromCable(cable_.setBaud(token_, rate)) : Outcome::Stall;
     }
     case kSetData:
-        if (s.value & 0x4000)   // a break on the line is not modelled
+        if (s.value & 0x4000) // a break on the line is not modelled
             return Outcome::Done;
-        return fromCable(cable_.setLineProperty(token_, s.value & 0xFF, stopBitsOf((s.value >> 11) & 0x7),
-                                                (s.value >> 8) & 0x7));
+        return fromCable(cable_.setLineProperty(
+            token_, s.value & 0xFF, stopBitsOf((s.value >> 11) & 0x7), (s.value >> 8) & 0x7));
     case kSetLatency:
         if (s.value < 1 || s.value > 255)
             return Outcome::Stall;
@@ -147,30 +147,21 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
     case kFlowCtrl:
     case kEventChar:
     case kErrorChar:
-    case kSetBitmode:
-        return Outcome::Done;
-    default:
-        return Outcome::Stall;
+    case kSetBitmode: return Outcome::Done;
+    default: return Outcome::Stall;
     }
 }
 
 Outcome Ft232rChip::vendorIn(const SetupPacket &s, std::vector<std::uint8_t> &data)
 {
     switch (s.request) {
-    case kPollModemStatus:
-        data.assign(std::begin(kModemStatus), std::end(kModemStatus));
-        break;
-    case kGetLatency:
-        data = {std::uint8_t(latencyMs_)};
-        break;
-    case kReadPins:
-        data = {0xFF};
-        break;
+    case kPollModemStatus: data.assign(std::begin(kModemStatus), std::end(kModemStatus)); break;
+    case kGetLatency: data = {std::uint8_t(latencyMs_)}; break;
+    case kReadPins: data = {0xFF}; break;
     case kReadEeprom:
-        data = {0xFF, 0xFF};   // a blank EEPROM
+        data = {0xFF, 0xFF}; // a blank EEPROM
         break;
-    default:
-        return Outcome::Stall;
+    default: return Outcome::Stall;
     }
     if (data.size() > s.length)
         data.resize(s.length);

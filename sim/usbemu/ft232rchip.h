@@ -41,7 +41,8 @@ struct ControlRecord {
 // The rate the chip runs at for a SET_BAUDRATE divisor (wValue, wIndex).
 int baudFromDivisor(std::uint16_t value, std::uint16_t index);
 
-class Ft232rChip {
+class Ft232rChip
+{
 public:
     explicit Ft232rChip(VirtualCable &cable) : cable_(cable) {}
 

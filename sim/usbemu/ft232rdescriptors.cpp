@@ -6,6 +6,8 @@
 namespace sim::usbemu {
 
 namespace {
+// The descriptors are laid out one field group a line, as USB lists them.
+// clang-format off
 const std::uint8_t kDevice[] = {
     18, 0x01, 0x00, 0x02,           // USB 2.0
     0x00, 0x00, 0x00, 8,            // class in the interface, ep0 8 bytes
@@ -18,6 +20,7 @@ const std::uint8_t kConfiguration[] = {
     9, 0x04, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2,   // interface 0, vendor class
     7, 0x05, kBulkIn, 0x02, kPacketSize, 0, 0,
     7, 0x05, kBulkOut, 0x02, kPacketSize, 0, 0};
+// clang-format on
 
 const char *const kStrings[] = {"FTDI", "FT232R USB UART", "TVX0433K"};
 constexpr int kBus = 1;
@@ -44,7 +47,7 @@ std::vector<std::uint8_t> sysfsDescriptors()
 std::vector<std::uint8_t> stringDescriptor(int index)
 {
     if (index == 0)
-        return {4, 0x03, 0x09, 0x04};   // English (US)
+        return {4, 0x03, 0x09, 0x04}; // English (US)
     if (index < 1 || index > 3)
         return {};
     const std::string text = kStrings[index - 1];

@@ -17,7 +17,7 @@ namespace sim::usbemu {
 
 namespace {
 constexpr unsigned kCapabilities = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
-constexpr int kSpeedFull = 2;   // enum usb_device_speed: USB_SPEED_FULL
+constexpr int kSpeedFull = 2; // enum usb_device_speed: USB_SPEED_FULL
 constexpr int kSetupSize = 8;
 
 void complete(UMockdevIoctlClient *client, long result, int error)
@@ -46,11 +46,10 @@ Resolved resolve(UMockdevIoctlData *data, std::size_t offset, std::size_t length
 // The setup packet of a synchronous control request, room for its data behind.
 std::vector<std::uint8_t> setupBytes(const usbdevfs_ctrltransfer &c)
 {
-    std::vector<std::uint8_t> bytes = {
-        c.bRequestType,           c.bRequest,
-        std::uint8_t(c.wValue),   std::uint8_t(c.wValue >> 8),
-        std::uint8_t(c.wIndex),   std::uint8_t(c.wIndex >> 8),
-        std::uint8_t(c.wLength),  std::uint8_t(c.wLength >> 8)};
+    std::vector<std::uint8_t> bytes = {c.bRequestType,          c.bRequest,
+                                       std::uint8_t(c.wValue),  std::uint8_t(c.wValue >> 8),
+                                       std::uint8_t(c.wIndex),  std::uint8_t(c.wIndex >> 8),
+                                       std::uint8_t(c.wLength), std::uint8_t(c.wLength >> 8)};
     bytes.resize(kSetupSize + c.wLength);
     return bytes;
 }
@@ -176,7 +175,7 @@ int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
     if (owner_ == client)
         return 0;
     if (owner_ != nullptr && !umockdev_ioctl_client_get_connected(owner_))
-        dropClient(owner_);   // it went away holding the claim, as a killed program does
+        dropClient(owner_); // it went away holding the claim, as a killed program does
     if (owner_ != nullptr)
         return -EBUSY;
     const int rc = chip_.claim();
@@ -263,8 +262,9 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
     const int length = reinterpret_cast<usbdevfs_urb *>(urbData->data)->buffer_length;
     if (length < 0)
         return -EINVAL;
-    Resolved buffer =
-        length > 0 ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length)) : Resolved();
+    Resolved buffer = length > 0
+                          ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length))
+                          : Resolved();
     auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
     std::uint8_t *bytes = buffer ? buffer->data : nullptr;
     // Like usbfs, a transfer to the chip claims the interface on the way.
@@ -286,7 +286,8 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
 // The synchronous control ioctl (libusb uses it where sysfs cannot answer).
 void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
 {
-    Resolved ctrlData = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
+    Resolved ctrlData =
+        resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(usbdevfs_ctrltransfer));
     if (!ctrlData) {
         complete(client, -1, EFAULT);
         return;
@@ -294,9 +295,9 @@ void Ft232rEmulator::syncControl(UMockdevIoctlClient *client)
     const usbdevfs_ctrltransfer ctrl = *reinterpret_cast<usbdevfs_ctrltransfer *>(ctrlData->data);
     const bool in = (ctrl.bRequestType & 0x80) != 0;
     std::vector<std::uint8_t> bytes = setupBytes(ctrl);
-    Resolved payload = ctrl.wLength
-                           ? resolve(ctrlData.get(), offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength)
-                           : Resolved();
+    Resolved payload =
+        ctrl.wLength ? resolve(ctrlData.get(), offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength)
+                     : Resolved();
     if (payload && !in)
         std::copy(payload->data, payload->data + ctrl.wLength, bytes.begin() + kSetupSize);
     int actual = 0;
@@ -322,9 +323,7 @@ void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long req
         complete(client, caps ? 0 : -1, EFAULT);
         break;
     }
-    case USBDEVFS_CONTROL:
-        syncControl(client);
-        break;
+    case USBDEVFS_CONTROL: syncControl(client); break;
     case USBDEVFS_CLAIMINTERFACE: {
         const int rc = claimFor(client);
         complete(client, rc < 0 ? -1 : 0, -rc);
@@ -341,22 +340,16 @@ void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long req
     case USBDEVFS_SETCONFIGURATION:
     case USBDEVFS_CLEAR_HALT:
     case USBDEVFS_RESETEP:
-    case USBDEVFS_RESET:
-        complete(client, 0, 0);
-        break;
+    case USBDEVFS_RESET: complete(client, 0, 0); break;
     case USBDEVFS_GETDRIVER:
     case USBDEVFS_IOCTL:
-        complete(client, -1, ENODATA);   // no kernel driver is bound
+        complete(client, -1, ENODATA); // no kernel driver is bound
         break;
     case USBDEVFS_DISCARDURB:
-        complete(client, -1, EINVAL);    // every URB has already finished
+        complete(client, -1, EINVAL); // every URB has already finished
         break;
-    case USBDEVFS_GET_SPEED:
-        complete(client, kSpeedFull, 0);
-        break;
-    default:
-        complete(client, -1, ENOTTY);
-        break;
+    case USBDEVFS_GET_SPEED: complete(client, kSpeedFull, 0); break;
+    default: complete(client, -1, ENOTTY); break;
     }
 }
 

@@ -25,7 +25,8 @@ typedef struct _UMockdevIoctlData UMockdevIoctlData;
 
 namespace sim::usbemu {
 
-class Ft232rEmulator {
+class Ft232rEmulator
+{
 public:
     explicit Ft232rEmulator(VirtualCable &cable);
     ~Ft232rEmulator();
@@ -68,7 +69,7 @@ private:
     std::mutex lock_;
     VirtualCable &cable_;
     Ft232rChip chip_;
-    UMockdevIoctlClient *owner_ = nullptr;   // the handle that claimed the interface
+    UMockdevIoctlClient *owner_ = nullptr; // the handle that claimed the interface
     std::map<UMockdevIoctlClient *, Client> clients_;
     UMockdevIoctlBase *handler_ = nullptr;
 };

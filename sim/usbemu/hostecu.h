@@ -22,7 +22,8 @@ std::vector<std::string> hostEcuNames();
 
 // A stand-in that knows one Auto exchange: it answers the identify byte
 // 0xFE with 0x01 0x00 (last byte 0: a vixion), 2 ms after hearing it.
-class IdentifyOnlyEcu : public sim::EcuModel {
+class IdentifyOnlyEcu : public sim::EcuModel
+{
 public:
     void onByte(VirtualCable &cable, std::uint8_t byte, Nanos heardAt,
                 const LineState &line) override;

@@ -25,7 +25,7 @@ namespace {
 constexpr int kCycles = 200;
 constexpr int kPollTicks = 3000;
 constexpr int kCoTicks = 500;
-constexpr int kLoginTicks = 4000;   // ceiling for a login and a scan
+constexpr int kLoginTicks = 4000; // ceiling for a login and a scan
 int failures = 0;
 int ticks = 0;
 
@@ -53,7 +53,7 @@ struct Run {
     }
     bool polling()
     {
-        const int rows = kwp ? 16 : 24;   // the demo bikes' tables
+        const int rows = kwp ? 16 : 24; // the demo bikes' tables
         return probe.sessionState() == 1 && probe.table()->rowCount() == rows;
     }
     bool untilPolling()
@@ -85,13 +85,13 @@ void runFamily(bool kwp)
         run.tick();
     for (int i = 0; i < kCycles; ++i) {
         cable.unplug();
-        run.tick();             // the write fails: "Not Connect.", the timer stops
+        run.tick(); // the write fails: "Not Connect.", the timer stops
         if (run.probe.status() != "Not Connect.")
             std::fprintf(stderr, "%s status after the drop: %s\n", kwp ? "kwp" : "auto",
                          qPrintable(run.probe.status()));
         check(run.probe.status() == "Not Connect.", "drop shows Not Connect.");
         cable.plug();
-        run.connect();          // what the reconnect timer does
+        run.connect(); // what the reconnect timer does
         for (int t = 0; t < 5; ++t)
             run.tick();
         check(cable.contextsAlive() <= 1 && cable.openHandles() <= 1, "one context at a time");

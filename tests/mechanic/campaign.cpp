@@ -33,11 +33,16 @@ CampaignResult campaign(Family family, long steps, std::uint64_t firstSeed, long
         if (out.violation.isEmpty())
             continue;
         ++result.violations;
-        QString text = QString("%1 seed %2, step %3 of %4: %5\nreplay: family %1, seed %2, %4 steps\n"
-                               "the tool's last log lines:\n  ")
-                           .arg(family == Family::Auto ? "auto" : "kwp").arg(seed)
-                           .arg(out.violationStep).arg(want).arg(out.violation);
-        text += out.lastLog.mid(std::max(0, int(out.lastLog.size()) - logLinesShown())).join("\n  ");
+        QString text = QString(
+                           "%1 seed %2, step %3 of %4: %5\nreplay: family %1, seed %2, %4 steps\n"
+                           "the tool's last log lines:\n  ")
+                           .arg(family == Family::Auto ? "auto" : "kwp")
+                           .arg(seed)
+                           .arg(out.violationStep)
+                           .arg(want)
+                           .arg(out.violation);
+        text +=
+            out.lastLog.mid(std::max(0, int(out.lastLog.size()) - logLinesShown())).join("\n  ");
         if (result.firstViolation.isEmpty())
             result.firstViolation = text;
         report(text);
@@ -47,11 +52,20 @@ CampaignResult campaign(Family family, long steps, std::uint64_t firstSeed, long
 
 QString summary(Family family, std::uint64_t firstSeed, const CampaignResult &r)
 {
-    return QString("%1: %2 steps in %3 runs (seeds %4..%5), %6 violations; %7 Action presses, "
-                   "%8 check keys and %9 clears answered, %10 settles, %11 troubles, %12 virtual hours")
-        .arg(family == Family::Auto ? "auto" : "kwp").arg(r.steps).arg(r.runs).arg(firstSeed)
-        .arg(firstSeed + std::uint64_t(r.runs) - 1).arg(r.violations).arg(r.presses)
-        .arg(r.checkKeys).arg(r.clears).arg(r.settles).arg(r.troubles)
+    return QString(
+               "%1: %2 steps in %3 runs (seeds %4..%5), %6 violations; %7 Action presses, "
+               "%8 check keys and %9 clears answered, %10 settles, %11 troubles, %12 virtual hours")
+        .arg(family == Family::Auto ? "auto" : "kwp")
+        .arg(r.steps)
+        .arg(r.runs)
+        .arg(firstSeed)
+        .arg(firstSeed + std::uint64_t(r.runs) - 1)
+        .arg(r.violations)
+        .arg(r.presses)
+        .arg(r.checkKeys)
+        .arg(r.clears)
+        .arg(r.settles)
+        .arg(r.troubles)
         .arg(double(r.virtualSeconds) / 3600.0, 0, 'f', 1);
 }
 

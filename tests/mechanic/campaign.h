@@ -24,7 +24,7 @@ struct CampaignResult {
     long settles = 0;
     long troubles = 0;
     long virtualSeconds = 0;
-    QString firstViolation;   // with the seed and step that replay it
+    QString firstViolation; // with the seed and step that replay it
 };
 
 // `steps` steps in runs of `runSteps`, seeds firstSeed, firstSeed + 1, ...

@@ -35,8 +35,9 @@ int main(int argc, char *argv[])
         else if (args[i] == "kwp")
             families = {mechanic::Family::Kwp};
         else {
-            std::fprintf(stderr, "usage: tavrix-mechanic [auto|kwp] [--steps N] [--seed S] "
-                                 "[--run-steps M]\n");
+            std::fprintf(stderr,
+                         "usage: tavrix-mechanic [auto|kwp] [--steps N] [--seed S] "
+                         "[--run-steps M]\n");
             return 2;
         }
     }
@@ -44,8 +45,8 @@ int main(int argc, char *argv[])
     for (mechanic::Family family : families) {
         QElapsedTimer clock;
         clock.start();
-        const mechanic::CampaignResult result = mechanic::campaign(
-            family, steps, seed, runSteps, [](const QString &text) {
+        const mechanic::CampaignResult result =
+            mechanic::campaign(family, steps, seed, runSteps, [](const QString &text) {
                 std::fprintf(stdout, "VIOLATION %s\n", qPrintable(text));
                 std::fflush(stdout);
             });

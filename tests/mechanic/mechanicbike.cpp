@@ -8,16 +8,15 @@ namespace {
 // clear (62) among the actuators.
 const std::vector<int> kAutoItems = {1, 5, 6, 0x96, 30, 3, 36, 9, 5, 51, 11, 61, 62, 67, 70, 20};
 const std::map<int, int> kAutoRaw = {
-    {1, 0x20},  {5, 0x50},  {6, 0x60},  {0x96, 0x33}, {30, 0x02}, {3, 0x43},
-    {36, 0x03}, {9, 0xb4},  {51, 0x04}, {11, 0x6e},   {61, 0x0c}, {62, 0x02},
-    {67, 0x1e}, {70, 0x11}, {20, 0x01},
+    {1, 0x20},  {5, 0x50},  {6, 0x60},  {0x96, 0x33}, {30, 0x02}, {3, 0x43},  {36, 0x03}, {9, 0xb4},
+    {51, 0x04}, {11, 0x6e}, {61, 0x0c}, {62, 0x02},   {67, 0x1e}, {70, 0x11}, {20, 0x01},
 };
 
 // KWP: the unknown item 160 and item 5 twice, with its own values.
 std::vector<sim::KwpItem> kwpItems()
 {
-    return {{1, 0x24},  {3, 0x30},  {30, 0x07, true}, {0xA0, 0x44}, {5, 0x52},       {36, 0x08, true},
-            {6, 0x61},  {5, 0x55},  {51, 0x09, true}, {7, 0x00},    {9, 0xb0}};
+    return {{1, 0x24}, {3, 0x30}, {30, 0x07, true}, {0xA0, 0x44}, {5, 0x52}, {36, 0x08, true},
+            {6, 0x61}, {5, 0x55}, {51, 0x09, true}, {7, 0x00},    {9, 0xb0}};
 }
 const std::vector<sim::KwpDtc> kHistory = {{0x0113, 0x20}, {0x0335, 0x20}};
 const std::vector<sim::KwpDtc> kCurrent = {{0x0122, 0xA1}};
@@ -29,7 +28,7 @@ Bike::Bike(std::mt19937_64 &rng)
     a.items = kAutoItems;
     a.raw = kAutoRaw;
     a.staleAfterMove = rng() % 2 == 0;
-    a.twoCylinder = rng() % 2 == 0;   // the CO window then offers the cylinder box
+    a.twoCylinder = rng() % 2 == 0; // the CO window then offers the cylinder box
     auto_ = std::make_shared<sim::AutoEcu>(a);
 
     sim::KwpEcuConfig k;
@@ -70,7 +69,8 @@ QStringList Bike::tableCodes(Family family) const
     }
     for (const sim::KwpItem &item : kwp_->config().items)
         codes << QString::number(item.code);
-    return codes << "61" << "62";
+    return codes << "61"
+                 << "62";
 }
 
 int Bike::itemRows(Family family) const

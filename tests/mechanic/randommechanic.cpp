@@ -17,7 +17,7 @@ namespace mechanic {
 
 namespace {
 constexpr int kSessionWithinMs = 60000;
-constexpr int kIscCheckKeys = 28;     // the action keys of item 67's sequence
+constexpr int kIscCheckKeys = 28; // the action keys of item 67's sequence
 constexpr int kCheckKeys = 9;
 
 QStringList *logRing = nullptr;
@@ -53,7 +53,9 @@ QString describe(const sim::EcuAct &act)
     if (act.kind == sim::EcuAct::Kind::Clear)
         return QString("a clear of its fault codes (session %1)").arg(act.session);
     return QString("an action key on item %1 at place %2 (session %3)")
-        .arg(act.code).arg(act.index).arg(act.session);
+        .arg(act.code)
+        .arg(act.index)
+        .arg(act.session);
 }
 
 bool prefixOf(const QList<QString> &rows, const QStringList &list)
@@ -68,8 +70,7 @@ bool prefixOf(const QList<QString> &rows, const QStringList &list)
 }
 } // namespace
 
-RandomMechanic::RandomMechanic(Family family, std::uint64_t seed)
-    : startFamily_(family), rng_(seed)
+RandomMechanic::RandomMechanic(Family family, std::uint64_t seed) : startFamily_(family), rng_(seed)
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     cable.reset();
@@ -176,7 +177,7 @@ void RandomMechanic::act()
     else if (r < 520)
         pressAction();
     else if (r < 521)
-        toggleType();   // rare: a run stays mostly with its family
+        toggleType(); // rare: a run stays mostly with its family
     else if (r < 551)
         openCo();
     else if (r < 621)
@@ -213,9 +214,12 @@ void RandomMechanic::pressAction()
     const int wasRow = request.row();
     const bool enabled = probe_->actionButton()->isEnabled();
     probe_->actionButton()->click();
-    note(QString("Action on row %1 (%2)").arg(probe_->selectedRow())
-             .arg(!enabled ? "off" : !request.waiting() ? "refused"
-                  : wasWaiting && wasRow == request.row() ? "already waiting" : "taken up"));
+    note(QString("Action on row %1 (%2)")
+             .arg(probe_->selectedRow())
+             .arg(!enabled                                ? "off"
+                  : !request.waiting()                    ? "refused"
+                  : wasWaiting && wasRow == request.row() ? "already waiting"
+                                                          : "taken up"));
     if (!enabled || !request.waiting() || (wasWaiting && wasRow == request.row()))
         return;
     Press press;
@@ -225,7 +229,9 @@ void RandomMechanic::pressAction()
     press.clear = press.family == Family::Kwp && press.row >= probe_->pointerRows();
     press.ecuSession = bike_->ecuSession(press.family);
     press.appSession = probe_->sessionSerial();
-    press.actsAllowed = press.family == Family::Kwp ? 1 : press.code == 67 ? kIscCheckKeys : kCheckKeys;
+    press.actsAllowed = press.family == Family::Kwp ? 1
+                        : press.code == 67          ? kIscCheckKeys
+                                                    : kCheckKeys;
     presses_.append(press);
     ++out_.presses;
 }
@@ -243,7 +249,7 @@ void RandomMechanic::openCo()
     revokeAll();
     coOpen_ = true;
     ++out_.coWindows;
-    probe_->coButton()->click();   // back when a later step closes the window
+    probe_->coButton()->click(); // back when a later step closes the window
     coOpen_ = false;
 }
 
@@ -275,16 +281,17 @@ void RandomMechanic::trouble()
     const int kind = pick(6);
     note(QString("trouble %1").arg(kind));
     switch (kind) {
-    case 0:   // the cable pulled, plugged again later
+    case 0: // the cable pulled, plugged again later
         revokeAll();
         cable.unplug();
-        QTimer::singleShot(200 + pick(3800), &context_, [] { sim::VirtualCable::instance().plug(); });
+        QTimer::singleShot(200 + pick(3800), &context_,
+                           [] { sim::VirtualCable::instance().plug(); });
         break;
-    case 1:   // the next byte written fails
+    case 1: // the next byte written fails
         revokeAll();
         cable.failWrites(1);
         break;
-    case 2:   // the ECU silent for a while
+    case 2: // the ECU silent for a while
         if (onAuto && chance(50)) {
             autoEcu.dropOut(ms, chance(50));
         } else {
@@ -294,7 +301,7 @@ void RandomMechanic::trouble()
             });
         }
         break;
-    case 3:   // garbage on the line
+    case 3: // garbage on the line
         if (onAuto) {
             autoEcu.setGarbage(true);
             QTimer::singleShot(ms / 10, &context_, [&autoEcu] { autoEcu.setGarbage(false); });
@@ -302,10 +309,10 @@ void RandomMechanic::trouble()
             kwpEcu.injectFault(sim::KwpRequest::Any, sim::KwpFault::Garbage, 1 + pick(3));
         }
         break;
-    case 4:   // an answer a tick late
+    case 4: // an answer a tick late
         onAuto ? autoEcu.answerLate(1, 40 + pick(60)) : kwpEcu.answerLate(1, 80 + pick(150));
         break;
-    default:   // an answer lost
+    default: // an answer lost
         if (onAuto)
             autoEcu.muteNext(1);
         else
@@ -340,11 +347,16 @@ void RandomMechanic::settle()
 // Where the tool believes things stand, for a report.
 QString RandomMechanic::where()
 {
-    return QString("selected row %1, ECU row %2 (%3), %4 pointer rows, state %5, next key %6, "
-                   "action step %7")
-        .arg(probe_->selectedRow()).arg(probe_->ecuRow())
-        .arg(probe_->pointer().confirmed() ? "confirmed" : "unconfirmed").arg(probe_->pointerRows())
-        .arg(probe_->sessionState()).arg(probe_->nextCommand(), 0, 16).arg(probe_->actionStep());
+    return QString(
+               "selected row %1, ECU row %2 (%3), %4 pointer rows, state %5, next key %6, "
+               "action step %7")
+        .arg(probe_->selectedRow())
+        .arg(probe_->ecuRow())
+        .arg(probe_->pointer().confirmed() ? "confirmed" : "unconfirmed")
+        .arg(probe_->pointerRows())
+        .arg(probe_->sessionState())
+        .arg(probe_->nextCommand(), 0, 16)
+        .arg(probe_->actionStep());
 }
 
 // The slots the poll timer drives (found by taking each off and back on).
@@ -352,8 +364,8 @@ QString RandomMechanic::routes()
 {
     QString out;
     QTimer *timer = probe_->pollTimer();
-    for (const char *slot : {SLOT(send_clicked()), SLOT(send_clicked_xmax()), SLOT(co_send_clicked()),
-                             SLOT(co_send_clicked_xmax())}) {
+    for (const char *slot : {SLOT(send_clicked()), SLOT(send_clicked_xmax()),
+                             SLOT(co_send_clicked()), SLOT(co_send_clicked_xmax())}) {
         if (QObject::disconnect(timer, SIGNAL(timeout()), window_.get(), slot)) {
             QObject::connect(timer, SIGNAL(timeout()), window_.get(), slot);
             out += QLatin1Char(' ') + QString::fromLatin1(slot + 1).section('(', 0, 0);
@@ -373,11 +385,13 @@ bool RandomMechanic::settleSession()
     // the session counts once it has lasted a second.
     const auto up = [&] {
         return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
-            && probe_->rowCodes() == table && probe_->status() == QLatin1String("Connected-Engine On");
+               && probe_->rowCodes() == table
+               && probe_->status() == QLatin1String("Connected-Engine On");
     };
     CableClock clock;
     clock.start();
-    while (clock.elapsed() < kSessionWithinMs && waitUntil(up, int(kSessionWithinMs - clock.elapsed()))) {
+    while (clock.elapsed() < kSessionWithinMs
+           && waitUntil(up, int(kSessionWithinMs - clock.elapsed()))) {
         const int serial = probe_->sessionSerial();
         runFor(1000);
         if (up() && probe_->sessionSerial() == serial)
@@ -386,8 +400,11 @@ bool RandomMechanic::settleSession()
     QTimer *timer = probe_->pollTimer();
     violate(QString("no %1 session within %2 s of settling: status \"%3\", state %4, %5 rows, "
                     "poll timer %6")
-                .arg(name(f)).arg(kSessionWithinMs / 1000).arg(probe_->status())
-                .arg(probe_->sessionState()).arg(probe_->rowCodes().size())
+                .arg(name(f))
+                .arg(kSessionWithinMs / 1000)
+                .arg(probe_->status())
+                .arg(probe_->sessionState())
+                .arg(probe_->rowCodes().size())
                 .arg(timer->isActive() ? QString("at %1 ms").arg(timer->interval()) : "stopped")
             + " driving" + routes());
     return false;
@@ -399,13 +416,19 @@ bool RandomMechanic::settleRow(int row)
     const int bound = 2000 + 500 * probe_->table()->rowCount();
     revokeWaiting(row);
     probe_->clickRow(row);
-    const bool shown = waitUntil([&] {
+    const bool shown = waitUntil(
+        [&] {
         return probe_->cell(row, 3) == expected(f, row) && !QGuiApplication::overrideCursor();
-    }, bound);
+        },
+        bound);
     if (!shown) {
         violate(QString("%1 row %2 (item %3) shows \"%4\", not \"%5\", %6 ms after the click%7; %8")
-                    .arg(name(f)).arg(row).arg(probe_->rowCodes().value(row))
-                    .arg(probe_->cell(row, 3)).arg(expected(f, row)).arg(bound)
+                    .arg(name(f))
+                    .arg(row)
+                    .arg(probe_->rowCodes().value(row))
+                    .arg(probe_->cell(row, 3))
+                    .arg(expected(f, row))
+                    .arg(bound)
                     .arg(QGuiApplication::overrideCursor() ? ", cursor still shown" : "", where()));
         return false;
     }
@@ -418,12 +441,15 @@ bool RandomMechanic::settleRow(int row)
         return false;
     }
     const Press &press = presses_.last();
-    const bool done = waitUntil([&] {
-        return press.acts == press.actsAllowed && !QGuiApplication::overrideCursor();
-    }, 5000);
+    const bool done = waitUntil(
+        [&] { return press.acts == press.actsAllowed && !QGuiApplication::overrideCursor(); },
+        5000);
     if (!done)
         violate(QString("%1 row %2: Action reached the ECU %3 of %4 times")
-                    .arg(name(f)).arg(row).arg(press.acts).arg(press.actsAllowed));
+                    .arg(name(f))
+                    .arg(row)
+                    .arg(press.acts)
+                    .arg(press.actsAllowed));
     return done;
 }
 
@@ -449,11 +475,18 @@ void RandomMechanic::onAct(Family f, const sim::EcuAct &act)
     QStringList held;
     for (const Press &p : presses_)
         held << QString("row %1 item %2 %3/%4 keys, sessions %5/%6%7")
-                    .arg(p.row).arg(p.code).arg(p.acts).arg(p.actsAllowed).arg(p.ecuSession)
-                    .arg(p.appSession).arg(p.revoked ? ", dropped" : "");
-    violate(QString("the %1 ECU got %2 with no Action pressed for it (tool session %3; presses: %4)")
-                .arg(name(f), describe(act)).arg(appSession)
-                .arg(held.isEmpty() ? "none" : held.join("; ")));
+                    .arg(p.row)
+                    .arg(p.code)
+                    .arg(p.acts)
+                    .arg(p.actsAllowed)
+                    .arg(p.ecuSession)
+                    .arg(p.appSession)
+                    .arg(p.revoked ? ", dropped" : "");
+    violate(
+        QString("the %1 ECU got %2 with no Action pressed for it (tool session %3; presses: %4)")
+            .arg(name(f), describe(act))
+            .arg(appSession)
+            .arg(held.isEmpty() ? "none" : held.join("; ")));
 }
 
 // A click elsewhere drops a press whose check has not begun.
@@ -500,9 +533,11 @@ void RandomMechanic::checkInvariants()
         const QString cell = probe_->cell(row, 3);
         if (cell.isEmpty())
             continue;
-        if (!(fits[0] && allowed_[0][row].contains(cell)) && !(fits[1] && allowed_[1][row].contains(cell)))
+        if (!(fits[0] && allowed_[0][row].contains(cell))
+            && !(fits[1] && allowed_[1][row].contains(cell)))
             return violate(QString("row %1 (item %2) shows \"%3\", never a value of its item")
-                               .arg(row).arg(codes[row], cell));
+                               .arg(row)
+                               .arg(codes[row], cell));
     }
     const ActionRequest &request = probe_->actionRequest();
     const bool pending = probe_->selectionPending() || request.waiting() || request.running();
@@ -511,12 +546,14 @@ void RandomMechanic::checkInvariants()
                                : "a wait cursor is left with nothing pending");
     if (probe_->actionButton()->isEnabled()
         && probe_->cell(probe_->selectedRow(), 0) != QLatin1String("A"))
-        return violate(QString("Action is on, but row %1 is no actuator").arg(probe_->selectedRow()));
+        return violate(
+            QString("Action is on, but row %1 is no actuator").arg(probe_->selectedRow()));
     // Presses done with stay out of the search.
     if (presses_.size() > 64)
-        presses_.erase(std::remove_if(presses_.begin(), presses_.end(),
-                                      [](const Press &p) { return p.revoked || p.acts >= p.actsAllowed; }),
-                       presses_.end());
+        presses_.erase(
+            std::remove_if(presses_.begin(), presses_.end(),
+                           [](const Press &p) { return p.revoked || p.acts >= p.actsAllowed; }),
+            presses_.end());
 }
 
 void RandomMechanic::violate(const QString &what)

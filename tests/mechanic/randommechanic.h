@@ -40,15 +40,15 @@ namespace mechanic {
 struct Outcome {
     long steps = 0;
     long settles = 0;
-    long presses = 0;        // Action presses the tool took up
-    long checkKeys = 0;      // acts the ECU answered for a press
+    long presses = 0;   // Action presses the tool took up
+    long checkKeys = 0; // acts the ECU answered for a press
     long clears = 0;
     long coWindows = 0;
-    long troubles = 0;       // faults injected
+    long troubles = 0; // faults injected
     long virtualSeconds = 0;
-    QString violation;       // empty: none
+    QString violation; // empty: none
     long violationStep = -1;
-    QStringList lastLog;     // the tool's last log lines before a violation
+    QStringList lastLog; // the tool's last log lines before a violation
 };
 
 class RandomMechanic
@@ -66,7 +66,7 @@ private:
         Family family;
         int row;
         int code;
-        bool clear;          // on a KWP fault-code row
+        bool clear; // on a KWP fault-code row
         int ecuSession;
         int appSession;
         int actsAllowed;
@@ -109,7 +109,7 @@ private:
     std::unique_ptr<MainWindowProbe> probe_;
     QObject context_;
     QVector<Press> presses_;
-    QVector<QSet<QString>> allowed_[2];   // per family and row: values shown so far
+    QVector<QSet<QString>> allowed_[2]; // per family and row: values shown so far
     Outcome out_;
     long target_ = 0;
     bool stopping_ = false;

@@ -27,8 +27,7 @@ void LogCapture::handler(QtMsgType type, const QMessageLogContext &ctx, const QS
         return;
     if (type == QtDebugMsg) {
         active->lines_.append({msg, QString::fromLatin1(ctx.file ? ctx.file : ""),
-                               QString::fromLatin1(ctx.function ? ctx.function : ""),
-                               ctx.line});
+                               QString::fromLatin1(ctx.function ? ctx.function : ""), ctx.line});
     }
     if (active->echo_ || type != QtDebugMsg)
         std::fprintf(stderr, "%s\n", qPrintable(msg));

@@ -23,14 +23,14 @@ public:
     void clear();
     QStringList texts() const;
     const QList<Line> &lines() const;
-    int count(const QString &text) const;           // exact matches
-    bool contains(const QString &text) const;       // exact match
+    int count(const QString &text) const;     // exact matches
+    bool contains(const QString &text) const; // exact match
     int indexOf(const QString &text, int from = 0) const;
     bool anyStartsWith(const QString &prefix) const;
     // Processes events until the text has been logged (exact) or the
     // ceiling passes.
     bool waitFor(const QString &text, int timeoutMs = 10000) const;
-    void echo(bool on) { echo_ = on; }   // also print to stderr
+    void echo(bool on) { echo_ = on; } // also print to stderr
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &ctx, const QString &msg);

@@ -4,11 +4,11 @@
 
 #include "mainwindow.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QComboBox>
 #include <QTimer>
 
 class CoWindow;
@@ -43,8 +43,9 @@ public:
     QList<QString> &errorList() { return w.errorList; }
     QStringList kwpCommands() const
     {
-        return {w.cmdHold, w.cmdUp, w.cmdDown, w.cmdAction, w.cmdTesterPresent,
-                w.cmdReadDtcCurrent, w.cmdClearDtc, w.cmdReadDtcHistory};
+        return {
+            w.cmdHold,           w.cmdUp,       w.cmdDown,          w.cmdAction, w.cmdTesterPresent,
+            w.cmdReadDtcCurrent, w.cmdClearDtc, w.cmdReadDtcHistory};
     }
 
     void appendItemRow(int code) { w.appendItemRow(code); }

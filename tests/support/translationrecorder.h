@@ -15,8 +15,8 @@ public:
     TranslationRecorder() { QCoreApplication::installTranslator(this); }
     ~TranslationRecorder() override { QCoreApplication::removeTranslator(this); }
 
-    QString translate(const char *context, const char *sourceText,
-                      const char * = nullptr, int = -1) const override
+    QString translate(const char *context, const char *sourceText, const char * = nullptr,
+                      int = -1) const override
     {
         seen_.insert({QString::fromUtf8(context), QString::fromUtf8(sourceText)});
         return QString();

@@ -13,10 +13,10 @@ QByteArray hex(const char *text)
 // Auto replies are what the ECU adds after the echo of the key.
 void scriptAuto(ScriptedEcu &ecu)
 {
-    ecu.on(hex("FE"), {hex("0000")});                       // model 0: vixion
-    ecu.on(hex("CE"), {hex("0010")});                       // login acknowledged
-    ecu.on(hex("CA"), {hex("0000400100"), hex("0000005000"), hex("0000805200"),
-                       hex("0000005a00"), hex("0000005b00"), QByteArray()});
+    ecu.on(hex("FE"), {hex("0000")}); // model 0: vixion
+    ecu.on(hex("CE"), {hex("0010")}); // login acknowledged
+    ecu.on(hex("CA"), {hex("0000400100"), hex("0000005000"), hex("0000805200"), hex("0000005a00"),
+                       hex("0000005b00"), QByteArray()});
     ecu.on(hex("CB"), {hex("0000400500")});
     ecu.on(hex("CC"), {hex("0000400100")});
 }
@@ -32,22 +32,28 @@ void scriptKwp(ScriptedEcu &ecu)
     ecu.on(kwpUp(), {kwpFrame(hex("87F0107170D0055a0000"))});
     ecu.on(hex("C133F03E22"), {kwpFrame(hex("81F0107E"))});
     ecu.on(hex("8410F01820FFFFBA"), {kwpFrame(hex("85F0105801012320"))});
-    ecu.on(hex("8410F018A1FFFF3B"), {hex("84F01058000000")});   // checksum missing: a cut frame
+    ecu.on(hex("8410F018A1FFFF3B"), {hex("84F01058000000")}); // checksum missing: a cut frame
     ecu.on(hex("8410F014FFFFFF95"), {kwpFrame(hex("83F0107F1422"))});
 }
 
 } // namespace
 
-QByteArray kwpHold() { return QByteArray::fromHex("8310F03170CAEE"); }
-QByteArray kwpUp() { return QByteArray::fromHex("8310F03170CBEF"); }
+QByteArray kwpHold()
+{
+    return QByteArray::fromHex("8310F03170CAEE");
+}
+QByteArray kwpUp()
+{
+    return QByteArray::fromHex("8310F03170CBEF");
+}
 
 ExampleSession autoExample()
 {
     ExampleSession s{"auto", std::make_shared<ScriptedEcu>(ScriptedEcu::Framing::SingleByte), {}};
     scriptAuto(*s.ecu);
-    s.steps = {key(0xFE, 10), key(0xCE, 10), key(0xCA, 50), key(0xCA, 50), key(0xCA, 50),
-               key(0xCB, 50), key(0xCA, 50), key(0xCA, 50), key(0xCC, 50), key(0xCA, 50),
-               failNextWrite(), key(0xCA, 50)};
+    s.steps = {key(0xFE, 10), key(0xCE, 10), key(0xCA, 50),   key(0xCA, 50),
+               key(0xCA, 50), key(0xCB, 50), key(0xCA, 50),   key(0xCA, 50),
+               key(0xCC, 50), key(0xCA, 50), failNextWrite(), key(0xCA, 50)};
     return s;
 }
 
@@ -55,11 +61,20 @@ ExampleSession kwpExample()
 {
     ExampleSession s{"kwp", std::make_shared<ScriptedEcu>(ScriptedEcu::Framing::Kwp), {}};
     scriptKwp(*s.ecu);
-    s.steps = {baud(10400), dtr(0, 25), dtr(1, 0), frame(hex("C133F08165")),
-               frame(hex("8210F0108315")), frame(hex("8210F021FEA1")),
-               frame(hex("8410F03170CE2013")), frame(kwpHold()), frame(kwpHold()),
-               frame(kwpUp(), 100), frame(kwpHold()), frame(hex("C133F03E22")),
-               frame(hex("8410F01820FFFFBA")), frame(hex("8410F018A1FFFF3B")),
+    s.steps = {baud(10400),
+               dtr(0, 25),
+               dtr(1, 0),
+               frame(hex("C133F08165")),
+               frame(hex("8210F0108315")),
+               frame(hex("8210F021FEA1")),
+               frame(hex("8410F03170CE2013")),
+               frame(kwpHold()),
+               frame(kwpHold()),
+               frame(kwpUp(), 100),
+               frame(kwpHold()),
+               frame(hex("C133F03E22")),
+               frame(hex("8410F01820FFFFBA")),
+               frame(hex("8410F018A1FFFF3B")),
                frame(hex("8410F014FFFFFF95"))};
     return s;
 }

@@ -24,8 +24,8 @@ class Mechanic
 {
 public:
     struct Stage {
-        std::function<bool()> ready;   // used while recording only
-        std::function<void()> act;     // may open the modal CO window
+        std::function<bool()> ready; // used while recording only
+        std::function<void()> act;   // may open the modal CO window
     };
 
     // Recording: marks are taken as the stages act.

@@ -4,17 +4,35 @@
 #include "link/usbserial.h"
 #include "sim/virtualcable.h"
 
-Step key(std::uint8_t byte, int waitMs) { return {Step::Key, QByteArray(1, char(byte)), 0, waitMs}; }
-Step frame(const QByteArray &bytes, int waitMs) { return {Step::Frame, bytes, 0, waitMs}; }
-Step dtr(int level, int waitMs) { return {Step::Dtr, {}, level, waitMs}; }
-Step baud(int rate) { return {Step::Baud, {}, rate, 0}; }
-Step failNextWrite() { return {Step::FailNextWrite, {}, 0, 0}; }
+Step key(std::uint8_t byte, int waitMs)
+{
+    return {Step::Key, QByteArray(1, char(byte)), 0, waitMs};
+}
+Step frame(const QByteArray &bytes, int waitMs)
+{
+    return {Step::Frame, bytes, 0, waitMs};
+}
+Step dtr(int level, int waitMs)
+{
+    return {Step::Dtr, {}, level, waitMs};
+}
+Step baud(int rate)
+{
+    return {Step::Baud, {}, rate, 0};
+}
+Step failNextWrite()
+{
+    return {Step::FailNextWrite, {}, 0, 0};
+}
 
 QString commandString(const QByteArray &bytes)
 {
     QStringList pieces;
     for (char c : bytes)
-        pieces << "0x" + QString("%1").arg(static_cast<std::uint8_t>(c), 2, 16, QLatin1Char('0')).toUpper();
+        pieces << "0x"
+                      + QString("%1")
+                            .arg(static_cast<std::uint8_t>(c), 2, 16, QLatin1Char('0'))
+                            .toUpper();
     return pieces.join(QLatin1Char(','));
 }
 
@@ -42,7 +60,10 @@ QStringList runSteps(UsbSerial &link, const QList<Step> &steps,
         switch (s.type) {
         case Step::Key:
         case Step::Frame: replies << exchange(link, s, wait); break;
-        case Step::Dtr: link.writeDataBit(s.value); wait(s.waitMs); break;
+        case Step::Dtr:
+            link.writeDataBit(s.value);
+            wait(s.waitMs);
+            break;
         case Step::Baud: link.setBaud(s.value); break;
         case Step::Wait: wait(s.waitMs); break;
         case Step::FailNextWrite: sim::VirtualCable::instance().failWrites(1); break;

@@ -17,9 +17,9 @@ class UsbSerial;
 struct Step {
     enum Type { Key, Frame, Dtr, Baud, Wait, FailNextWrite };
     Type type;
-    QByteArray bytes;   // Key: one byte; Frame: the frame
-    int value = 0;      // Dtr level, Baud rate
-    int waitMs = 0;     // before the read (Key, Frame) or after (Dtr, Baud, Wait)
+    QByteArray bytes; // Key: one byte; Frame: the frame
+    int value = 0;    // Dtr level, Baud rate
+    int waitMs = 0;   // before the read (Key, Frame) or after (Dtr, Baud, Wait)
 };
 
 Step key(std::uint8_t byte, int waitMs);

@@ -11,14 +11,14 @@
 struct HostRun {
     bool finished = false;
     int exitCode = -1;
-    QStringList log;          // every output line, host and program
-    QStringList trace;        // what the adapter saw
+    QStringList log;   // every output line, host and program
+    QStringList trace; // what the adapter saw
 
     int count(const QString &line) const { return log.count(line); }
     int indexOf(const QString &line, int from = 0) const { return log.indexOf(line, from); }
     bool anyStartsWith(const QString &prefix) const;
-    QStringList traceOf(const QString &kind) const;   // trace lines of one kind
-    double programCpuMs() const;                      // -1 when not reported
+    QStringList traceOf(const QString &kind) const; // trace lines of one kind
+    double programCpuMs() const;                    // -1 when not reported
 };
 
 HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs = 60000);

@@ -26,7 +26,7 @@ void queueArrived(int count)
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < count; ++i)
         bytes.push_back(std::uint8_t(0x80 + i));
-    VirtualCable::instance().ecuSend(bytes, sim::nowNs() - 10000000000LL);   // long arrived
+    VirtualCable::instance().ecuSend(bytes, sim::nowNs() - 10000000000LL); // long arrived
 }
 } // namespace
 
@@ -44,7 +44,7 @@ private slots:
         QTest::newRow("0x00C0") << 0x00C0 << 0 << 15625;
         QTest::newRow("0x4120") << 0x4120 << 0 << 10399;
         QTest::newRow("0x4138") << 0x4138 << 0 << 9600;
-        QTest::newRow("0x8138") << 0x8138 << 0 << 9608;     // code 2: a quarter
+        QTest::newRow("0x8138") << 0x8138 << 0 << 9608;      // code 2: a quarter
         QTest::newRow("0x0138+idx1") << 0x0138 << 1 << 9604; // code 4: three eighths
         QTest::newRow("0x0000") << 0x0000 << 0 << 3000000;
         QTest::newRow("0x0001") << 0x0001 << 0 << 2000000;
@@ -85,7 +85,7 @@ private slots:
         Ft232rChip chip(VirtualCable::instance());
         QCOMPARE(chip.claim(), 0);
         std::vector<std::uint8_t> none;
-        QVERIFY(chip.control(vendorOut(0x01, 0x0202), none) == Outcome::Done);   // RTS only
+        QVERIFY(chip.control(vendorOut(0x01, 0x0202), none) == Outcome::Done); // RTS only
         QVERIFY(VirtualCable::instance().dtrEdges().empty());
         QVERIFY(chip.control(vendorOut(0x01, 0x0101), none) == Outcome::Done);
         QVERIFY(VirtualCable::instance().line().dtr);
@@ -97,8 +97,8 @@ private slots:
         Ft232rChip chip(VirtualCable::instance());
         std::vector<std::uint8_t> none;
         QCOMPARE(chip.claim(), 0);
-        QVERIFY(chip.control(vendorOut(0x55, 0), none) == Outcome::Stall);   // no such request
-        QVERIFY(chip.control(vendorOut(0x09, 0), none) == Outcome::Stall);   // latency 0 ms
+        QVERIFY(chip.control(vendorOut(0x55, 0), none) == Outcome::Stall); // no such request
+        QVERIFY(chip.control(vendorOut(0x09, 0), none) == Outcome::Stall); // latency 0 ms
         VirtualCable::instance().refuseLineProperty(true);
         QVERIFY(chip.control(vendorOut(0x04, 0x0008), none) == Outcome::Stall);
         QVERIFY(chip.requests().back().stalled);
@@ -122,7 +122,7 @@ private slots:
         QTest::addColumn<int>("room");
         QTest::addColumn<int>("filled");
         QTest::newRow("nothing") << 0 << 4096 << 2;
-        QTest::newRow("62 bytes") << 62 << 4096 << 66;      // a full packet, then status only
+        QTest::newRow("62 bytes") << 62 << 4096 << 66; // a full packet, then status only
         QTest::newRow("63 bytes") << 63 << 4096 << 67;
         QTest::newRow("1500 bytes") << 1500 << 4096 << 1550;
         QTest::newRow("room 100") << 200 << 100 << 100;
@@ -140,8 +140,8 @@ private slots:
         QTEST(filled, "filled");
         int data = 0;
         for (int at = 0; at < filled; at += 64) {
-            QCOMPARE(int(buf[std::size_t(at)]), 0x01);       // modem status
-            QCOMPARE(int(buf[std::size_t(at) + 1]), 0x60);   // line status
+            QCOMPARE(int(buf[std::size_t(at)]), 0x01);     // modem status
+            QCOMPARE(int(buf[std::size_t(at) + 1]), 0x60); // line status
             for (int i = at + 2; i < std::min(filled, at + 64); ++i, ++data)
                 QCOMPARE(int(buf[std::size_t(i)]), (0x80 + data) & 0xFF);
         }

@@ -30,7 +30,8 @@ private slots:
         QVERIFY2(firstRow > acknowledged, qPrintable(all));
         // The scan is complete when item 1 has come round the second time.
         const int firstPass = run.indexOf("code 1 1", firstRow);
-        QVERIFY2(firstPass > 0 && run.indexOf("code 1 1", firstPass + 1) > firstPass, qPrintable(all));
+        QVERIFY2(firstPass > 0 && run.indexOf("code 1 1", firstPass + 1) > firstPass,
+                 qPrintable(all));
         QCOMPARE(run.count("Not Connect."), 0);
         QVERIFY(!run.traceOf("tx").isEmpty());
     }

@@ -20,8 +20,12 @@ private slots:
         QCOMPARE(run.count("Not Connect."), 0);
         // What the chip was told: 15630 baud, 8N1, then DTR high.
         const QStringList requests = run.traceOf("request");
-        QVERIFY(requests.indexOf(QRegularExpression("^request 0x03 value 0x00c0 index 0x0000 at \\d+ ok$")) >= 0);
-        QVERIFY(requests.indexOf(QRegularExpression("^request 0x04 value 0x0008 index 0x0001 at \\d+ ok$")) >= 0);
+        QVERIFY(requests.indexOf(
+                    QRegularExpression("^request 0x03 value 0x00c0 index 0x0000 at \\d+ ok$"))
+                >= 0);
+        QVERIFY(requests.indexOf(
+                    QRegularExpression("^request 0x04 value 0x0008 index 0x0001 at \\d+ ok$"))
+                >= 0);
         QVERIFY(run.traceOf("dtr").value(0).startsWith("dtr 1 "));
     }
 
@@ -38,7 +42,8 @@ private slots:
 
     void connectsOncePluggedIn()
     {
-        const HostRun run = runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
+        const HostRun run =
+            runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
         QVERIFY(run.finished);
         const int failed = run.indexOf("Not Connect.");
         QVERIFY2(failed >= 0, qPrintable(run.log.join('\n')));
@@ -53,14 +58,15 @@ private slots:
         QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.log.join('\n')));
         QVERIFY(run.count("Not Connect.") >= 2);
         QCOMPARE(run.count("Connected."), 0);
-        QVERIFY(run.traceOf("request").filter(QRegularExpression("^request 0x04 .* stall$")).size() >= 2);
+        QVERIFY(run.traceOf("request").filter(QRegularExpression("^request 0x04 .* stall$")).size()
+                >= 2);
     }
 
     void killedProgramLeavesTheAdapterFree()
     {
         // The first tavrix dies holding the interface; the next one must get it.
-        const HostRun run = runShellUnderHost(
-            {"--run-for", "6"}, "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
+        const HostRun run = runShellUnderHost({"--run-for", "6"},
+                                              "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
         QVERIFY(run.finished);
         QVERIFY2(run.count("Connected.") == 2, qPrintable(run.log.join('\n')));
         QCOMPARE(run.count("unable to open device"), 0);
@@ -73,7 +79,8 @@ private slots:
             {"--ecu", "identify", "--unplug-after", "3", "--replug-after", "4", "--run-for", "9"});
         QVERIFY(run.finished);
         if (run.traceOf("tx").isEmpty())
-            QSKIP("tavrix writes nothing while connected (empty poll cycle): an unplug goes unnoticed");
+            QSKIP(
+                "tavrix writes nothing while connected (empty poll cycle): an unplug goes unnoticed");
         const int connected = run.indexOf("Connected.");
         QVERIFY2(connected >= 0, qPrintable(run.log.join('\n')));
         const int lost = run.indexOf("Not Connect.", connected);

@@ -12,9 +12,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -37,9 +37,8 @@ void arrived(UsbTestBench &bench, int count)
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < count; ++i)
         bytes.push_back(std::uint8_t(i));
-    bench.withCable([&](sim::VirtualCable &cable) {
-        cable.ecuSend(bytes, sim::nowNs() - 5000000000LL);
-    });
+    bench.withCable(
+        [&](sim::VirtualCable &cable) { cable.ecuSend(bytes, sim::nowNs() - 5000000000LL); });
 }
 } // namespace
 
@@ -69,7 +68,7 @@ private slots:
         QCOMPARE(int(all.front().request), int(kReset));
         const auto data = bench->requests(kSetData);
         QCOMPARE(int(data.size()), 1);
-        QCOMPARE(int(data[0].value), 0x0008);   // 8 bits, no parity, 1 stop bit, no break
+        QCOMPARE(int(data[0].value), 0x0008); // 8 bits, no parity, 1 stop bit, no break
         QVERIFY(!data[0].stalled);
         bench->withCable([](sim::VirtualCable &cable) {
             QCOMPARE(cable.line().baud, 15625);
@@ -116,12 +115,12 @@ private slots:
         QCOMPARE(first.size(), 1024);
         QCOMPARE(first.value(0), QString("0"));
         QCOMPARE(first.value(61), QString("3d"));
-        QCOMPARE(first.value(62), QString("3e"));   // the second packet's first byte
+        QCOMPARE(first.value(62), QString("3e")); // the second packet's first byte
         QCOMPARE(first.value(1023), QString("ff"));
         const QStringList rest = fields(link.readDataHex());
         QCOMPARE(rest.size(), 476);
-        QCOMPARE(rest.value(0), QString("0"));      // byte 1024
-        QCOMPARE(rest.value(475), QString("db"));   // byte 1499
+        QCOMPARE(rest.value(0), QString("0"));    // byte 1024
+        QCOMPARE(rest.value(475), QString("db")); // byte 1499
         QCOMPARE(link.readDataHex(), QString());
     }
 
@@ -186,7 +185,7 @@ private slots:
             QTest::qWait(5);
             reply += link.readDataHex();
         }
-        QCOMPARE(reply, QString("fe,1,0,"));   // the adapter hears itself first
+        QCOMPARE(reply, QString("fe,1,0,")); // the adapter hears itself first
         bench->withCable([](sim::VirtualCable &cable) {
             QCOMPARE(int(cable.transmitted().size()), 1);
             QCOMPARE(int(cable.transmitted()[0].value), 0xFE);
@@ -205,7 +204,7 @@ private slots:
         QSignalSpy errors(first.get(), SIGNAL(ftdiwriteError()));
         first->writeDataStr("0x81");
         QCOMPARE(errors.count(), 0);
-        first.reset();   // releases the interface
+        first.reset(); // releases the interface
         QVERIFY(second.Connect());
     }
 

@@ -15,7 +15,7 @@
 namespace {
 struct Seen {
     qint64 at;
-    QString what;   // "tx fe" or "dtr 1"
+    QString what; // "tx fe" or "dtr 1"
 };
 
 // The chip's bytes and DTR edges, merged in time.
@@ -27,10 +27,12 @@ QStringList chipLine(const QStringList &trace)
         const QRegularExpressionMatch m = line.match(text);
         if (!m.hasMatch())
             continue;
-        const QString what = m.captured(2).isEmpty() ? "dtr " + m.captured(3) : "tx " + m.captured(2);
+        const QString what =
+            m.captured(2).isEmpty() ? "dtr " + m.captured(3) : "tx " + m.captured(2);
         seen.append({m.captured(4).toLongLong(), what});
     }
-    std::stable_sort(seen.begin(), seen.end(), [](const Seen &a, const Seen &b) { return a.at < b.at; });
+    std::stable_sort(seen.begin(), seen.end(),
+                     [](const Seen &a, const Seen &b) { return a.at < b.at; });
     QStringList out;
     for (const Seen &s : seen)
         out << s.what;
@@ -68,7 +70,7 @@ private slots:
         QVERIFY2(run.indexOf("Connected.") >= 0, qPrintable(all));
         const trace::ParseResult r = trace::parseFile(path);
         QVERIFY2(r.ok, qPrintable(trace::errorText(path, r.error)));
-        QVERIFY(r.ended);   // SIGTERM ends the recording in order
+        QVERIFY(r.ended); // SIGTERM ends the recording in order
 
         const QStringList chip = chipLine(run.trace);
         const QStringList recorded = recordedLine(r.events);
@@ -77,7 +79,8 @@ private slots:
         QCOMPARE(recorded.size(), chip.size());
         for (int i = 0; i < chip.size(); ++i)
             QVERIFY2(recorded[i] == chip[i],
-                     qPrintable(QString("at %1: recorded %2, chip %3").arg(i).arg(recorded[i], chip[i])));
+                     qPrintable(
+                         QString("at %1: recorded %2, chip %3").arg(i).arg(recorded[i], chip[i])));
 
         // The Auto login the chip carried: identify first.
         QCOMPARE(chip.filter(QRegularExpression("^tx ")).value(0), QString("tx fe"));

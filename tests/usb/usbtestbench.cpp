@@ -38,5 +38,6 @@ std::vector<sim::usbemu::ControlRecord> UsbTestBench::requests(std::uint8_t requ
 
 void UsbTestBench::withCable(const std::function<void(sim::VirtualCable &)> &use)
 {
-    adapter_.inspect([&](const sim::usbemu::Ft232rChip &, sim::VirtualCable &cable) { use(cable); });
+    adapter_.inspect(
+        [&](const sim::usbemu::Ft232rChip &, sim::VirtualCable &cable) { use(cable); });
 }

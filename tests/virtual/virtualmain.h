@@ -10,15 +10,15 @@
 #include <QApplication>
 #include <QtTest>
 
-#define TAVRIX_VIRTUAL_TEST_MAIN(TestObject)                                                     \
-    int main(int argc, char *argv[])                                                             \
-    {                                                                                            \
-        VirtualTime::install();                                                                  \
-        QApplication app(argc, argv);                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                 \
-        TestObject tc;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                               \
-        return QTest::qExec(&tc, argc, argv);                                                    \
+#define TAVRIX_VIRTUAL_TEST_MAIN(TestObject)                                                       \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        VirtualTime::install();                                                                    \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
     }
 
 #endif // VIRTUALMAIN_H

@@ -58,7 +58,10 @@ public:
     void registerSocketNotifier(QSocketNotifier *) override {}
     void unregisterSocketNotifier(QSocketNotifier *) override {}
 #ifdef Q_OS_WIN
-    bool registerEventNotifier(QWinEventNotifier *) override { return false; }
+    bool registerEventNotifier(QWinEventNotifier *) override
+    {
+        return false;
+    }
     void unregisterEventNotifier(QWinEventNotifier *) override {}
 #endif
 
@@ -107,7 +110,10 @@ public:
     }
 
     void wakeUp() override {}
-    void interrupt() override { interrupted_ = true; }
+    void interrupt() override
+    {
+        interrupted_ = true;
+    }
     void flush() override {}
 
 private:
@@ -117,13 +123,14 @@ private:
         Qt::TimerType type;
         QObject *object;
         sim::Nanos dueAt;
-        quint64 serial;   // tells a re-registered id from the old timer
-        bool firing;      // a timer is not delivered again inside its own handler
+        quint64 serial; // tells a re-registered id from the old timer
+        bool firing;    // a timer is not delivered again inside its own handler
     };
 
     static bool somethingQueued()
     {
-        return qGlobalPostedEventsCount() > 0 || QWindowSystemInterface::windowSystemEventsQueued() > 0;
+        return qGlobalPostedEventsCount() > 0
+               || QWindowSystemInterface::windowSystemEventsQueued() > 0;
     }
 
     // The earliest timer that may fire; the older of two due together.
@@ -133,7 +140,8 @@ private:
         for (Timer &t : timers_) {
             if (t.firing)
                 continue;
-            if (!best || t.dueAt < best->dueAt || (t.dueAt == best->dueAt && t.serial < best->serial))
+            if (!best || t.dueAt < best->dueAt
+                || (t.dueAt == best->dueAt && t.serial < best->serial))
                 best = &t;
         }
         return best;

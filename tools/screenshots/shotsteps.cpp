@@ -14,7 +14,7 @@
 #include <iterator>
 
 namespace {
-constexpr int kCeiling = 60000;   // the Auto scan alone takes seconds on a loaded machine
+constexpr int kCeiling = 60000; // the Auto scan alone takes seconds on a loaded machine
 
 // Items whose values the table picture shows, in the order a mechanic
 // might look at them; the last one stays selected and live.
@@ -24,8 +24,7 @@ constexpr int kAutoFaultCount = 62;
 constexpr int kXmaxHistory = 61;
 constexpr int kXmaxCurrentCodes = 62;
 
-struct Shots
-{
+struct Shots {
     MainWindow &window;
     MainWindowProbe probe;
     QDir dir;
@@ -68,10 +67,12 @@ bool visit(MainWindowProbe &probe, int code, const std::function<bool(int)> &sho
 
 bool sessionUp(MainWindowProbe &probe, int lastCode)
 {
-    return waitUntil([&] {
+    return waitUntil(
+        [&] {
         return probe.sessionState() == 1 && probe.scanPass() == 0 && rowOf(probe, lastCode) >= 0
-            && probe.status() == "Connected-Engine On";
-    }, kCeiling);
+               && probe.status() == "Connected-Engine On";
+        },
+        kCeiling);
 }
 
 // Gives the window the focus, so the selected row shows in the active colour.
@@ -102,9 +103,8 @@ QString autoFaults(Shots &s)
 {
     if (!visit(s.probe, kAutoFaultCount, [&](int row) { return !s.probe.cell(row, 3).isEmpty(); }))
         return "no fault count on Auto item 62";
-    if (!visit(s.probe, kAutoHistory, [&](int) {
-            return s.probe.infoLabel()->text().count('\n') >= 1;
-        }))
+    if (!visit(s.probe, kAutoHistory,
+               [&](int) { return s.probe.infoLabel()->text().count('\n') >= 1; }))
         return "no fault history on Auto item 61";
     return save(&s.window, s.dir, "screenshot-auto-faults.png");
 }
@@ -117,7 +117,8 @@ QString coDialog(Shots &s)
         CoWindow *co = s.probe.coWindow();
         auto *lcd = co->findChild<QLCDNumber *>("lcdNumber_rpm");
         activate(*co);
-        if (!waitUntil([&] { return s.probe.sessionState() == 1 && lcd->intValue() > 0; }, kCeiling))
+        if (!waitUntil([&] { return s.probe.sessionState() == 1 && lcd->intValue() > 0; },
+                       kCeiling))
             error = "no engine speed in the CO dialog";
         else
             error = save(co, s.dir, "screenshot-co.png");

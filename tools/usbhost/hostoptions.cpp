@@ -60,9 +60,10 @@ void printHostUsage()
                  "  --ecu NAME                ECU behind the cable:");
     for (const std::string &name : sim::usbemu::hostEcuNames())
         std::fprintf(stderr, " %s", name.c_str());
-    std::fprintf(stderr, " (default bike)\n"
-                         "  --run-for S               end PROGRAM (SIGTERM) after S seconds\n"
-                         "  --trace FILE              write what the adapter saw to FILE\n");
+    std::fprintf(stderr,
+                 " (default bike)\n"
+                 "  --run-for S               end PROGRAM (SIGTERM) after S seconds\n"
+                 "  --trace FILE              write what the adapter saw to FILE\n");
 }
 
 bool parseHostOptions(int argc, char **argv, HostOptions &o)

@@ -8,15 +8,15 @@
 // Command line of tavrix-usbhost. Times are seconds since the program
 // started; a negative time means "never".
 struct HostOptions {
-    bool device = true;             // adapter plugged in at start
+    bool device = true; // adapter plugged in at start
     double plugAfter = -1;
     double unplugAfter = -1;
     double replugAfter = -1;
-    double runFor = -1;             // then SIGTERM to the program
+    double runFor = -1; // then SIGTERM to the program
     bool refuseLineProperty = false;
     bool refuseBaud = false;
     std::string ecu = "bike";
-    std::string trace;              // file for what the adapter saw
+    std::string trace; // file for what the adapter saw
     std::vector<std::string> program;
 };
 
