@@ -49,7 +49,7 @@ test-asan: build-asan
 test-fuzz: build-fuzz
 	@sh scripts/fuzz-smoke.sh $(BUILD_FUZZ)/fuzz $(FUZZ_SECONDS)
 
-test: test-plain test-asan test-fuzz
+test: format-check test-plain test-asan test-fuzz
 
 package: build
 	cmake --build $(BUILD) --target package
