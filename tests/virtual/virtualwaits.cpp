@@ -1,22 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's waits on virtual time (tests/virtual/virtualtime.h). Linked
-// into a test program, these stand in for app/waits.cpp: delay runs the
-// event loop as ever, and the dispatcher jumps the clock to its end; the
-// wake-up pulse's busy wait only moves the clock on.
+// The wake-up pulse on virtual time (tests/virtual/virtualtime.h). Linked
+// into a test program, it stands in for app/wakeuppulse.cpp: the busy wait
+// only moves the clock on. The window's own delay runs the event loop as
+// ever, and the dispatcher jumps the clock to its end.
 #include "mainwindow.h"
 #include "virtualtime.h"
-
-#include <QEventLoop>
-#include <QTimer>
-
-void MainWindow::delay(int ms)
-{
-    if (!running)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, SLOT(quit()));
-    loop.exec();
-}
 
 void MainWindow::delay_login(int ms)
 {
