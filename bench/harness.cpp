@@ -13,8 +13,9 @@
 #include <string>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h> // after windows.h, which it needs
 #else
 #include <unistd.h>
 #endif
