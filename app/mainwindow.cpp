@@ -121,8 +121,12 @@ void MainWindow::ftdiwriteError()
     rpm = coValue = 0;
     setSessionState(0);
     dropRequests();
-    // Whatever the lost byte was, the next session starts from identification.
+    // Whatever the lost byte was, the next session starts from identification:
+    // a login resumed past keys the ECU never got walks it somewhere else
+    // (a CO login's action keys would finish its diagnosis login and check
+    // the item it stands on).
     protocolCounters().loginStep = 0;
+    protocolCounters().coLoginStep = 0;
     pollTimer->stop();
     ui->statusBar->showMessage("Not Connect.");
     connectTimer->start(Pacing::ReconnectMs);

@@ -123,6 +123,38 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
+    // Writes fail while the CO login walks its keys, so the ECU never sees
+    // the keys that set its CO walk apart from its diagnosis login: the
+    // login starts again from identification. Resumed, its action keys
+    // would finish the diagnosis login and then check the first item.
+    void autoCoLoginCutByWriteErrorsStartsOver()
+    {
+        using namespace autobench;
+        LogCapture log;
+        auto ecu = seat();
+        MainWindow window;
+        MainWindowProbe probe(window);
+        QVERIFY(sessionWithRows(probe, 24));
+        std::size_t afterCut = 0;
+        const QString error = inCoWindow(probe, [&]() -> QString {
+            log.clear(); // only the CO login's lines count
+            CHECK_OR_RETURN(log.waitFor("tick cerr= 35", kCeiling), "the CO login never began");
+            sim::VirtualCable::instance().failWrites(3);
+            CHECK_OR_RETURN(
+                waitUntil([] { return sim::VirtualCable::instance().writesToFail() == 0; },
+                          kCeiling),
+                "the writes never failed");
+            afterCut = sentCount();
+            CHECK_OR_RETURN(log.waitFor("tick 55", kCeiling), "no CO session after the cut");
+            return QString();
+        });
+        QCOMPARE(int(ecu->acts().acts().size()), 0);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const std::vector<std::uint8_t> sent = sentSince(afterCut);
+        QVERIFY(!sent.empty());
+        QCOMPARE(int(sent.front()), int(kIdentify));
+    }
+
     // An item the catalogue does not know sits in the ECU's list before the
     // coil: the coil's row is reached, shows its value and is the one
     // checked.
