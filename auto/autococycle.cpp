@@ -64,13 +64,15 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
     if (reading.tooShort)
         return reading;
     const QString last = fields.last();
-    // Only the ECU's two-byte answer identifies it (see AutoCycle::readLogin).
-    if (key == Identify && fields.size() == LoginAnswerFields)
+    // Only the ECU's own answer identifies or acknowledges (see
+    // AutoCycle::readLogin): past the acknowledgement come action keys.
+    const bool answer = answersKey(fields, key);
+    if (key == Identify && answer)
         applyModelCode(matchModel(CoLoginModels, last), step, expectedReply);
     if (key == Action && last == QLatin1String("80") && step >= 1 && step <= kLastCountedStep)
         expectedReply = "81";
     if (last == QLatin1String("10") || last == QLatin1String("90")) {
-        if (step < kKeyGroupStep) {
+        if (step < kKeyGroupStep && answer) {
             qDebug().noquote() << "login=ce";
             step = kKeyGroupStep;
         }

@@ -30,11 +30,11 @@ LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
     if (reading.tooShort)
         return reading;
     const int keyStep = step;
-    // The ECU answers identify and the acknowledging action key with two
-    // bytes; a reading or a late answer that happens to end in a model code
-    // or an acknowledgement would send the login keys, action keys among
-    // them, to an ECU in its diagnosis.
-    const bool shortAnswer = fields.size() == LoginAnswerFields;
+    // Only the ECU's own answer to the key identifies or acknowledges: a
+    // reading or a late answer that happens to end in a model code or an
+    // acknowledgement would send the login keys, action keys among them, to
+    // an ECU in its diagnosis.
+    const bool shortAnswer = answersKey(fields, key);
     if (key == Identify) {
         reading.newTable = step == 0;
         if (shortAnswer)

@@ -134,6 +134,14 @@ inline bool tooShort(const QStringList &fields, int &step)
     return true;
 }
 
+// The ECU's two-byte answer to `key` (identify, the acknowledging action
+// key): the key's echo comes first. The first bytes of a late reading, read
+// while the key still waited for the line, are no answer.
+inline bool answersKey(const QStringList &fields, std::uint8_t key)
+{
+    return fields.size() == LoginAnswerFields && fields.first() == QString::number(key, 16);
+}
+
 inline QString fieldFromEnd(const QStringList &fields, int back)
 {
     return fields.value(fields.size() - back);

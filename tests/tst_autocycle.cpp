@@ -74,6 +74,12 @@ private slots:
         QTest::newRow("a reading is no identification")
             << kIdentify << 0 << "fe,1c,0,0,20,0" << 0 << "x" << true << -1;
         QTest::newRow("too short") << kIdentify << 5 << "fe,0" << 0 << "x" << false << -1;
+        // A late reading's first bytes, read before the echo of the key
+        // that had to wait for the line.
+        QTest::newRow("a reading's head is no identification")
+            << kIdentify << 0 << "1c,0,0" << 0 << "x" << true << -1;
+        QTest::newRow("a reading's head is no acknowledgement")
+            << kAction << 1 << "1c,0,10" << 1 << "x" << false << -1;
         QTest::newRow("acknowledged") << kAction << 1 << "ce,0,10" << 2 << "x" << false << -1;
         QTest::newRow("acknowledged 90") << kAction << 1 << "ce,0,90" << 2 << "x" << false << -1;
         QTest::newRow("a reading is no acknowledgement")
@@ -324,6 +330,15 @@ private slots:
         QTest::newRow("a reading is no identification") << kIdentify << 0 << ""
                                                         << "fe,1c,0,0,20,0" << 0 << ""
                                                         << "";
+        QTest::newRow("a reading's head is no identification") << kIdentify << 0 << ""
+                                                               << "1c,0,0" << 0 << ""
+                                                               << "";
+        QTest::newRow("a reading's head is no acknowledgement") << kAction << 1 << "1"
+                                                                << "1c,0,10" << 1 << "1"
+                                                                << "";
+        QTest::newRow("a reading is no acknowledgement") << kAction << 1 << "1"
+                                                         << "ce,1c,0,0,20,10" << 1 << "1"
+                                                         << "";
         QTest::newRow("counted") << kAction << 3 << "1"
                                  << "ce,0,1" << 4 << "1"
                                  << "";

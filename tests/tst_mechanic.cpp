@@ -46,6 +46,31 @@ private slots:
         QVERIFY(result.steps >= steps);
         QVERIFY(result.presses > 0 && result.checkKeys > 0);
     }
+
+    // Runs on which the long campaign once found a violation, kept as found.
+    void foundByCampaigns_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<qulonglong>("seed");
+        // Write errors cut the Auto CO login; resumed, it finished the
+        // diagnosis login and checked item 1 (the KWP run switches to Auto).
+        QTest::newRow("auto 3837") << int(Family::Auto) << 3837ULL;
+        QTest::newRow("kwp 3837") << int(Family::Kwp) << 3837ULL;
+        // A late reading's first bytes taken for the answer to identify: the
+        // acknowledging action key checked the item the ECU stood on.
+        QTest::newRow("auto 4446") << int(Family::Auto) << 4446ULL;
+        QTest::newRow("kwp 4446") << int(Family::Kwp) << 4446ULL;
+    }
+    void foundByCampaigns()
+    {
+        QFETCH(int, family);
+        QFETCH(qulonglong, seed);
+        const mechanic::CampaignResult result =
+            mechanic::campaign(Family(family), kRunSteps, seed, kRunSteps,
+                               [](const QString &violation) { qWarning().noquote() << violation; });
+        QVERIFY2(result.violations == 0, qPrintable(result.firstViolation));
+        QCOMPARE(result.steps, kRunSteps);
+    }
 };
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestMechanic)
