@@ -160,12 +160,14 @@ void Ft232rEmulator::handle(UMockdevIoctlClient *client)
     std::lock_guard<std::mutex> guard(lock_);
     Client &state = clientFor(client);
     const unsigned long request = umockdev_ioctl_client_get_request(client);
-    if (state.dead)
+    // Reaping comes first: usbfs still hands back the URBs that finished
+    // before an unplug, and libusb waits for ever on one that never returns.
+    if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
+        reap(client, state);
+    else if (state.dead)
         complete(client, -1, ENODEV);
     else if (request == USBDEVFS_SUBMITURB)
         submit(client, state);
-    else if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
-        reap(client, state);
     else
         housekeeping(client, request);
 }
@@ -204,7 +206,7 @@ void Ft232rEmulator::submit(UMockdevIoctlClient *client, Client &state)
 void Ft232rEmulator::reap(UMockdevIoctlClient *client, Client &state)
 {
     if (state.reapable.empty()) {
-        complete(client, -1, EAGAIN);
+        complete(client, -1, state.dead ? ENODEV : EAGAIN);
         return;
     }
     Resolved slot = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void *));

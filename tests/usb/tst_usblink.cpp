@@ -235,6 +235,33 @@ private slots:
         QVERIFY(link.isConnected());
     }
 
+    void finishedTransferOutlivesTheUnplug()
+    {
+        // A URB that completed just before the plug was pulled is still
+        // handed back, as usbfs does; only then does the handle say "no
+        // device". Losing it left libusb waiting on it for ever.
+        const int fd = ::open(bench->devNode().c_str(), O_RDWR);
+        QVERIFY(fd >= 0);
+        std::uint8_t status[64] = {0};
+        usbdevfs_urb urb{};
+        urb.type = USBDEVFS_URB_TYPE_BULK;
+        urb.endpoint = 0x81;
+        urb.buffer = status;
+        urb.buffer_length = sizeof status;
+        QCOMPARE(ioctl(fd, USBDEVFS_SUBMITURB, &urb), 0);
+        bench->unplug();
+        void *reaped = nullptr;
+        QCOMPARE(ioctl(fd, USBDEVFS_REAPURBNDELAY, &reaped), 0);
+        QCOMPARE(reaped, static_cast<void *>(&urb));
+        QCOMPARE(urb.status, 0);
+        QCOMPARE(urb.actual_length, 2); // the modem status bytes
+        QCOMPARE(ioctl(fd, USBDEVFS_REAPURBNDELAY, &reaped), -1);
+        QCOMPARE(errno, ENODEV);
+        QCOMPARE(ioctl(fd, USBDEVFS_SUBMITURB, &urb), -1);
+        QCOMPARE(errno, ENODEV);
+        ::close(fd);
+    }
+
     void dtrFollowsWriteDataBit()
     {
         UsbSerial link;
