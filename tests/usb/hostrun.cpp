@@ -31,6 +31,26 @@ double HostRun::programCpuMs() const
     return -1;
 }
 
+QString HostRun::outline() const
+{
+    static const QRegularExpression exchange("^(diag:|login=|table |code )");
+    QStringList out;
+    int folded = 0;
+    for (const QString &line : log) {
+        if (line.contains(exchange)) {
+            ++folded;
+            continue;
+        }
+        if (folded > 0)
+            out << QString("[%1 exchange lines]").arg(folded);
+        folded = 0;
+        out << line;
+    }
+    if (folded > 0)
+        out << QString("[%1 exchange lines]").arg(folded);
+    return out.join('\n');
+}
+
 namespace {
 HostRun runUnderHost(const QStringList &hostOptions, const QStringList &program, int ceilingMs)
 {

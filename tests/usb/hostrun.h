@@ -19,6 +19,10 @@ struct HostRun {
     bool anyStartsWith(const QString &prefix) const;
     QStringList traceOf(const QString &kind) const; // trace lines of one kind
     double programCpuMs() const;                    // -1 when not reported
+    // The log for a failure message: each stretch of exchange lines (the
+    // bytes of every poll) folded into a count, since QTest cuts a long
+    // message short and would hide the lines that tell what happened.
+    QString outline() const;
 };
 
 HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs = 60000);

@@ -15,7 +15,7 @@ private slots:
         QVERIFY(run.finished);
         QCOMPARE(run.exitCode, 0);
         const int opened = run.indexOf("usbconnect");
-        QVERIFY2(opened >= 0, qPrintable(run.log.join('\n')));
+        QVERIFY2(opened >= 0, qPrintable(run.outline()));
         QVERIFY(run.indexOf("Connected.", opened) > opened);
         QCOMPARE(run.count("Not Connect."), 0);
         // What the chip was told: 15630 baud, 8N1, then DTR high.
@@ -33,7 +33,7 @@ private slots:
     {
         const HostRun run = runTavrixUnderHost({"--no-device", "--run-for", "6"});
         QVERIFY(run.finished);
-        QVERIFY2(run.count("Not Connect.") >= 2, qPrintable(run.log.join('\n')));
+        QVERIFY2(run.count("Not Connect.") >= 2, qPrintable(run.outline()));
         QVERIFY(run.count("unable to open device") >= 2);
         QVERIFY(run.anyStartsWith("Number of devices found: 0"));
         QCOMPARE(run.count("usbconnect"), 0);
@@ -46,7 +46,7 @@ private slots:
             runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
         QVERIFY(run.finished);
         const int failed = run.indexOf("Not Connect.");
-        QVERIFY2(failed >= 0, qPrintable(run.log.join('\n')));
+        QVERIFY2(failed >= 0, qPrintable(run.outline()));
         QVERIFY(run.indexOf("usbconnect", failed) > failed);
         QVERIFY(run.indexOf("Connected.", failed) > failed);
     }
@@ -55,7 +55,7 @@ private slots:
     {
         const HostRun run = runTavrixUnderHost({"--refuse-line-property", "--run-for", "6"});
         QVERIFY(run.finished);
-        QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.log.join('\n')));
+        QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.outline()));
         QVERIFY(run.count("Not Connect.") >= 2);
         QCOMPARE(run.count("Connected."), 0);
         QVERIFY(run.traceOf("request").filter(QRegularExpression("^request 0x04 .* stall$")).size()
@@ -64,12 +64,16 @@ private slots:
 
     void killedProgramLeavesTheAdapterFree()
     {
-        // The first tavrix dies holding the interface; the next one must get it.
-        const HostRun run = runShellUnderHost({"--run-for", "6"},
+        // The first tavrix dies holding the interface; the next one must get
+        // it. The host learns that a program has gone only when umockdev next
+        // reads its connection, so the next one may find the adapter busy
+        // once and get it at its retry three seconds later; a kernel frees
+        // the interface as the program dies.
+        const HostRun run = runShellUnderHost({"--run-for", "9.5"},
                                               "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
         QVERIFY(run.finished);
-        QVERIFY2(run.count("Connected.") == 2, qPrintable(run.log.join('\n')));
-        QCOMPARE(run.count("unable to open device"), 0);
+        QVERIFY2(run.count("Connected.") == 2, qPrintable(run.outline()));
+        QVERIFY2(run.count("unable to open device") <= 1, qPrintable(run.outline()));
         QCOMPARE(run.count("usbconnect"), 2);
     }
 
@@ -82,9 +86,9 @@ private slots:
             QSKIP(
                 "tavrix writes nothing while connected (empty poll cycle): an unplug goes unnoticed");
         const int connected = run.indexOf("Connected.");
-        QVERIFY2(connected >= 0, qPrintable(run.log.join('\n')));
+        QVERIFY2(connected >= 0, qPrintable(run.outline()));
         const int lost = run.indexOf("Not Connect.", connected);
-        QVERIFY2(lost > connected, qPrintable(run.log.join('\n')));
+        QVERIFY2(lost > connected, qPrintable(run.outline()));
         QVERIFY(run.indexOf("Connected.", lost) > lost);
     }
 };
