@@ -36,18 +36,20 @@ QString HostRun::outline() const
     static const QRegularExpression exchange("^(diag:|login=|table |code )");
     QStringList out;
     int folded = 0;
+    const auto fold = [&] {
+        if (folded > 0)
+            out << QString("[%1 exchange lines]").arg(folded);
+        folded = 0;
+    };
     for (const QString &line : log) {
         if (line.contains(exchange)) {
             ++folded;
             continue;
         }
-        if (folded > 0)
-            out << QString("[%1 exchange lines]").arg(folded);
-        folded = 0;
+        fold();
         out << line;
     }
-    if (folded > 0)
-        out << QString("[%1 exchange lines]").arg(folded);
+    fold();
     return out.join('\n');
 }
 
