@@ -9,7 +9,6 @@
 #include "support/simsupport.h"
 
 #include "cowindow.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 
 #include <QApplication>
@@ -35,7 +34,6 @@ constexpr int kCeiling = 30000; // generous: a loaded two-core machine
 inline void resetCable()
 {
     sim::VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
 }
 
 inline std::shared_ptr<sim::AutoEcu> seat(sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion())

@@ -28,7 +28,7 @@ private slots:
         QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(log.texts().contains("ca,")); // the reply of the echo alone
-        QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.autoCycle()->loginStep() == 0; }, kCeiling));
         // while the ECU stays away the engine is not reported on
         bool onWhileAway = false;
         QVERIFY(waitUntil(
@@ -78,7 +78,7 @@ private slots:
         CableClock clock;
         clock.start();
         QVERIFY(waitUntil([&] { return probe.status() == "Connected-Engine Off"; }, 5000));
-        QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.autoCycle()->loginStep() == 0; }, kCeiling));
         // and so it stays while the ECU says nothing
         CableClock quiet;
         quiet.start();
@@ -213,8 +213,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(sessionWithRows(probe, 24));
         log.clear();
-        probe.table()->setRowCount(0); // as the CO window leaves it
-        probe.rowCodes().clear();
+        probe.clearTable(); // as the CO window leaves it
         QVERIFY(log.waitFor("login=vixion", kCeiling));
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));

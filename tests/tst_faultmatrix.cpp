@@ -7,8 +7,6 @@
 #include "kwpharness.h"
 #include "tst_autobench.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
@@ -105,11 +103,7 @@ class TestFaultMatrix : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void initTestCase() { VirtualCable::instance().reset(); }
     void cleanupTestCase() { bench.reset(); }
 
     void matrix_data()
@@ -156,7 +150,6 @@ private:
         if (!bench || bench->family != family) {
             bench.reset();
             VirtualCable::instance().reset();
-            protocolCounters() = ProtocolCounters();
             bench.reset(new Bench(family));
         }
         return *bench;
@@ -172,7 +165,7 @@ private:
                 b.autoEcu->dropOut(150); // the session is lost: a new login
                 const bool scan = state == "scan";
                 return [&p, scan] {
-                    const int step = protocolCounters().loginStep;
+                    const int step = p.autoCycle() ? p.autoCycle()->loginStep() : -1;
                     return p.sessionState() == 0 && (scan ? step >= 44 : step >= 2 && step <= 40);
                 };
             }
@@ -184,8 +177,8 @@ private:
             }
             if (state == "co-login")
                 return [&p] {
-                    return p.coWindow()->isVisible() && p.sessionState() == 0
-                           && protocolCounters().coLoginStep >= 2;
+                    return p.coWindow()->isVisible() && p.sessionState() == 0 && p.autoCoCycle()
+                           && p.autoCoCycle()->loginStep() >= 2;
                 };
             if (state == "co-session")
                 return [&p] {

@@ -3,8 +3,6 @@
 // ways a polling session ends.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
@@ -39,11 +37,7 @@ class TestKwpPolling : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void selectedRowGetsItsValue()
     {
@@ -221,8 +215,7 @@ private slots:
     {
         KwpBench bench;
         QVERIFY(bench.waitPolling());
-        bench.probe.table()->setRowCount(0); // what opening the CO window does
-        bench.probe.rowCodes().clear();
+        bench.probe.clearTable(); // what opening the CO window does
         QVERIFY(waitUntil([&] { return bench.logged("login xmax") == 2; }));
         QVERIFY(bench.waitPolling());
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));

@@ -2,8 +2,6 @@
 // Login, search for item 1 and the table scan against the simulated KWP ECU.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QtTest>
 
@@ -16,11 +14,7 @@ class TestKwpScan : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void loginStraightToScanBuildsRows()
     {

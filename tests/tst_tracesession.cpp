@@ -10,7 +10,6 @@
 
 #include "cowindow.h"
 #include "mechanic.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "trace/recording.h"
@@ -203,7 +202,6 @@ Session run(bool xmax, const Writer &write, const QList<std::size_t> *marks = nu
 void resetLine()
 {
     VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
 }
 
 QString hex(const std::vector<std::uint8_t> &bytes, std::size_t from, int count)

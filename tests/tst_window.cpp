@@ -7,7 +7,6 @@
 #include "support/simsupport.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -36,11 +35,7 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void startsIdle()
     {
@@ -84,7 +79,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop(); // the test writes, not a protocol tick
-        probe.sessionState() = 1;
+        probe.setSessionState(1);
         probe.rpm() = 1450;
         probe.coValue() = 7;
         probe.appendItemRow(1);
