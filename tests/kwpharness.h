@@ -37,7 +37,10 @@ struct KwpBench {
     bool waitPolling(int ms = 30000)
     {
         return waitUntil(
-            [this] { return probe.sessionState() == 1 && probe.table()->rowCount() > 0; }, ms);
+            [this] {
+            return probe.sessionState() == SessionState::Up && probe.table()->rowCount() > 0;
+            },
+            ms);
     }
     QStringList column(int col) const
     {

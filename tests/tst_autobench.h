@@ -24,11 +24,11 @@
 
 namespace autobench {
 
-constexpr std::uint8_t kIdentify = 0xFE;
-constexpr std::uint8_t kHold = 0xCA;
-constexpr std::uint8_t kUp = 0xCB;
-constexpr std::uint8_t kDown = 0xCC;
-constexpr std::uint8_t kAction = 0xCE;
+constexpr std::uint8_t kIdentify = AutoKey::Identify;
+constexpr std::uint8_t kHold = AutoKey::Hold;
+constexpr std::uint8_t kUp = AutoKey::Up;
+constexpr std::uint8_t kDown = AutoKey::Down;
+constexpr std::uint8_t kAction = AutoKey::Action;
 constexpr int kCeiling = 30000; // generous: a loaded two-core machine
 
 inline void resetCable()
@@ -61,8 +61,11 @@ inline QStringList codesOf(const std::vector<int> &codes)
 
 inline bool sessionWithRows(MainWindowProbe &probe, int rows, int timeoutMs = kCeiling)
 {
-    return waitUntil([&] { return probe.sessionState() == 1 && probe.table()->rowCount() == rows; },
-                     timeoutMs);
+    return waitUntil(
+        [&] {
+        return probe.sessionState() == SessionState::Up && probe.table()->rowCount() == rows;
+        },
+        timeoutMs);
 }
 
 inline int rowOf(MainWindowProbe &probe, int code)

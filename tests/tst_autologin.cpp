@@ -170,7 +170,7 @@ private slots:
         QVERIFY(waitUntil([&] { return ecu->bytesIgnored() >= before + 5; }, kCeiling));
         QVERIFY(waitUntil([&] { return log.count("diag:fe,") >= 3; }, kCeiling));
         QCOMPARE(probe.table()->rowCount(), 0);
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
     }
 };
 

@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(probe.ecuRow(), 2);
         for (int code : {1, 3, 30})
             probe.addRow(code);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(2);
         probe.actionButton()->click();
         QCOMPARE(probe.actionStep(), 1);

@@ -59,7 +59,7 @@ struct Bench {
     }
     bool fullTable()
     {
-        return probe.sessionState() == 1 && !probe.coWindow()->isVisible()
+        return probe.sessionState() == SessionState::Up && !probe.coWindow()->isVisible()
                && probe.rowCodes() == expectedRows()
                && probe.table()->rowCount() == expectedRows().size();
     }
@@ -166,7 +166,8 @@ private:
                 const bool scan = state == "scan";
                 return [&p, scan] {
                     const int step = p.autoCycle() ? p.autoCycle()->loginStep() : -1;
-                    return p.sessionState() == 0 && (scan ? step >= 44 : step >= 2 && step <= 40);
+                    return p.sessionState() == SessionState::None
+                           && (scan ? step >= 44 : step >= 2 && step <= 40);
                 };
             }
             if (state == "actuator") {
@@ -177,12 +178,13 @@ private:
             }
             if (state == "co-login")
                 return [&p] {
-                    return p.coWindow()->isVisible() && p.sessionState() == 0 && p.autoCoCycle()
-                           && p.autoCoCycle()->loginStep() >= 2;
+                    return p.coWindow()->isVisible() && p.sessionState() == SessionState::None
+                           && p.autoCoCycle() && p.autoCoCycle()->loginStep() >= 2;
                 };
             if (state == "co-session")
                 return [&p] {
-                    return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0;
+                    return p.coWindow()->isVisible() && p.sessionState() == SessionState::Up
+                           && p.rpm() > 0;
                 };
             return [&b] { return b.fullTable(); };
         }
@@ -190,7 +192,9 @@ private:
             if (state == "search")
                 b.kwpEcu->setPointer(1); // not on item 1: the login is followed by a search
             b.kwpEcu->injectFault(sim::KwpRequest::Any, sim::KwpFault::Silence, 2);
-            const int wanted = state == "login" ? -1 : state == "search" ? 12 : 11;
+            const int wanted = state == "login"    ? -1
+                               : state == "search" ? SessionState::Search
+                                                   : SessionState::Scan;
             return [&p, wanted] {
                 return wanted < 0 ? p.status() == "Connecting..." : p.sessionState() == wanted;
             };
@@ -201,8 +205,10 @@ private:
             return [&p, row] { return p.selectedRow() == row && !p.selectionPending(); };
         }
         if (state == "co")
-            return
-                [&p] { return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0; };
+            return [&p] {
+                return p.coWindow()->isVisible() && p.sessionState() == SessionState::Up
+                       && p.rpm() > 0;
+            };
         return [&b] { return b.fullTable(); };
     }
 
@@ -256,7 +262,7 @@ private:
                 phase = 2;
                 return !co;
             default: // CO: the reading comes back, then the window closes
-                if (b.probe.sessionState() != 1 || b.probe.rpm() <= 0)
+                if (b.probe.sessionState() != SessionState::Up || b.probe.rpm() <= 0)
                     return false;
                 out.coAgain = true;
                 b.probe.coWindow()->done(0);

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(bench.probe.status(), QString("Connecting......"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QVERIFY(!bench.log.anyStartsWith("read1:"));
     }
 
@@ -157,7 +157,7 @@ private slots:
                  QString("login refused"));
         QVERIFY(!bench.log.anyStartsWith("read6:"));
         QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 0);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
         QCOMPARE(bench.probe.status(), QString("Connecting......"));
         QCOMPARE(bench.probe.kwpPulseMs(), 25);

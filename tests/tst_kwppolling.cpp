@@ -151,7 +151,7 @@ private slots:
         QVERIFY(bench.log.contains("2:83,10,f0,31,70,ca,ee"));
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
         QVERIFY(!QGuiApplication::overrideCursor());
         // The next login wakes it again.
@@ -172,7 +172,7 @@ private slots:
             return true;
         });
         QVERIFY(bench.waitLogged("2:"));
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 110);
         QVERIFY(!bench.log.contains("ecu disconnected 1"));
@@ -208,7 +208,7 @@ private slots:
         QVERIFY(waitUntil([&] { return countFrom(bench.log, later, "2:") >= 3; }));
         QCOMPARE(countFrom(bench.log, later, "up"), 0);
         QCOMPARE(bench.probe.table()->rowCount(), 5);
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
     }
 
     void emptyTableLogsInAgain()
@@ -228,15 +228,15 @@ private slots:
         KwpBench bench;
         QVERIFY(bench.waitLogged("Connected.", 5000));
         emit bench.probe.coWindow()->cylChanged(1); // before any session
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QVERIFY(bench.waitLogged("login xmax"));
         QVERIFY(bench.waitPolling());
         emit bench.probe.coWindow()->cylChanged(0); // during polling
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.logged("cyl...................... 0"), 1);
         const int from = bench.log.texts().size();
         QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 2; }));
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.logged("login xmax"), 1);
     }
 };

@@ -83,7 +83,7 @@ private slots:
         QVERIFY(!bench.log.anyStartsWith("read2: "));
         QVERIFY(!bench.log.contains("ecu disconnected 0"));
         QCOMPARE(bench.probe.kwpPulseMs(), 25);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
 
         // And "Xmax" once more still reaches the KWP ECU.
         bench.probe.typeBox()->setCurrentIndex(1);

@@ -93,7 +93,8 @@ void clickCode(MainWindowProbe &probe, int code)
 void autoSession(MainWindowProbe &p, Script &s)
 {
     s.add(
-        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kAutoRows; },
+        p,
+        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kAutoRows; },
         [&p] { clickCode(p, 9); });
     s.add(
         p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
@@ -126,7 +127,8 @@ bool listing(MainWindowProbe &p, const QString &heading)
 void kwpSession(MainWindowProbe &p, Script &s)
 {
     s.add(
-        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kKwpRows; },
+        p,
+        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kKwpRows; },
         [&p] { clickCode(p, 5); });
     s.add(
         p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
@@ -146,7 +148,10 @@ Writer selectRow(int rows, int row)
 {
     return [rows, row](MainWindowProbe &p, Script &s) {
         s.add(
-            p, [&p, rows] { return p.sessionState() == 1 && p.table()->rowCount() == rows; },
+            p,
+            [&p, rows] {
+            return p.sessionState() == SessionState::Up && p.table()->rowCount() == rows;
+            },
             [&p, row] { p.clickRow(row); });
         s.add(p, [&p, row] { return !p.selectionPending() && !p.cell(row, 3).isEmpty(); }, {});
     };

@@ -45,7 +45,7 @@ private slots:
         QVERIFY(!probe.pollTimer()->isActive());
         QVERIFY(!probe.link()->isConnected());
         QVERIFY(probe.running());
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QCOMPARE(probe.rpm(), 0);
         QCOMPARE(probe.selectedRow(), 0);
         QVERIFY(!probe.selectionPending());
@@ -79,7 +79,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop(); // the test writes, not a protocol tick
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.rpm() = 1450;
         probe.coValue() = 7;
         probe.appendItemRow(1);
@@ -90,7 +90,7 @@ private slots:
         clock.start();
         failOneWrite(probe);
         QCOMPARE(probe.status(), QString("Not Connect."));
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QCOMPARE(probe.rpm(), 0);
         QCOMPARE(probe.coValue(), 0);
         QVERIFY(!probe.pollTimer()->isActive());

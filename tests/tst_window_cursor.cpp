@@ -61,7 +61,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         QVERIFY(probe.actionButton()->isEnabled());
         probe.actionButton()->click();
@@ -77,7 +77,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.addRow(30);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         probe.actionButton()->click();
         QCOMPARE(probe.actionStep(), 1);
@@ -112,7 +112,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         probe.actionButton()->click();
         QVERIFY(waitCursorShown());

@@ -53,7 +53,7 @@ struct Run {
     bool polling()
     {
         const int rows = kwp ? 16 : 24; // the demo bikes' tables
-        return probe.sessionState() == 1 && probe.table()->rowCount() == rows;
+        return probe.sessionState() == SessionState::Up && probe.table()->rowCount() == rows;
     }
     bool untilPolling()
     {

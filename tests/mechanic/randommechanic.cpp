@@ -382,8 +382,8 @@ bool RandomMechanic::settleSession()
     // An answer already on its way late may still throw the session out:
     // the session counts once it has lasted a second.
     const auto up = [&] {
-        return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
-               && probe_->rowCodes() == table
+        return cable.held() && cable.writesToFail() == 0
+               && probe_->sessionState() == SessionState::Up && probe_->rowCodes() == table
                && probe_->status() == QLatin1String("Connected-Engine On");
     };
     CableClock clock;
