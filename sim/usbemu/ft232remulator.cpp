@@ -340,6 +340,10 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
     Resolved buffer = length > 0
                           ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length))
                           : Resolved();
+    // As usbfs, which copies the buffer first: one that cannot be read, as
+    // when the program died in the middle of submitting, is refused.
+    if (length > 0 && !buffer)
+        return -EFAULT;
     auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
     std::uint8_t *bytes = buffer ? buffer->data : nullptr;
     // Like usbfs, a transfer to the chip claims the interface on the way.

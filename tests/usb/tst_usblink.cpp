@@ -318,6 +318,31 @@ private slots:
         ::close(fd);
     }
 
+    void unreadableTransferBufferIsRefused_data()
+    {
+        QTest::addColumn<int>("endpoint");
+        QTest::newRow("bulk out") << 0x02;
+        QTest::newRow("bulk in") << 0x81;
+    }
+    void unreadableTransferBufferIsRefused()
+    {
+        // What the emulator meets when a program dies in the middle of a
+        // submission: the buffer cannot be read from it. usbfs says EFAULT;
+        // sending bytes from nowhere took the whole host down.
+        QFETCH(int, endpoint);
+        const int fd = ::open(bench->devNode().c_str(), O_RDWR);
+        QVERIFY(fd >= 0);
+        usbdevfs_urb urb{};
+        urb.type = USBDEVFS_URB_TYPE_BULK;
+        urb.endpoint = std::uint8_t(endpoint);
+        urb.buffer = nullptr;
+        urb.buffer_length = 3;
+        QCOMPARE(ioctl(fd, USBDEVFS_SUBMITURB, &urb), -1);
+        QCOMPARE(errno, EFAULT);
+        ::close(fd);
+        bench->withCable([](sim::VirtualCable &cable) { QVERIFY(cable.transmitted().empty()); });
+    }
+
     void dtrFollowsWriteDataBit()
     {
         UsbSerial link;
