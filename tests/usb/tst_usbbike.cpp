@@ -72,6 +72,7 @@ private slots:
         QVERIFY2(run.count("Connected.") == 2, qPrintable(run.outline()));
         QVERIFY2(run.count("unable to open device") == 0, qPrintable(run.outline()));
         QCOMPARE(run.count("usbconnect"), 2);
+        QCOMPARE(run.exitCode, 0); // the host outlived the killed program too
     }
 
     void unplugDropsTheSessionAndReplugRestoresIt()
