@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/sessiontext.h"
 
+#include "app/csvtext.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
 #include "trace/itemvalue.h"
@@ -12,15 +13,6 @@ namespace {
 // cmdHold: report the item the ECU is positioned at.
 const QByteArray kKwpHold = QByteArray::fromHex("8310F03170CAEE");
 constexpr int kKwpValueMarker = 0xD0;
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return '"' + quoted + '"';
-}
 
 QByteArray replyBytes(const Exchange &x)
 {
@@ -52,13 +44,9 @@ private:
     void row(const Exchange &x, int code, const QString &raw)
     {
         const QString codeText = QString::number(code);
-        rows << QStringList{QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
-                            codeText,
-                            csvField(itemName(catalogue_, code)),
-                            raw,
-                            convertItemValue(codeText, raw),
-                            csvField(itemUnit(catalogue_, code))}
-                    .join(QLatin1Char(','));
+        rows << CsvText::row({QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
+                              codeText, itemName(catalogue_, code), raw,
+                              convertItemValue(codeText, raw), itemUnit(catalogue_, code)});
     }
 
     // Auto: a status of 40/c0 shows an item code, 0/80 the value of the item shown.
