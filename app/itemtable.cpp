@@ -10,6 +10,12 @@
 namespace {
 enum Column { ColAction = 0, ColCode = 1, ColItem = 2, ColValue = 3, ColUnit = 4 };
 const char kUnknownEntry[] = "-,-,-";
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *cell = table->item(row, column);
+    return cell ? cell->text() : QString();
+}
 } // namespace
 
 // Every item the ECU lists gets its row, so that row r stays r steps from
@@ -58,12 +64,15 @@ void MainWindow::writeValue(int row, const QString &value)
         cell->setText(value);
     else
         ui->tableWidget->setItem(row, ColValue, new QTableWidgetItem(value));
+    journal.valueShown(rowCode(row), cellText(ui->tableWidget, row, ColItem), value,
+                       cellText(ui->tableWidget, row, ColUnit));
 }
 
 // Whatever empties the table (a new session, the CO window) comes here: the
 // rows, their codes, the selection, the pointer and what was asked of them.
 void MainWindow::clear_table()
 {
+    journal.tableCleared();
     dropRequests();
     ui->pushButton->setEnabled(false);
     pointer.forget();
@@ -87,6 +96,7 @@ void MainWindow::table_clicked()
     pushWaitCursor(selectionCursor);
     selectionPending = true;
     selectedRow = row;
+    journal.itemSelected(rowCode(row));
     // A press not yet carried out was for the row the mechanic has left.
     if (action.waiting() && action.row() != row)
         dropAction();

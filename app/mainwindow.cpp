@@ -118,6 +118,7 @@ void MainWindow::ftdiwriteError()
     // The rest of a tick under way, and a check still to run, were for the
     // session this ends.
     overtakeTicks();
+    journal.cableLost();
     rpm = coValue = 0;
     setSessionState(0);
     dropRequests();

@@ -4,6 +4,7 @@
 
 #include "actionrequest.h"
 #include "ecupointer.h"
+#include "sessionjournal.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -161,6 +162,9 @@ private:
     // One wait cursor at most for each kind of pending work.
     bool selectionCursor = false;
     bool actionCursor = false;
+
+    // What the session showed, for the chart, the CSV and the report.
+    SessionJournal journal;
 };
 
 #endif // MAINWINDOW_H

@@ -24,6 +24,7 @@ void MainWindow::comboBox_typeChanged(int index)
     protocolCounters().loginStep = 0;
     const bool xmax = index != 0;
     vehicleType = xmax ? "xmax" : "auto";
+    journal.typeChosen(vehicleType);
     if (xmax) {
         load_errorlist_xmax();
         disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));

@@ -38,6 +38,7 @@ void MainWindow::coLoginTick(const Tick &tick)
     if (tick.overtaken())
         return;
     qDebug().noquote() << reply;
+    journal.autoLoginAnswer(key, reply);
     const AutoCoCycle::LoginReading reading =
         AutoCoCycle::readLogin(key, step, expectedReply, replyFields(reply));
     if (reading.tooShort) {

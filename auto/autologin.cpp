@@ -45,6 +45,7 @@ void MainWindow::autoLoginTick(const Tick &tick)
     if (tick.overtaken())
         return;
     qDebug().noquote() << "diag:" + reply;
+    journal.autoLoginAnswer(key.key, reply);
     const AutoCycle::LoginReading reading =
         AutoCycle::readLogin(key.key, step, expectedReply, replyFields(reply));
     if (reading.tooShort) {

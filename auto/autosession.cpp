@@ -50,6 +50,7 @@ std::uint8_t MainWindow::autoSessionKey()
     const AutoCycle::SessionKey key = AutoCycle::sessionKey(view, pointer, actionStep);
     if (key.checkStarts)
         action.start();
+    journal.checkKeySent(rowCode(action.row()), key.checkEnds);
     if (key.checkEnds)
         dropAction();
     if (key.move != 0) {
@@ -112,4 +113,5 @@ void MainWindow::autoShowValue(const QString &raw)
     const QString text = fault >= 0 && fault < FaultSlots ? errorList.value(fault) : QString();
     ui->label_info->setText(text.isEmpty() ? QString(kHistoryHeading)
                                            : QString(kHistoryHeading) + "\n" + text);
+    journal.autoHistoryRead(fault, text);
 }

@@ -79,6 +79,7 @@ bool MainWindow::kwpLoginSequence(const Tick &tick, const QStringList &frames,
         if (tick.overtaken())
             return false;
         qDebug().noquote() << logTag + QString::number(i) + ": " + reply;
+        journal.kwpLoginAnswer(frames[i], reply);
         const QStringList items = KwpReply::items(reply);
         const int sum = KwpReply::sumcmd(items, frames[i]);
         qDebug().noquote() << "sumcmd " + QString::number(sum);

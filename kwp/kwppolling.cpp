@@ -51,6 +51,7 @@ void MainWindow::kwpPoll(const Tick &tick)
     }
     bool moveTaken = true;
     if (!plan.first.isEmpty()) {
+        journal.kwpRequestSent(plan.first);
         const QString reply = kwpExchange(plan.first, false);
         if (tick.overtaken())
             return;
@@ -119,4 +120,5 @@ void MainWindow::kwpShowFaultCodes(const QStringList &items)
     qDebug().noquote() << "dtc num=" + QString::number(count);
     writeValue(selectedRow, QString::number(count));
     ui->label_info->setText(KwpReply::dtcListing(items, code, count, errorList));
+    journal.kwpFaultsRead(code, count, items, errorList);
 }
