@@ -9,6 +9,7 @@
 #include "link/usbserial.h"
 #include "pacing.h"
 #include "protocolcounters.h"
+#include "tablemenu.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -78,6 +79,9 @@ MainWindow::MainWindow(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setColumnWidth(column, kColumnWidths[column]);
     ui->tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The chart, the report and the CSV: beside the form, on the table's
+    // right button.
+    new TableMenu(this, ui->tableWidget, &journal);
 
     cmdHold = KwpFrames::Hold;
     cmdUp = KwpFrames::Up;

@@ -3,6 +3,7 @@
 #define MAINWINDOWPROBE_H
 
 #include "mainwindow.h"
+#include "tablemenu.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -95,6 +96,10 @@ public:
             w.pointer.moved(1);
         w.pointer.reported(w.rowCodes.value(row).toInt(), w.rowCodes, w.pointerRows);
     }
+
+    // --- what the session showed: the journal, the table's menu ---
+    SessionJournal &journal() { return w.journal; }
+    TableMenu *tableMenu() const { return w.findChild<TableMenu *>(); }
 
     // --- fuzzing and fault injection ---
     void restoreWaitCursors() { w.restoreWaitCursors(); }
