@@ -35,6 +35,7 @@ const QRgb kPalette[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd,
 // when it was polled, not its values.
 constexpr double kOtherBandLow = 0.2;
 constexpr double kOtherBandHigh = 0.8;
+constexpr double kOtherMinSpan = 0.1;
 // Seconds between the time axis' ticks: the first that gives at most
 // kMaxTicks of them.
 const int kTickSeconds[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200};
@@ -271,17 +272,19 @@ void ChartWindow::redraw()
             color.setAlpha(kOtherAlpha);
         QPen pen(color);
         pen.setWidthF(strong ? kViewedWidth : kOtherWidth);
-        if (!strong)
-            pen.setStyle(Qt::DashLine);
         for (int i = 0; i < lines.pieces.size(); ++i) {
             QLineSeries *series = lines.pieces[i];
             QVector<QPointF> points = d.pieces.value(i);
             // Another item's line shows its shape and when it was polled,
             // fitted into the viewed item's scale.
             if (!strong && !d.range.empty) {
-                const double span = d.range.high - d.range.low;
+                // A value that only wavers by a digit stays nearly flat: the
+                // span is at least a tenth of its size.
+                const double size = qMax(qAbs(d.range.low), qAbs(d.range.high));
+                const double span = qMax(d.range.high - d.range.low, kOtherMinSpan * size);
+                const double base = (d.range.low + d.range.high - span) / 2;
                 for (QPointF &p : points) {
-                    const double share = span > 1e-9 ? (p.y() - d.range.low) / span : 0.5;
+                    const double share = span > 1e-9 ? (p.y() - base) / span : 0.5;
                     p.setY(yLow + share * (yHigh - yLow));
                 }
             }

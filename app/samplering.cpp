@@ -3,6 +3,10 @@
 
 #include <limits>
 
+namespace {
+constexpr int kFirstRoom = 64;
+} // namespace
+
 SampleRing::SampleRing(int capacity) : capacity_(qMax(1, capacity)) {}
 
 void SampleRing::push(qint64 ms, double value)
@@ -10,6 +14,9 @@ void SampleRing::push(qint64 ms, double value)
     // Grown as samples come: an item looked at once for a moment keeps a few
     // of them, not an hour's worth of room.
     if (samples_.size() < capacity_) {
+        // Doubled as it fills, but never past the ring's own size.
+        if (samples_.size() == samples_.capacity())
+            samples_.reserve(qMin(capacity_, qMax(kFirstRoom, 2 * samples_.size())));
         samples_.append({ms, value});
         return;
     }
