@@ -26,7 +26,8 @@ constexpr int kAutoFaultCount = 62;
 constexpr int kXmaxHistory = 61;
 constexpr int kXmaxCurrentCodes = 62;
 constexpr int kAutoThrottle = 1; // moves on the demo bike
-constexpr int kChartSeconds = 14;
+constexpr int kAutoPressure = 3;
+constexpr int kChartSeconds = 7;
 const char kReportPdf[] = "report.pdf"; // scripts/screenshots.sh makes a picture of its first page
 
 struct Shots {
@@ -104,10 +105,12 @@ QString autoTable(Shots &s)
     return save(&s.window, s.dir, "screenshot-auto-table.png");
 }
 
-// The chart of the throttle, with the items looked at before it faintly.
+// The chart of the throttle, looked at, left for the intake pressure (a gap
+// in its line, the pressure faintly) and looked at again.
 QString chart(Shots &s)
 {
-    if (!visit(s.probe, kAutoThrottle, [&](int row) { return !s.probe.cell(row, 3).isEmpty(); }))
+    const auto shown = [&](int row) { return !s.probe.cell(row, 3).isEmpty(); };
+    if (!visit(s.probe, kAutoThrottle, shown))
         return "no value for the throttle";
     s.probe.tableMenu()->chartAction()->trigger();
     ChartWindow *chart = s.probe.tableMenu()->chartWindow();
@@ -115,6 +118,12 @@ QString chart(Shots &s)
         return "the chart window never opened";
     chart->setSpan(ChartWindow::LastTwoMinutes);
     activate(*chart);
+    runFor(kChartSeconds * 1000);
+    if (!visit(s.probe, kAutoPressure, shown))
+        return "no value for the intake pressure";
+    runFor(kChartSeconds * 1000);
+    if (!visit(s.probe, kAutoThrottle, shown))
+        return "no value for the throttle, the second time";
     runFor(kChartSeconds * 1000);
     chart->redraw();
     const QString error = save(chart, s.dir, "screenshot-chart.png");
