@@ -9,13 +9,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 using namespace chartrig;
 
 namespace {
 // The PDF's words with every run of blanks and line ends made one blank;
-// empty when pdftotext cannot be run here.
+// empty, with the reason in `why`, when pdftotext cannot be run here.
 QString pdfText(const QString &path, QString *why)
 {
     QProcess tool;
@@ -60,8 +61,9 @@ private slots:
         QTest::newRow("auto, codes read")
             << false << true << false
             << autoHead + blanks
-                   + QStringList{"Riwayat kode kesalahan terakhir (item 61)", "Kode 12",
+                   + QStringList{"Riwayat kode kesalahan terakhir (item 61)",
                                  "Error pada sensor posisi crankshaft(CKPS)",
+                                 "Malfunction Display 12",
                                  "Jumlah kode kesalahan tersimpan (item 62)", "2 kode tersimpan"}
             << QStringList{"Tidak dibaca", "Penghapusan"};
         QTest::newRow("auto, cleared")
@@ -129,9 +131,16 @@ private slots:
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
         QString why;
-        const QString text = pdfText(path, &why);
-        if (text.isEmpty())
-            QSKIP(qPrintable("the PDF's text cannot be read here: " + why));
+        QString text = pdfText(path, &why);
+        if (text.isEmpty()) {
+            // No pdftotext to run (the Windows build under Wine): the words
+            // come from the report's own document, and the PDF must hold a page.
+            qInfo().noquote() << "reading the report's document:" << why;
+            QVERIFY(pdf.seek(0) && pdf.readAll().contains("/Type /Page"));
+            QTextDocument document;
+            document.setHtml(rig.probe->tableMenu()->reportHtml());
+            text = document.toPlainText().simplified();
+        }
         for (const QString &phrase : says)
             QVERIFY2(text.contains(phrase), qPrintable(phrase + "\n--- in ---\n" + text));
         for (const QString &phrase : saysNot)
