@@ -9,32 +9,36 @@ QPointF point(const Sample &s)
     return QPointF(double(s.ms) / 1000.0, s.value);
 }
 
-// Keeps the lowest and highest sample of each slice, in time order.
-QVector<QPointF> thin(const QVector<Sample> &piece, qint64 fromMs, qint64 toMs, int columns)
+// Samples [from, to) of `ring`, one piece of line: each slice of the span
+// keeps its lowest and highest sample, in time order. Read in place: a piece
+// can be an hour long.
+QVector<QPointF> thin(const SampleRing &ring, int from, int to, qint64 fromMs, qint64 toMs,
+                      int columns)
 {
     QVector<QPointF> out;
-    if (piece.size() <= 2 * columns) {
-        out.reserve(piece.size());
-        for (const Sample &s : piece)
-            out.append(point(s));
+    if (to - from <= 2 * columns) {
+        out.reserve(to - from);
+        for (int i = from; i < to; ++i)
+            out.append(point(ring.at(i)));
         return out;
     }
+    out.reserve(2 * columns + 2);
     const double slice = double(qMax<qint64>(1, toMs - fromMs)) / columns;
-    int i = 0;
-    while (i < piece.size()) {
-        const qint64 column = qint64(double(piece[i].ms - fromMs) / slice);
+    const auto columnOf = [&](int i) { return qint64(double(ring.at(i).ms - fromMs) / slice); };
+    int i = from;
+    while (i < to) {
+        const qint64 column = columnOf(i);
         int low = i, high = i;
         int j = i + 1;
-        while (j < piece.size() && qint64(double(piece[j].ms - fromMs) / slice) == column) {
-            if (piece[j].value < piece[low].value)
+        for (; j < to && columnOf(j) == column; ++j) {
+            if (ring.at(j).value < ring.at(low).value)
                 low = j;
-            if (piece[j].value > piece[high].value)
+            if (ring.at(j).value > ring.at(high).value)
                 high = j;
-            ++j;
         }
-        out.append(point(piece[qMin(low, high)]));
+        out.append(point(ring.at(qMin(low, high))));
         if (low != high)
-            out.append(point(piece[qMax(low, high)]));
+            out.append(point(ring.at(qMax(low, high))));
         i = j;
     }
     return out;
@@ -45,23 +49,17 @@ QList<QVector<QPointF>> lines(const SampleRing &ring, qint64 fromMs, qint64 toMs
 {
     QList<QVector<QPointF>> out;
     columns = qMax(1, columns);
-    const int first = qMax(0, ring.lowerBound(fromMs) - 1);
-    QVector<Sample> piece;
-    const auto flush = [&] {
-        if (!piece.isEmpty())
-            out.append(thin(piece, fromMs, toMs, columns));
-        piece.clear();
-    };
-    for (int i = first; i < ring.size(); ++i) {
-        const Sample &s = ring.at(i);
-        if (s.ms > toMs)
-            break;
-        if (s.isGap())
-            flush();
-        else
-            piece.append(s);
+    int start = qMax(0, ring.lowerBound(fromMs) - 1);
+    int i = start;
+    for (; i < ring.size() && ring.at(i).ms <= toMs; ++i) {
+        if (!ring.at(i).isGap())
+            continue;
+        if (i > start)
+            out.append(thin(ring, start, i, fromMs, toMs, columns));
+        start = i + 1;
     }
-    flush();
+    if (i > start)
+        out.append(thin(ring, start, i, fromMs, toMs, columns));
     return out;
 }
 

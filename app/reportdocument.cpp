@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportdocument.h"
 
-#include <QFile>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>

@@ -15,7 +15,7 @@ void MainWindow::setSessionState(int state)
         return;
     // A press belongs to the session that saw it; so does the walk to a row.
     ++sessionSerial;
-    journal.sessionChanged(sessionUp());
+    journal.sessionChanged();
     dropRequests();
 }
 

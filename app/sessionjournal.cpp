@@ -111,7 +111,7 @@ void SessionJournal::tableCleared()
     emit selectionChanged();
 }
 
-void SessionJournal::sessionChanged(bool)
+void SessionJournal::sessionChanged()
 {
     breakLines();
 }

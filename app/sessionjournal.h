@@ -50,7 +50,7 @@ public:
                     const QString &unit);
     void itemSelected(const QString &code);
     void tableCleared();
-    void sessionChanged(bool up);
+    void sessionChanged(); // a session came up or ended
     void cableLost();
     void typeChosen(const QString &vehicleType);
     void autoLoginAnswer(std::uint8_t key, const QString &reply);

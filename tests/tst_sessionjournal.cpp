@@ -97,7 +97,7 @@ private slots:
         const QMap<QString, std::function<void()>> events = {
             {"item", [&] { journal.valueShown("3", "IAPS", "33", "kPa"); }},
             {"table", [&] { journal.tableCleared(); }},
-            {"session", [&] { journal.sessionChanged(false); }},
+            {"session", [&] { journal.sessionChanged(); }},
             {"cable", [&] { journal.cableLost(); }},
             {"type", [&] { journal.typeChosen("xmax"); }},
             {"click", [&] { journal.itemSelected("3"); }},
@@ -349,24 +349,6 @@ private slots:
                               "Kontak yang longgar pada konektor injektor",
                               "Injektor atau rangkaiannya tidak berfungsi"}));
         QCOMPARE(ReportText::explanationLines(""), QStringList());
-    }
-
-    void aReportSaysWhatWasNotRead()
-    {
-        ManualClock clock;
-        SessionJournal journal;
-        journal.setClock(clock.clock(), kStart);
-        journal.autoLoginAnswer(AutoProtocol::Identify, "fe,0,0,");
-        QString html = ReportText::html(journal, kStart.addSecs(60));
-        QVERIFY(html.contains("vixion"));
-        QVERIFY(html.contains("Tidak dibaca: item 61 tidak dipilih dalam sesi ini."));
-        QVERIFY(html.contains("Tidak dibaca: item 62 tidak dipilih dalam sesi ini."));
-        QVERIFY(!html.contains("Xmax"));
-        journal.autoHistoryRead(12, "Error pada sensor posisi crankshaft(CKPS)");
-        html = ReportText::html(journal, kStart.addSecs(60));
-        QVERIFY(!html.contains("Tidak dibaca: item 61"));
-        QVERIFY(html.contains("Error pada sensor posisi crankshaft(CKPS)"));
-        QVERIFY(html.contains("Tidak dibaca: item 62"));
     }
 };
 
