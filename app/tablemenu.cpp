@@ -36,7 +36,8 @@ bool isRightButton(const QEvent *event)
 } // namespace
 
 TableMenu::TableMenu(QMainWindow *window, QTableWidget *table, SessionJournal *journal)
-    : QObject(window), window_(window), table_(table), journal_(journal), menu_(new QMenu(table))
+    : QObject(window), window_(window), viewport_(table->viewport()), journal_(journal),
+      menu_(new QMenu(table))
 {
     chart_ = menu_->addAction(QString::fromUtf8(kChart));
     report_ = menu_->addAction(QString::fromUtf8(kReport));
@@ -50,13 +51,13 @@ TableMenu::TableMenu(QMainWindow *window, QTableWidget *table, SessionJournal *j
     // A right press would make its row current and selected like a left
     // one, and the mechanic would see a row chosen that the cycles do not
     // follow: the right button opens the menu and nothing else.
-    table->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     window->installEventFilter(this);
 }
 
 bool TableMenu::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == table_->viewport() && isRightButton(event))
+    if (watched == viewport_ && isRightButton(event))
         return true;
     // The chart belongs to this window's session: it goes when the window does.
     if (watched == window_ && event->type() == QEvent::Close && chartWindow_)
@@ -71,7 +72,7 @@ ChartWindow *TableMenu::chartWindow() const
 
 void TableMenu::popUp(const QPoint &pos)
 {
-    menu_->popup(table_->viewport()->mapToGlobal(pos));
+    menu_->popup(viewport_->mapToGlobal(pos));
 }
 
 void TableMenu::showChart()

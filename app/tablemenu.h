@@ -58,7 +58,9 @@ private:
     QString fileName(const char *stem, const char *suffix) const;
 
     QMainWindow *window_;
-    QTableWidget *table_;
+    // The table's viewport, kept: events reach the filter while the table is
+    // being destroyed, when it can no longer be asked for it.
+    QWidget *viewport_;
     QPointer<SessionJournal> journal_;
     QMenu *menu_;
     QAction *chart_, *report_, *csv_;
