@@ -3,7 +3,8 @@
 # Qt Charts for the Windows Qt in QTDIR (the chart window): unpacked over
 # that tree from the cache tarball when one is given and present (checked
 # against its sha256), else cross-built from Debian's qtcharts-opensource-src
-# with the tree's own qmake (about 10 minutes on 2 cores). It stays in QTDIR.
+# with the tree's own qmake (3 to 10 minutes on 2 cores, as busy as they
+# are). It stays in QTDIR.
 # Usage: qtcharts.sh QTDIR WORKDIR [CACHE_TARBALL]
 set -eu
 . "$(dirname "$0")/common.sh"
