@@ -83,20 +83,22 @@ clean:
 
 # --- Windows (64-bit), cross-built here with MinGW-w64 and tested under Wine ---
 # Third-party inputs are looked for in ../shared/third-party beside the
-# checkout; TAVRIX_THIRD_PARTY=DIR, LIBFTDI_TARBALL=FILE or QT_WIN_CACHE=FILE
-# name others (each is checked against its sha256). Without the Qt cache, Qt
-# is built from Debian's source once and kept in $(BUILD_WIN)/deps.
+# checkout; TAVRIX_THIRD_PARTY=DIR, LIBFTDI_TARBALL=FILE, QT_WIN_CACHE=FILE or
+# QT_CHARTS_WIN_CACHE=FILE name others (each is checked against its sha256).
+# Without the Qt cache, Qt is built from Debian's source once and kept in
+# $(BUILD_WIN)/deps; without the Qt Charts cache, so is Qt Charts.
 BUILD_WIN ?= build-windows
 TAVRIX_THIRD_PARTY ?= $(CURDIR)/../shared/third-party
 LIBFTDI_TARBALL ?= $(TAVRIX_THIRD_PARTY)/libftdi1-1.5.tar.bz2
 QT_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5-win-5.15.8-mingw64-gcc12.tar.xz
+QT_CHARTS_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5charts-win-5.15.8-mingw64-gcc12.tar.xz
 WIN_DEPS := $(abspath $(BUILD_WIN))/deps
 WINE_TEST_PACKAGES = wine64 xvfb xauth
 
 .PHONY: windows-deps windows test-windows windows-installer test-windows-installer windows-screenshot clean-windows
 
 windows-deps:
-	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)'
+	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)' '$(QT_CHARTS_WIN_CACHE)'
 
 $(BUILD_WIN)/Makefile: | windows-deps
 	cmake -S . -B $(BUILD_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

@@ -69,6 +69,12 @@ void MainWindow::apply(const Effects &effects)
         setDisplay();
     if (effects.offerCylinders)
         coWindow->setComboCyl(true);
+    if (!effects.ecuNamed.isEmpty())
+        journal.ecuNamed(effects.ecuNamed);
+    if (effects.faultRow >= 0)
+        journal.faultsRead(effects.faultRow, effects.faults);
+    if (effects.faultsCleared)
+        journal.faultsCleared();
     mirror();
     if (effects.status)
         ui->statusBar->showMessage(*effects.status);
@@ -88,9 +94,12 @@ void MainWindow::mirror()
         state = int(kwpCycle->state());
     else if (kwpCoCycle)
         state = int(kwpCoCycle->state());
-    if ((state == SessionState::Up) != sessionUp())
-        ++sessionSerial;
+    const bool changed = (state == SessionState::Up) != sessionUp();
     sessionState = state;
+    if (changed) {
+        ++sessionSerial;
+        journal.sessionChanged();
+    }
 
     const ItemWalk *table = walk();
     if (table) {

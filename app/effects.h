@@ -2,6 +2,8 @@
 #ifndef EFFECTS_H
 #define EFFECTS_H
 
+#include "faultledger.h"
+
 #include <QString>
 
 #include <optional>
@@ -23,6 +25,12 @@ struct Effects {
     bool offerCylinders = false; // a two-cylinder model: the cylinder box is enabled
     std::optional<QString> status;
     int timerMs = -1; // the poll timer starts again at this interval
+
+    // What the session learnt, for its journal (the chart and the report).
+    QString ecuNamed;  // the ECU as its login identified it
+    int faultRow = -1; // 61 or 62: `faults` is what was just read there
+    FaultReading faults;
+    bool faultsCleared = false; // the ECU has just been told to erase its fault codes
 };
 
 #endif // EFFECTS_H

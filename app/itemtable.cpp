@@ -10,6 +10,12 @@
 namespace {
 enum Column { ColAction = 0, ColCode = 1, ColItem = 2, ColValue = 3, ColUnit = 4 };
 const char kUnknownEntry[] = "-,-,-";
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *cell = table->item(row, column);
+    return cell ? cell->text() : QString();
+}
 } // namespace
 
 // Every item the ECU lists gets its row, so that row r stays r steps from
@@ -46,6 +52,8 @@ void MainWindow::writeValue(int row, const QString &value)
         cell->setText(value);
     else
         ui->tableWidget->setItem(row, ColValue, new QTableWidgetItem(value));
+    journal.valueShown(rowCode(row), cellText(ui->tableWidget, row, ColItem), value,
+                       cellText(ui->tableWidget, row, ColUnit));
 }
 
 // The table emptied from outside the cycle (the CO window): the cycle's
@@ -63,6 +71,7 @@ void MainWindow::clear_table()
 // The rows, their codes, and the selection that pointed into them.
 void MainWindow::clearShownTable()
 {
+    journal.tableCleared();
     ui->pushButton->setEnabled(false);
     if (ui->tableWidget->rowCount() < 1)
         return;
@@ -82,6 +91,7 @@ void MainWindow::table_clicked()
     else if (kwpCycle)
         kwpCycle->select(row);
     mirror();
+    journal.itemSelected(rowCode(row));
 
     const QTableWidgetItem *mark = ui->tableWidget->item(row, ColAction);
     ui->pushButton->setEnabled(mark && mark->text().toLatin1() == "A");

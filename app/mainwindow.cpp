@@ -8,6 +8,7 @@
 #include "link/usbserial.h"
 #include "pacing.h"
 #include "statustexts.h"
+#include "tablemenu.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -79,6 +80,9 @@ MainWindow::MainWindow(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setColumnWidth(column, kColumnWidths[column]);
     ui->tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The chart, the report and the CSV: beside the form, on the table's
+    // right button.
+    new TableMenu(this, ui->tableWidget, &journal);
 
     cmdHold = KwpFrames::Hold.text();
     cmdUp = KwpFrames::Up.text();
@@ -123,6 +127,7 @@ void MainWindow::ftdiwriteError()
     // resumed past keys the ECU never got would walk it somewhere else (a
     // CO login's action keys would finish its diagnosis login and check
     // the item it stands on), so the next session starts from the top.
+    journal.cableLost();
     rpm = coValue = 0;
     startCycle();
     pollTimer->stop();

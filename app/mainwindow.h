@@ -7,6 +7,7 @@
 #include "effects.h"
 #include "kwp/kwpcocycle.h"
 #include "kwp/kwpcycle.h"
+#include "sessionjournal.h"
 #include "sessionstate.h"
 
 #include <QList>
@@ -146,6 +147,9 @@ private:
     // One wait cursor at most for each kind of pending work.
     bool selectionCursor = false;
     bool actionCursor = false;
+
+    // What the session showed, for the chart, the CSV and the report.
+    SessionJournal journal;
 };
 
 #endif // MAINWINDOW_H

@@ -16,6 +16,8 @@ void MainWindow::comboBox_typeChanged(int index)
 {
     const bool xmax = index != 0;
     vehicleType = xmax ? "xmax" : "auto";
+    journal.typeChosen(vehicleType);
+    journal.typeChosen(vehicleType);
     if (xmax) {
         load_errorlist_xmax();
         disconnect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));

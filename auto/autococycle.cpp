@@ -93,6 +93,7 @@ Effects AutoCoCycle::readLogin(const AutoReply &reply)
         sent_ == Identify && answer ? matchModel(CoLoginModels, reply.last) : nullptr;
     if (model && loginStep_ == 0) {
         qDebug().noquote() << QStringLiteral("login=") + QLatin1String(model->name);
+        out.ecuNamed = QLatin1String(model->name);
         loginStep_ = model->nextStep;
         expectedReply_ = model->expected;
     }

@@ -12,6 +12,7 @@ using namespace AutoProtocol;
 namespace {
 const char kHistoryHeading[] = "Info: History kode kesalahan";
 constexpr int kHistoryItem = 61;
+constexpr int kClearItem = 62;
 } // namespace
 
 AutoCycle::AutoCycle(const QList<QString> &faultTexts, const ItemWalk &shown)
@@ -108,6 +109,7 @@ Effects AutoCycle::readLogin(const AutoReply &reply)
         const ModelCode *model = answer ? matchModel(LoginModels, reply.last) : nullptr;
         if (model && loginStep_ == 0) {
             qDebug().noquote() << QStringLiteral("login=") + QLatin1String(model->name);
+            out.ecuNamed = QLatin1String(model->name);
             loginStep_ = model->nextStep;
             if (model->expected != NoExpectation)
                 expectedReply_ = model->expected;
@@ -192,8 +194,12 @@ AutoRequest AutoCycle::sessionKey()
         const KeyAndStep key = keyFor(ActionSteps, step, Hold);
         request.key = key.key;
         step = key.step;
-        if (step >= (isc ? IscActionEnd : ActionEnd))
-            walk_.dropPress(); // the last key of the check
+        if (step >= (isc ? IscActionEnd : ActionEnd)) {
+            // The last key of the check; the check of item 62 erases the codes.
+            request.effects.faultsCleared =
+                walk_.codeAt(check.row()) == QString::number(kClearItem);
+            walk_.dropPress();
+        }
     } else {
         // The ECU moves only when it has just shown a code; the way is
         // decided now, toward the row selected now.
@@ -271,4 +277,6 @@ void AutoCycle::showValue(const QString &raw, Effects &out) const
     const int fault = out.value.toInt();
     const QString text = fault >= 0 && fault < FaultSlots ? faultTexts_.value(fault) : QString();
     out.info = text.isEmpty() ? QString(kHistoryHeading) : QString(kHistoryHeading) + "\n" + text;
+    out.faultRow = kHistoryItem;
+    out.faults = {true, 0, 1, {{out.value, text}}};
 }

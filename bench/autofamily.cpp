@@ -58,6 +58,7 @@ TableResult runAuto(int pollSeconds)
         return r;
     }
     r.poll = pollFor(bench, pollSeconds, kSessionWaitMs);
+    r.chartPoll = pollWithChart(bench, pollSeconds, kSessionWaitMs);
     r.ok = true;
     return r;
 }

@@ -11,6 +11,8 @@
 #include "bench/harness.h"
 #include "bench/stats.h"
 
+#include "sessionjournal.h"
+
 #include <QApplication>
 
 #include <cmath>
@@ -167,6 +169,63 @@ void addCost(Table &t, const char *family, const PollResult &p)
            std::to_string(p.ticks) + format(" ticks, %+.0f KiB", total), verdict(total < 16)});
 }
 
+// The chart window open against closed, over the same polling.
+void addChartCost(Table &t, const char *family, const PollResult &closed, const PollResult &open)
+{
+    const auto percent = [](const PollResult &p) {
+        std::vector<double> out;
+        for (double c : p.cpuPerWall)
+            out.push_back(100 * c);
+        return summarize(out);
+    };
+    const Figure cpuClosed = percent(closed), cpuOpen = percent(open);
+    t.add({std::string("7 CPU, chart open, ") + family, "% core", cpuOpen,
+           format("%.0f redraws", open.chartRedraws), ""});
+    const double cpuRatio = cpuClosed.median > 0 ? cpuOpen.median / cpuClosed.median : 0;
+    t.add({std::string("7 CPU, chart open / closed, ") + family, "x", single(cpuRatio),
+           format("%.3f", cpuOpen.median) + format(" / %.3f %%", cpuClosed.median), ""});
+    const Figure rssClosed = summarize(closed.residentKiB), rssOpen = summarize(open.residentKiB);
+    const double rssRatio = rssClosed.median > 0 ? rssOpen.median / rssClosed.median : 0;
+    t.add({std::string("7 resident, chart open / closed, ") + family, "x", single(rssRatio),
+           format("%.1f", rssOpen.median / 1024) + format(" / %.1f MiB", rssClosed.median / 1024),
+           ""});
+    const std::size_t skip = open.ticksAt.size() / 5;
+    Figure growth = single(growthPerThousand(open.ticksAt, open.residentKiB, skip));
+    growth.n = open.ticksAt.size() > skip ? open.ticksAt.size() - skip : 0;
+    const double total = growth.median * open.ticks / 1000;
+    t.add({std::string("7 resident growth, chart open, ") + family, "KiB/1k", growth,
+           std::to_string(open.ticks) + format(" ticks, %+.0f KiB", total), verdict(total < 16)});
+}
+
+// What the session journal costs a tick and holds: an hour of values of one
+// item at the fastest pace (the Auto session's 50 ms), recorded one by one.
+void addJournalCost(Table &t)
+{
+    SessionJournal journal;
+    qint64 ms = 0;
+    journal.setClock([&ms] { return ms; }, QDateTime::currentDateTime());
+    const double before = residentKiB();
+    std::vector<double> perValueUs;
+    const int values = SessionJournal::SamplesPerItem;
+    const double start = wallSeconds();
+    for (int i = 0; i < values; ++i) {
+        ms += 50;
+        const double at = wallSeconds();
+        journal.valueShown(QStringLiteral("1"), QStringLiteral("TPS"), QString::number(i % 128),
+                           QStringLiteral("deg"));
+        if (i % 100 == 0)
+            perValueUs.push_back((wallSeconds() - at) * 1e6);
+    }
+    const double seconds = wallSeconds() - start;
+    const Figure cost = summarize(perValueUs);
+    t.add({"7 journal, one value recorded", "us", cost,
+           format("mean %.2f us", seconds * 1e6 / values), verdict(cost.median < 50)});
+    t.add({"7 journal, an hour of one item", "KiB", single(residentKiB() - before),
+           std::to_string(values)
+               + format(" values, %.0f bytes each", (residentKiB() - before) * 1024 / values),
+           ""});
+}
+
 void failed(Table &t, const char *family, const TableResult &r)
 {
     t.note(std::string(family) + ": " + (r.failure.empty() ? "no result" : r.failure));
@@ -218,17 +277,20 @@ int main(int argc, char **argv)
     if (autoRun.ok) {
         addTable(table, "Auto", autoRun);
         addCost(table, "Auto", autoRun.poll);
+        addChartCost(table, "Auto", autoRun.poll, autoRun.chartPoll);
     } else {
         failed(table, "Auto", autoRun);
     }
     if (kwpRun.ok) {
         addTable(table, "KWP", kwpRun);
         addCost(table, "KWP", kwpRun.poll);
+        addChartCost(table, "KWP", kwpRun.poll, kwpRun.chartPoll);
     } else {
         failed(table, "KWP", kwpRun);
     }
     if (!kwpRun.poll.simNote.empty())
         table.note(kwpRun.poll.simNote);
+    addJournalCost(table);
     const Figure start = summarize(startups);
     table.add({"6 start-up to first painted window", "ms", start, "<=300",
                verdict(start.n > 0 && start.median <= 300)});

@@ -27,6 +27,7 @@ struct PollResult {
     int ticks = 0;
     double seconds = 0;
     std::string simNote; // what the simulated ECU itself kept meanwhile
+    int chartRedraws = 0;
 };
 
 struct TableResult {
@@ -40,6 +41,7 @@ struct TableResult {
     double floorMs = 0;                 // the same bytes at the line rate
     std::vector<double> tableOverrunMs; // exchanges while the table is built
     PollResult poll;
+    PollResult chartPoll; // the same polling again with the chart window open
 };
 
 PulseResult runPulses(int logins);

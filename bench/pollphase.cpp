@@ -4,6 +4,10 @@
 #include "bench/linelog.h"
 #include "bench/stats.h"
 
+#include "chartwindow.h"
+
+#include <QAction>
+
 #include <limits>
 
 namespace bench {
@@ -43,6 +47,17 @@ PollResult pollFor(Bench &bench, int seconds, double waitMs)
     bench.onTick({});
     r.ticks = bench.ticks() - startTicks;
     r.seconds = wallSeconds() - startWall;
+    return r;
+}
+
+PollResult pollWithChart(Bench &bench, int seconds, double waitMs)
+{
+    bench.probe.tableMenu()->chartAction()->trigger();
+    PollResult r = pollFor(bench, seconds, waitMs);
+    if (ChartWindow *chart = bench.probe.tableMenu()->chartWindow()) {
+        r.chartRedraws = chart->redraws();
+        chart->close();
+    }
     return r;
 }
 

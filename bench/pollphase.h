@@ -12,6 +12,10 @@ namespace bench {
 // against `waitMs` and is cleared, and CPU and memory are sampled.
 PollResult pollFor(Bench &bench, int seconds, double waitMs);
 
+// The same with the chart window open (through the table's menu, as the
+// mechanic opens it) and drawing the polled item; it is closed afterwards.
+PollResult pollWithChart(Bench &bench, int seconds, double waitMs);
+
 } // namespace bench
 
 #endif // BENCH_POLLPHASE_H

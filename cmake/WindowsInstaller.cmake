@@ -1,18 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What a Windows install holds, all in one folder: the mechanic's programs,
 # the demo, the DLLs they load (found by reading their imports), Qt's
-# platform and style plugins, the notices and licences. The target
+# platform, style and print-support plugins, the notices and licences. The target
 # windows-installer installs that into a staging folder and makes
 # tavrix-<version>-setup.exe from it with NSIS (packaging/windows/tavrix.nsi).
 
 install(TARGETS tavrix tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
 install(FILES ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
+# The report's printing finds Windows' printers through this plugin.
+install(FILES ${TAVRIX_QT_PLUGINS}/printsupport/windowsprintersupport.dll DESTINATION printsupport)
 
 # Every DLL the programs and plugins import that one of our DLL folders holds.
 set(_roots $<TARGET_FILE:tavrix> $<TARGET_FILE:tavrix-demo> $<TARGET_FILE:tavrix-record>
   $<TARGET_FILE:tavrix-trace> ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll
-  ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll)
+  ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll
+  ${TAVRIX_QT_PLUGINS}/printsupport/windowsprintersupport.dll)
 install(CODE "
   set(TAVRIX_OBJDUMP \"${CMAKE_OBJDUMP}\")
   set(TAVRIX_STRIP \"${CMAKE_STRIP}\")

@@ -95,6 +95,7 @@ Effects KwpCoCycle::loginReply(const KwpReply &reply)
         dropSession(out);
         return out;
     }
+    out.ecuNamed = KwpLogin::identity(reply);
     if (reply.coReport) {
         // The ECU is in CO mode already: the rest of the sequence is not sent.
         qDebug().noquote() << "found rpm";

@@ -154,6 +154,7 @@ Effects KwpCycle::loginReply(const KwpReply &reply)
         dropSession(out, "ecu disconnected 0", StatusText::LostEcu, KwpProtocol::LostMs);
         return out;
     }
+    out.ecuNamed = KwpLogin::identity(reply);
     // A value report tells where the ECU's pointer stands: on item 1 (or
     // none) the scan can start, elsewhere item 1 is searched first. A later
     // answer may decide again.
@@ -328,9 +329,13 @@ KwpStep KwpCycle::beginPoll()
         break;
     case RowKind::None: break;
     }
+    KwpStep step = plan.hasFirst ? frame(Phase::PollFirst, plan.first, Read::KeepComma, "1:")
+                                 : frame(Phase::PollRead, plan.read, Read::Answer, "2:");
     if (startsRequest) {
-        if (plan.first == KwpFrames::ClearDtc)
+        if (plan.first == KwpFrames::ClearDtc) {
             qDebug().noquote() << "clear dtc...";
+            step.effects.faultsCleared = true;
+        }
         walk_.dropPress(); // carried out with this frame
     }
     if (plan.move != 0) {
@@ -339,9 +344,7 @@ KwpStep KwpCycle::beginPoll()
     }
     plan_ = plan;
     moveTaken_ = true;
-    if (plan.hasFirst)
-        return frame(Phase::PollFirst, plan.first, Read::KeepComma, "1:");
-    return frame(Phase::PollRead, plan.read, Read::Answer, "2:");
+    return step;
 }
 
 Effects KwpCycle::pollFirstReply(const KwpReply &reply)
@@ -429,11 +432,14 @@ void KwpCycle::showFaults(const KwpReply &reply, Effects &out)
     out.value = QString::number(count);
     QString text = rowCode == kHistoryRow ? QStringLiteral("Info: History kode kesalahan:\n")
                                           : QStringLiteral("Info: Daftar kode kesalahan:\n");
+    out.faultRow = rowCode;
+    out.faults = {true, 0, count, {}};
     // A count beyond what arrived lists the whole records only.
     for (int k = 0; k < count && k < reply.faults.size(); ++k) {
         const KwpReply::FaultCode &fault = reply.faults.at(k);
-        text += QLatin1Char('P') + fault.code + QStringLiteral(": ")
-                + faultTexts_.value(fault.index) + QLatin1Char('\n');
+        const FaultCode listed{QLatin1Char('P') + fault.code, faultTexts_.value(fault.index)};
+        text += listed.code + QStringLiteral(": ") + listed.text + QLatin1Char('\n');
+        out.faults.codes.append(listed);
     }
     out.info = text;
 }

@@ -5,6 +5,7 @@
 #include "statustexts.h"
 
 #include <QDebug>
+#include <QStringList>
 
 KwpStep KwpLogin::next()
 {
@@ -22,6 +23,23 @@ KwpStep KwpLogin::next()
         entry_ = Idle; // request.kind is End
     }
     return request;
+}
+
+QString KwpLogin::identity(const KwpReply &reply)
+{
+    QStringList hex;
+    QString text;
+    bool printable = true;
+    for (char c : reply.localId) {
+        const int byte = static_cast<unsigned char>(c);
+        hex << QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        printable = printable && byte >= 0x20 && byte < 0x7F;
+        text += QChar(byte);
+    }
+    if (hex.isEmpty())
+        return QString();
+    return printable ? text + QStringLiteral(" (") + hex.join(QLatin1Char(' ')) + QLatin1Char(')')
+                     : hex.join(QLatin1Char(' '));
 }
 
 bool KwpLogin::answered(const KwpReply &reply)

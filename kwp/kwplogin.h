@@ -32,6 +32,11 @@ public:
     // and the login stops.
     bool answered(const KwpReply &reply);
 
+    // How the ECU named itself in an answer to the identification request:
+    // its text with the bytes ("TX3 (54 58 33)"), or the bytes alone when
+    // they are no plain text; empty for any other answer.
+    static QString identity(const KwpReply &reply);
+
 private:
     friend struct CycleAccess;
 

@@ -79,6 +79,18 @@ KwpReply KwpReply::parse(const QString &text, const KwpFrame &sent)
     if (r.coReport && r.size >= kRpmMinItems)
         r.rpm = hexAt(r.items, kRpmHighAt) * 256 + hexAt(r.items, kRpmLowAt);
 
+    if (sent == KwpFrames::ReadLocalIdFE && r.positive) {
+        // From behind "61 fe" to the checksum, the last byte.
+        for (int i = sent.size; i + 1 < r.size; ++i) {
+            if (hexAt(r.items, i) != sent.service() + KwpFrames::PositiveOffset
+                || hexAt(r.items, i + 1) != sent.bytes[4])
+                continue;
+            for (int k = i + 2; k + 1 < r.size; ++k)
+                r.localId.append(char(hexAt(r.items, k)));
+            break;
+        }
+    }
+
     r.faultAnswer = r.size >= kFaultMinItems && hexAt(r.items, kFaultSidAt) == FaultsPositive;
     if (r.faultAnswer) {
         r.faultCount = hexAt(r.items, kFaultCountAt);

@@ -38,6 +38,10 @@ struct KwpReply {
     bool coReport = false;
     int rpm = -1;
 
+    // What the ECU says of itself behind its positive answer to the local
+    // identifier 0xFE (the checksum left out); empty for other frames.
+    QByteArray localId;
+
     // A positive answer to a fault-code request: the count as sent, and
     // the whole records that arrived.
     bool faultAnswer = false;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the real program on the demo bike for the README: runs
-# tavrix-screenshots under a virtual X display and checks that each PNG holds
-# a picture (not one flat colour). Usage: screenshots.sh [BUILD_DIR]
+# tavrix-screenshots under a virtual X display, turns the report's first page
+# into a picture and checks that each PNG holds a picture (not one flat
+# colour). Usage: screenshots.sh [BUILD_DIR]
 set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
@@ -25,6 +26,9 @@ if ! xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/tools/screenshots/tavrix-scr
     exit 1
 fi
 grep '^wrote ' "$LOG"
+# The report's first page as a picture (pdftoppm, from poppler-utils).
+pdftoppm -r 80 -png -f 1 -l 1 -singlefile docs/report.pdf docs/screenshot-report
+rm -f docs/report.pdf
 
 for png in docs/screenshot-*.png; do
     spread=$(convert "$png" -colorspace Gray -format '%[fx:standard_deviation]' info:)

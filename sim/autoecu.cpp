@@ -242,6 +242,9 @@ int AutoEcu::raw(int code) const
 int AutoEcu::liveRaw(int code) const
 {
     static const std::set<int> live = {1, 3, 5, 6, 9, 11};
+    const auto ramp = cfg_.ramps.find(code);
+    if (ramp != cfg_.ramps.end() && ramp->second.active())
+        return ramp->second.at(rampReadings_[code]++);
     const int base = raw(code);
     if (!cfg_.wander || live.count(code) == 0)
         return base;

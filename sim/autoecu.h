@@ -16,6 +16,7 @@
 // while an actuator check runs.
 
 #include "sim/ecuact.h"
+#include "sim/ramp.h"
 #include "sim/virtualcable.h"
 
 #include <cstdint>
@@ -37,17 +38,18 @@ struct AutoEcuConfig {
     std::set<int> actuators;          // items that run a check on the action key
     int idleRpm = 1400;
     bool engineRunning = true;
-    bool wander = false;   // live values drift a little around their raw
-    int coSetting = 0;     // -128 .. 127, sent as co + 128
-    int codeEveryMs = 700; // the item code is shown again this often
-    int checkMs = 1200;    // an actuator check runs this long
+    bool wander = false;       // live values drift a little around their raw
+    std::map<int, Ramp> ramps; // items whose raw climbs and falls as it is read
+    int coSetting = 0;         // -128 .. 127, sent as co + 128
+    int codeEveryMs = 700;     // the item code is shown again this often
+    int checkMs = 1200;        // an actuator check runs this long
     int responseDelayUs = 2000;
     // After a move the first reading still shows the value of the item
     // left; the new item's code comes one reply late.
     bool staleAfterMove = false;
 
     static AutoEcuConfig vixion();     // 24 items, values steady
-    static AutoEcuConfig vixionDemo(); // the same bike, engine idling, live
+    static AutoEcuConfig vixionDemo(); // the same bike, engine idling, live, throttle blipped
 };
 
 class AutoEcu : public EcuModel
@@ -173,6 +175,7 @@ private:
     int ignored_ = 0;
     int moves_ = 0;
     mutable std::minstd_rand rng_{20260};
+    mutable std::map<int, long> rampReadings_; // readings of each ramped item so far
 };
 
 } // namespace sim

@@ -38,6 +38,9 @@ AutoEcuConfig AutoEcuConfig::vixionDemo()
     AutoEcuConfig c = vixion();
     c.wander = true;
     c.coSetting = 3;
+    // The throttle opened to about 80 degrees and closed again every four
+    // seconds of polling: something to watch move on the chart.
+    c.ramps[1] = Ramp{2, 162, 4};
     return c;
 }
 

@@ -35,6 +35,7 @@
 // where the hold routine answers 71 70 C8 00 00 rpmHigh rpmLow (without the
 // speed bytes while the engine is off).
 #include "sim/ecuact.h"
+#include "sim/ramp.h"
 #include "sim/virtualcable.h"
 
 #include <cstdint>
@@ -47,6 +48,7 @@ struct KwpItem {
     int raw;
     bool actuator = false;
     int wobble = 0; // the value wanders by up to this much
+    Ramp ramp{};    // active: the value climbs and falls as it is reported instead
 };
 
 struct KwpDtc {
@@ -183,6 +185,7 @@ private:
     int coActions_ = 0;
     int pointer_ = 0;
     unsigned reports_ = 0;
+    std::vector<long> rampReports_; // value reports of each item so far, by list place
     std::vector<Heard> heard_;
     int ignored_ = 0;
     std::vector<double> pulses_;

@@ -80,7 +80,10 @@ std::vector<std::uint8_t> KwpEcu::itemReport(Nanos at)
     if (at < checkUntil_)
         return {0x71, kRoutineId, kChecking, std::uint8_t(item.code), 0x00, 0x00, 0x00};
     int raw = item.raw;
-    if (item.wobble > 0)
+    if (item.ramp.active()) {
+        rampReports_.resize(config_.items.size());
+        raw = item.ramp.at(rampReports_[std::size_t(pointer_)]++);
+    } else if (item.wobble > 0)
         raw += int(reports_ % unsigned(2 * item.wobble + 1)) - item.wobble;
     ++reports_;
     return {0x71,

@@ -81,6 +81,7 @@ private slots:
         QList<int> rows;
         bool cleared = false;
         QString statusOn;
+        QString named;
         const auto ecu = [&](std::uint8_t key) -> QString {
             if (key == Identify)
                 return "fe,0,0"; // vixion
@@ -99,6 +100,7 @@ private slots:
             keys += QString::number(request.key, 16) + ' ';
             const Effects out = cycle.onReply(AutoReply::parse(ecu(request.key) + ','));
             cleared |= out.clearTable;
+            named += out.ecuNamed;
             if (out.clearTable)
                 rows.clear();
             if (out.addRow >= 0)
@@ -115,6 +117,7 @@ private slots:
         QCOMPARE(cycle.walk().codes(), QList<QString>({"1", "5", "30"}));
         QVERIFY(cycle.walk().pointer().standsOn(0));
         QCOMPARE(cycle.expectedReply(), 0x1);
+        QCOMPARE(named, QString("vixion")); // for the report
     }
 
     // Only the ECU's own two-byte answer behind the key's echo identifies
@@ -182,6 +185,7 @@ private slots:
         QTest::addColumn<int>("item");
         QTest::addColumn<QString>("keys");
         QTest::newRow("coil") << 30 << QString("ce ").repeated(9);
+        QTest::newRow("fault codes, item 62") << 62 << QString("ce ").repeated(9);
         QTest::newRow("ISC, item 67")
             << 67
             << QString("ce ").repeated(9) + QString("ca ").repeated(11)
@@ -198,10 +202,17 @@ private slots:
         walkTo(cycle, items, 1);
         QVERIFY(cycle.press());
         QString sent;
-        for (int i = 0; i < 60 && cycle.walk().request().pending(); ++i)
-            tick(
-                cycle, [&](std::uint8_t key) { return showsItem(key, item); }, &sent);
+        int clearedAt = -1;
+        for (int i = 0; i < 60 && cycle.walk().request().pending(); ++i) {
+            const AutoRequest request = cycle.next();
+            sent += QString::number(request.key, 16) + ' ';
+            if (request.effects.faultsCleared)
+                clearedAt = i;
+            cycle.onReply(AutoReply::parse(showsItem(request.key, item) + ','));
+        }
         QCOMPARE(sent, keys);
+        // Only the check of item 62 erases the codes, with its last key.
+        QCOMPARE(clearedAt, item == 62 ? int(keys.count(' ')) - 1 : -1);
         QCOMPARE(cycle.walk().actionStep(), 0);
         sent.clear();
         tick(

@@ -4,6 +4,7 @@
 // replay it:
 //   TAVRIX_MECHANIC_SEED=<seed> TAVRIX_MECHANIC_STEPS=<steps> ./tst_mechanic auto
 #include "mechanic/campaign.h"
+#include "mechanic/randommechanic.h"
 
 #include "virtualmain.h"
 #include <QtTest>
@@ -14,6 +15,7 @@ namespace {
 constexpr long kSteps = 100000;
 constexpr long kRunSteps = 5000;
 constexpr std::uint64_t kFirstSeed = 1;
+constexpr int kChartRuns = 1;
 
 long envNumber(const char *name, long fallback)
 {
@@ -45,6 +47,40 @@ private slots:
         QVERIFY2(result.violations == 0, qPrintable(result.firstViolation));
         QVERIFY(result.steps >= steps);
         QVERIFY(result.presses > 0 && result.checkKeys > 0);
+    }
+
+    // With the chart window open and worked meanwhile, the invariants hold,
+    // the chart keeps to the cells, and the line is byte for byte and
+    // moment for moment the line of the same run without it.
+    void withTheChartOpen_data() { family_data(); }
+    void withTheChartOpen()
+    {
+        QFETCH(int, family);
+        for (int run = 0; run < kChartRuns; ++run) {
+            const std::uint64_t seed = kFirstSeed + std::uint64_t(run);
+            mechanic::Outcome plain, chart;
+            {
+                mechanic::RandomMechanic mechanic(Family(family), seed);
+                plain = mechanic.run(kRunSteps);
+            }
+            {
+                mechanic::RandomMechanic mechanic(Family(family), seed, {true});
+                chart = mechanic.run(kRunSteps);
+            }
+            QVERIFY2(
+                chart.violation.isEmpty(),
+                qPrintable(QString("seed %1, step %2: %3\n  %4")
+                               .arg(seed)
+                               .arg(chart.violationStep)
+                               .arg(chart.violation,
+                                    chart.lastLog.mid(chart.lastLog.size() - 40).join("\n  "))));
+            QVERIFY(plain.violation.isEmpty());
+            QCOMPARE(chart.steps, kRunSteps);
+            QVERIFY(chart.chartActs > 100);
+            QCOMPARE(chart.presses, plain.presses);
+            QCOMPARE(chart.checkKeys, plain.checkKeys);
+            QCOMPARE(chart.lineHash, plain.lineHash);
+        }
     }
 
     // Runs on which the long campaign once found a violation, kept as found.

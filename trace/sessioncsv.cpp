@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/sessiontext.h"
 
+#include "app/csvtext.h"
 #include "auto/autoreply.h"
 #include "auto/diagvalue.h"
 #include "kwp/kwpreply.h"
@@ -11,15 +12,6 @@
 namespace trace {
 
 namespace {
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return '"' + quoted + '"';
-}
 
 QByteArray replyBytes(const Exchange &x)
 {
@@ -51,13 +43,9 @@ private:
     void row(const Exchange &x, int code, const QString &raw)
     {
         const QString codeText = QString::number(code);
-        rows << QStringList{QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
-                            codeText,
-                            csvField(itemName(catalogue_, code)),
-                            raw,
-                            DiagValue::convert(codeText, raw),
-                            csvField(itemUnit(catalogue_, code))}
-                    .join(QLatin1Char(','));
+        rows << CsvText::row({QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
+                              codeText, itemName(catalogue_, code), raw,
+                              DiagValue::convert(codeText, raw), itemUnit(catalogue_, code)});
     }
 
     // Auto: the item code shown, then the value of the item shown.

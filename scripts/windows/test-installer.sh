@@ -39,7 +39,8 @@ echo "installer: $(basename "$SETUP")"
 wine "$SETUP" /S || fail "setup.exe /S exited $?"
 $WINESERVER -w
 for f in tavrix.exe tavrix-demo.exe tavrix-record.exe tavrix-trace.exe Uninstall.exe \
-         Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+         Qt5Core.dll Qt5Gui.dll Qt5Widgets.dll Qt5Charts.dll Qt5PrintSupport.dll \
+         platforms/qwindows.dll styles/qwindowsvistastyle.dll printsupport/windowsprintersupport.dll \
          libftdi1.dll libusb-1.0.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
          THIRD-PARTY-NOTICES.txt licenses/LGPL-2.1.txt licenses/LGPL-3.txt licenses/GPL-3.txt; do
     [ -f "$APP/$f" ] || fail "not installed: Program Files/Tavrix/$f"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Leak check: connect, drop and reconnect 200 times and poll a few thousand
-// ticks of each family, then take the window down. Built in every build; in
+// ticks of each family with the chart window open, save a CSV and a report,
+// then take the window down. Built in every build; in
 // the ASan build LeakSanitizer reports what is left at exit (lsan.supp
 // names the few allocations Qt's platform plugin keeps for the process).
 //
@@ -12,10 +13,13 @@
 #include "sim/kwpecu.h"
 #include "support/mainwindowprobe.h"
 
+#include "chartwindow.h"
 #include "cowindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMetaObject>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -25,6 +29,7 @@ constexpr int kCycles = 200;
 constexpr int kPollTicks = 3000;
 constexpr int kCoTicks = 500;
 constexpr int kLoginTicks = 4000; // ceiling for a login and a scan
+constexpr int kRedrawEvery = 100;
 int failures = 0;
 int ticks = 0;
 
@@ -79,8 +84,20 @@ void runFamily(bool kwp)
     // Ticks are driven by hand; the window's own timers never get to run.
     QObject::disconnect(run.probe.pollTimer(), nullptr, run.window, nullptr);
     check(run.untilPolling(), "first login and scan");
-    for (int i = 0; i < kPollTicks; ++i)
+    // The chart window open, drawn now and then, through everything below;
+    // a CSV and a report saved. All goes with the window.
+    run.probe.tableMenu()->chartAction()->trigger();
+    ChartWindow *chart = run.probe.tableMenu()->chartWindow();
+    check(chart != nullptr, "chart window open");
+    for (int i = 0; i < kPollTicks; ++i) {
         run.tick();
+        if (chart && i % kRedrawEvery == 0)
+            chart->redraw();
+    }
+    QTemporaryDir files;
+    QString error;
+    check(run.probe.tableMenu()->saveCsv(files.filePath("data.csv"), &error), "CSV saved");
+    check(run.probe.tableMenu()->saveReport(files.filePath("report.pdf"), &error), "report saved");
     for (int i = 0; i < kCycles; ++i) {
         cable.unplug();
         run.tick(); // the write fails: "Not Connect.", the timer stops

@@ -15,12 +15,12 @@ int logLinesShown()
 } // namespace
 
 CampaignResult campaign(Family family, long steps, std::uint64_t firstSeed, long runSteps,
-                        const std::function<void(const QString &)> &report)
+                        const std::function<void(const QString &)> &report, Options options)
 {
     CampaignResult result;
     for (std::uint64_t seed = firstSeed; result.steps < steps; ++seed) {
         const long want = std::min(runSteps, steps - result.steps);
-        RandomMechanic mechanic(family, seed);
+        RandomMechanic mechanic(family, seed, options);
         const Outcome out = mechanic.run(want);
         ++result.runs;
         result.steps += out.steps;

@@ -6,6 +6,7 @@
 // and the long campaign share.
 
 #include "mechanicbike.h"
+#include "randommechanic.h"
 
 #include <QString>
 
@@ -30,7 +31,7 @@ struct CampaignResult {
 // `steps` steps in runs of `runSteps`, seeds firstSeed, firstSeed + 1, ...
 // `report` hears every violation as it is found (text with seed and step).
 CampaignResult campaign(Family family, long steps, std::uint64_t firstSeed, long runSteps,
-                        const std::function<void(const QString &)> &report);
+                        const std::function<void(const QString &)> &report, Options options = {});
 
 QString summary(Family family, std::uint64_t firstSeed, const CampaignResult &result);
 

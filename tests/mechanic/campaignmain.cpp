@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The random mechanic's long campaign (make mechanic-campaign):
-//   tavrix-mechanic [auto|kwp] [--steps N] [--seed S] [--run-steps M]
+//   tavrix-mechanic [auto|kwp] [--steps N] [--seed S] [--run-steps M] [--chart]
 // prints every violation with the seed and step that replay it, then one
 // summary line per family; exits 1 when anything was found.
 #include "campaign.h"
@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
     long runSteps = 5000;
     std::uint64_t seed = 1;
     QList<mechanic::Family> families = {mechanic::Family::Auto, mechanic::Family::Kwp};
+    mechanic::Options options;
     for (int i = 0; i < args.size(); ++i) {
         const QString next = args.value(i + 1);
         if (args[i] == "--steps")
@@ -30,6 +31,8 @@ int main(int argc, char *argv[])
             seed = next.toULongLong(), ++i;
         else if (args[i] == "--run-steps")
             runSteps = next.toLong(), ++i;
+        else if (args[i] == "--chart")
+            options.chart = true;
         else if (args[i] == "auto")
             families = {mechanic::Family::Auto};
         else if (args[i] == "kwp")
@@ -37,7 +40,7 @@ int main(int argc, char *argv[])
         else {
             std::fprintf(stderr,
                          "usage: tavrix-mechanic [auto|kwp] [--steps N] [--seed S] "
-                         "[--run-steps M]\n");
+                         "[--run-steps M] [--chart]\n");
             return 2;
         }
     }
@@ -45,11 +48,13 @@ int main(int argc, char *argv[])
     for (mechanic::Family family : families) {
         QElapsedTimer clock;
         clock.start();
-        const mechanic::CampaignResult result =
-            mechanic::campaign(family, steps, seed, runSteps, [](const QString &text) {
-                std::fprintf(stdout, "VIOLATION %s\n", qPrintable(text));
-                std::fflush(stdout);
-            });
+        const mechanic::CampaignResult result = mechanic::campaign(
+            family, steps, seed, runSteps,
+            [](const QString &text) {
+            std::fprintf(stdout, "VIOLATION %s\n", qPrintable(text));
+            std::fflush(stdout);
+            },
+            options);
         violations += result.violations;
         std::fprintf(stdout, "%s; %.0f s of wall time\n",
                      qPrintable(mechanic::summary(family, seed, result)), clock.elapsed() / 1000.0);

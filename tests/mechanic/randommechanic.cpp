@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "randommechanic.h"
 
+#include "chartwatcher.h"
+
 #include "mainwindow.h"
 #include "support/simsupport.h"
 #include "virtualtime.h"
@@ -69,7 +71,8 @@ bool prefixOf(const QList<QString> &rows, const QStringList &list)
 }
 } // namespace
 
-RandomMechanic::RandomMechanic(Family family, std::uint64_t seed) : startFamily_(family), rng_(seed)
+RandomMechanic::RandomMechanic(Family family, std::uint64_t seed, Options options)
+    : startFamily_(family), rng_(seed)
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     cable.reset();
@@ -86,6 +89,9 @@ RandomMechanic::RandomMechanic(Family family, std::uint64_t seed) : startFamily_
     for (Family f : {Family::Auto, Family::Kwp})
         allowed_[int(f)].resize(bike_->tableCodes(f).size());
     noteValues();
+    if (options.chart)
+        chart_.reset(
+            new ChartWatcher(*probe_, seed, [this](const QString &what) { violate(what); }));
 }
 
 RandomMechanic::~RandomMechanic()
@@ -95,6 +101,7 @@ RandomMechanic::~RandomMechanic()
     QTimer *timer = probe_->pollTimer();
     CoWindow *co = probe_->coWindow();
     timer->stop();
+    chart_.reset();
     probe_->restoreWaitCursors();
     probe_.reset();
     window_.reset();
@@ -111,6 +118,7 @@ Outcome RandomMechanic::run(long steps)
 {
     target_ = steps;
     const qint64 startMs = VirtualTime::nowMs();
+    const sim::Nanos startNs = VirtualTime::nowNs();
     scheduleNext();
     while (!stopping_) {
         const long before = out_.steps;
@@ -127,6 +135,15 @@ Outcome RandomMechanic::run(long steps)
         }
     }
     out_.virtualSeconds = long((VirtualTime::nowMs() - startMs) / 1000);
+    // FNV-1a over each byte and its time: two runs of a seed compare whole.
+    out_.lineHash = 14695981039346656037ULL;
+    for (const sim::TxByte &b : sim::VirtualCable::instance().transmitted()) {
+        for (quint64 part : {quint64(b.value), quint64(b.writtenAt - startNs)}) {
+            out_.lineHash ^= part;
+            out_.lineHash *= 1099511628211ULL;
+        }
+    }
+    out_.chartActs = chart_ ? chart_->acts() : 0;
     if (out_.violation.isEmpty())
         out_.lastLog.clear();
     return out_;
@@ -542,6 +559,11 @@ void RandomMechanic::checkInvariants()
     if (bool(QGuiApplication::overrideCursor()) != pending)
         return violate(pending ? "work is pending without a wait cursor"
                                : "a wait cursor is left with nothing pending");
+    if (chart_) {
+        const QString what = chart_->check();
+        if (!what.isEmpty())
+            return violate(what);
+    }
     if (probe_->actionButton()->isEnabled()
         && probe_->cell(probe_->selectedRow(), 0) != QLatin1String("A"))
         return violate(

@@ -48,13 +48,21 @@ struct Outcome {
     long virtualSeconds = 0;
     QString violation; // empty: none
     long violationStep = -1;
-    QStringList lastLog; // the tool's last log lines before a violation
+    QStringList lastLog;  // the tool's last log lines before a violation
+    quint64 lineHash = 0; // every byte written and its time, from the run's start
+    long chartActs = 0;
 };
+
+struct Options {
+    bool chart = false; // the chart window open, worked by a second hand
+};
+
+class ChartWatcher;
 
 class RandomMechanic
 {
 public:
-    RandomMechanic(Family family, std::uint64_t seed);
+    RandomMechanic(Family family, std::uint64_t seed, Options options = {});
     ~RandomMechanic();
     RandomMechanic(const RandomMechanic &) = delete;
     RandomMechanic &operator=(const RandomMechanic &) = delete;
@@ -116,6 +124,7 @@ private:
     bool settleDue_ = false;
     bool settling_ = false;
     bool coOpen_ = false;
+    std::unique_ptr<ChartWatcher> chart_;
 };
 
 } // namespace mechanic

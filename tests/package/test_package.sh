@@ -63,7 +63,7 @@ SYNOPSIS=$(dpkg-deb -f "$DEB" Description | head -n 1)
 [ "$(dpkg-deb -f "$DEB" Description | wc -l)" -ge 2 ] || fail "no extended description"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 echo "depends: $DEPENDS"
-for d in libftdi1-2 libqt5widgets5 libqt5core5a libc6; do
+for d in libftdi1-2 libqt5widgets5 libqt5core5a libqt5charts5 libqt5printsupport5 libc6; do
     echo "$DEPENDS" | grep -q "$d" || fail "Depends lacks $d"
 done
 dpkg-deb -e "$DEB" "$WORK/control"

@@ -74,6 +74,7 @@ struct Seen {
     QString info;
     int rpm = -1;
     int timerMs = -1;
+    bool faultsCleared = false;
 
     void take(const Effects &e)
     {
@@ -93,6 +94,7 @@ struct Seen {
             status = *e.status;
         if (e.rpm)
             rpm = *e.rpm;
+        faultsCleared |= e.faultsCleared;
         if (e.timerMs >= 0)
             timerMs = e.timerMs;
     }

@@ -4,6 +4,7 @@
 
 #include "cycleaccess.h"
 #include "mainwindow.h"
+#include "tablemenu.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -132,6 +133,10 @@ public:
         w.coMode = co;
         w.startCycle();
     }
+
+    // --- what the session showed: the journal, the table's menu ---
+    SessionJournal &journal() { return w.journal; }
+    TableMenu *tableMenu() const { return w.findChild<TableMenu *>(); }
 
     // --- fuzzing and fault injection ---
     void restoreWaitCursors() { w.restoreWaitCursors(); }

@@ -3,6 +3,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimerEvent>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -31,6 +32,12 @@ public:
         interrupted_ = false;
         emit awake();
         QCoreApplication::sendPostedEvents();
+        // A test's own wait loop stands for the application's outermost
+        // loop: objects a shown window or a closed dialog leaves for later
+        // deletion go here, as they would there. Left queued, they would
+        // keep the clock from ever moving on.
+        if (QThread::currentThread()->loopLevel() == 0)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QWindowSystemInterface::sendWindowSystemEvents(flags);
         if (interrupted_)
             return true;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shotsteps.h"
 
+#include "chartwindow.h"
 #include "cowindow.h"
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLCDNumber>
 #include <QTextStream>
@@ -23,6 +25,10 @@ constexpr int kAutoHistory = 61;
 constexpr int kAutoFaultCount = 62;
 constexpr int kXmaxHistory = 61;
 constexpr int kXmaxCurrentCodes = 62;
+constexpr int kAutoThrottle = 1; // moves on the demo bike
+constexpr int kAutoPressure = 3;
+constexpr int kChartSeconds = 7;
+const char kReportPdf[] = "report.pdf"; // scripts/screenshots.sh makes a picture of its first page
 
 struct Shots {
     MainWindow &window;
@@ -99,6 +105,33 @@ QString autoTable(Shots &s)
     return save(&s.window, s.dir, "screenshot-auto-table.png");
 }
 
+// The chart of the throttle, looked at, left for the intake pressure (a gap
+// in its line, the pressure faintly) and looked at again.
+QString chart(Shots &s)
+{
+    const auto shown = [&](int row) { return !s.probe.cell(row, 3).isEmpty(); };
+    if (!visit(s.probe, kAutoThrottle, shown))
+        return "no value for the throttle";
+    s.probe.tableMenu()->chartAction()->trigger();
+    ChartWindow *chart = s.probe.tableMenu()->chartWindow();
+    if (!chart)
+        return "the chart window never opened";
+    chart->setSpan(ChartWindow::LastTwoMinutes);
+    activate(*chart);
+    runFor(kChartSeconds * 1000);
+    if (!visit(s.probe, kAutoPressure, shown))
+        return "no value for the intake pressure";
+    runFor(kChartSeconds * 1000);
+    if (!visit(s.probe, kAutoThrottle, shown))
+        return "no value for the throttle, the second time";
+    runFor(kChartSeconds * 1000);
+    chart->redraw();
+    const QString error = save(chart, s.dir, "screenshot-chart.png");
+    chart->close();
+    activate(s.window);
+    return error;
+}
+
 QString autoFaults(Shots &s)
 {
     if (!visit(s.probe, kAutoFaultCount, [&](int row) { return !s.probe.cell(row, 3).isEmpty(); }))
@@ -150,12 +183,28 @@ QString xmaxFaults(Shots &s)
     showSelectedRow(s.probe);
     return save(&s.window, s.dir, "screenshot-xmax-faults.png");
 }
+
+// The customer's report after the current codes were cleared: the codes
+// read, the clear with before and after, the last values.
+QString report(Shots &s)
+{
+    const int row = rowOf(s.probe, kXmaxCurrentCodes);
+    s.probe.actionButton()->click();
+    if (!waitUntil([&] { return s.probe.cell(row, 3) == "0"; }, kCeiling))
+        return "the clear of the current Xmax codes never showed";
+    QString error;
+    const QString path = s.dir.filePath(kReportPdf);
+    if (!s.probe.tableMenu()->saveReport(path, &error))
+        return "cannot write " + path + ": " + error;
+    QTextStream(stdout) << "wrote " << path << "\n";
+    return QString();
+}
 } // namespace
 
 QString takeScreenshots(MainWindow &window, const QDir &outDir)
 {
     Shots s{window, MainWindowProbe(window), outDir};
-    for (auto step : {autoTable, autoFaults, coDialog, xmaxFaults}) {
+    for (auto step : {autoTable, chart, autoFaults, coDialog, xmaxFaults, report}) {
         const QString error = step(s);
         if (!error.isEmpty())
             return error;
