@@ -46,6 +46,12 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowIcon(QIcon(":/img/icon.png"));
 
     pollTimer = new QTimer();
+    // Qt's Windows dispatcher (qeventdispatcher_win.cpp, registerTimer) serves
+    // a coarse timer of 20 ms or more with SetTimer, on the 15.6 ms system
+    // tick: 30 ms would come out 31.25 ms and 110 ms 125 ms. A precise one
+    // gets a 1 ms multimedia timer. The waits inside a tick are single shots
+    // under 2 s, which QTimer::singleShot already makes precise.
+    pollTimer->setTimerType(Qt::PreciseTimer);
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
     connect(ui->comboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(comboBox_typeChanged(int)));
     running = true;
