@@ -6,6 +6,7 @@
 # tavrix-<version>-setup.exe from it with NSIS (packaging/windows/tavrix.nsi).
 
 install(TARGETS tavrix tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
+install(FILES packaging/windows/qt.conf DESTINATION .)
 install(FILES ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
 

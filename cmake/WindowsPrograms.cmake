@@ -26,3 +26,12 @@ foreach(program tavrix tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
 endforeach()
 set_target_properties(tavrix tavrix-demo tavrix-record tavrix-record-sim
   PROPERTIES WIN32_EXECUTABLE ON)
+
+# The programs load Qt's plugins from where qt.conf beside them says, and
+# from nowhere else (app/qtsetup.cpp clears the environment's plugin paths).
+# Installed, that is their own folder (packaging/windows/qt.conf); in the
+# build tree, run under Wine, the Qt tree's plugins (Z: is the Unix root).
+foreach(dir ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/trace ${CMAKE_BINARY_DIR}/tools/screenshots
+    ${CMAKE_BINARY_DIR}/bench)
+  file(WRITE ${dir}/qt.conf "[Paths]\nPlugins = Z:${TAVRIX_QT_PLUGINS}\n")
+endforeach()

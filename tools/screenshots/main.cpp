@@ -4,6 +4,7 @@
 // docs/). Meant to run under xvfb-run, so that the window is drawn by the
 // same platform plugin, style and fonts as on a desktop.
 #include "mainwindow.h"
+#include "qtsetup.h"
 #include "shotsteps.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    setUpQtBeforeApplication();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QDir outDir(args.value(1, "docs"));
