@@ -42,9 +42,11 @@ foreach(src ${USB_TEST_SOURCES})
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
   add_dependencies(${name} tavrix tavrix-usbhost)
   add_test(NAME ${name} COMMAND ${name})
+  # Suites that start the real programs take turns: a program of one would
+  # find the cable claimed by a program of the other and leave at once.
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-    SKIP_RETURN_CODE 77 TIMEOUT 180)
+    SKIP_RETURN_CODE 77 TIMEOUT 180 RESOURCE_LOCK tavrix-cable-claim)
 endforeach()
 
 add_executable(usb-dtr-pulse bench/usbdtrpulse.cpp)
