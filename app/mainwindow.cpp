@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "auto/autoprotocol.h"
+#include "cablestatus.h"
 #include "cowindow.h"
 #include "itemcatalogue.h"
 #include "kwp/kwpframes.h"
@@ -70,6 +71,7 @@ MainWindow::MainWindow(QWidget *parent)
     connectTimer->setSingleShot(true);
     connect(connectTimer, SIGNAL(timeout()), this, SLOT(connect_clicked()));
     connectTimer->start(Pacing::FirstConnectMs);
+    cableStatus = new CableStatus(ui->statusBar);
 
     rpm = coValue = sessionState = scanPass = actionStep = selectedRow = ecuRow = 0;
     selectionPending = false;
@@ -99,6 +101,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    delete cableStatus;
     delete link;
     delete ui;
 }
@@ -112,11 +115,14 @@ void MainWindow::connect_clicked()
         pollTimer->start(Pacing::AutoPollMs);
         qDebug().noquote() << "Connected.";
         ui->statusBar->showMessage("Connected-Engine Off");
+        cableStatus->connected();
         return;
     }
     qDebug().noquote() << "Not Connect.";
     ui->statusBar->showMessage("Not Connect.");
     connectTimer->start(Pacing::RetryConnectMs);
+    // After the retry is set, so that asking the system never delays it.
+    cableStatus->openFailed(link->lastOpenFailure());
 }
 
 void MainWindow::ftdiwriteError()

@@ -14,6 +14,7 @@
 
 class QCloseEvent;
 class QTimer;
+class CableStatus;
 class CoWindow;
 class UsbSerial;
 
@@ -145,13 +146,14 @@ private:
     // Rows the ECU pointer can stand on: one per ECU item, in the ECU's
     // order from item 1. The KWP fault-code rows come after them.
     int pointerRows = 0;
-    int scanMoves = 0;              // moves sent since the scan met item 1
-    QTimer *connectTimer = nullptr; // the next connection attempt
-    int sessionSerial = 0;          // changes whenever a session comes up or ends
-    int cycleEpoch = 0;             // changes whenever a running tick must stand aside
-    bool kwpLineSlow = false;       // the KWP cycle has put the line at 10400 baud
-    QList<std::uint8_t> coKeys;     // Up/Down presses the CO cycle has still to send
-    int cylinderWanted = 0;         // cylinder request (2 or 3) waiting for the CO session
+    int scanMoves = 0;                  // moves sent since the scan met item 1
+    QTimer *connectTimer = nullptr;     // the next connection attempt
+    CableStatus *cableStatus = nullptr; // why the cable would not open
+    int sessionSerial = 0;              // changes whenever a session comes up or ends
+    int cycleEpoch = 0;                 // changes whenever a running tick must stand aside
+    bool kwpLineSlow = false;           // the KWP cycle has put the line at 10400 baud
+    QList<std::uint8_t> coKeys;         // Up/Down presses the CO cycle has still to send
+    int cylinderWanted = 0;             // cylinder request (2 or 3) waiting for the CO session
 
     // Each protocol cycle runs one tick at a time (app/tick.h).
     struct CycleBusy {

@@ -92,6 +92,12 @@ void Ft232rEmulator::plug()
     cable_.plug();
 }
 
+void Ft232rEmulator::holdForAnotherProgram(bool held)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    heldElsewhere_ = held;
+}
+
 void Ft232rEmulator::inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look)
 {
     std::lock_guard<std::mutex> guard(lock_);
@@ -174,6 +180,8 @@ void Ft232rEmulator::handle(UMockdevIoctlClient *client)
 
 int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
 {
+    if (heldElsewhere_)
+        return -EBUSY;
     if (owner_ == client)
         return 0;
     if (owner_ != nullptr && !umockdev_ioctl_client_get_connected(owner_))
