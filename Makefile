@@ -123,10 +123,11 @@ test-windows-installer: windows-installer
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
 	sh scripts/windows/test-installer.sh $(BUILD_WIN)
 
-# The README's picture of the Windows build on the demo bike (under Wine).
+# The README's pictures of the Windows build (under Wine): on the demo bike,
+# and the window at 150 %.
 windows-screenshot: windows
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) fonts-wine imagemagick
-	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs/screenshot-windows-demo.png
+	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs
 
 clean-windows:
 	rm -rf $(BUILD_WIN)
