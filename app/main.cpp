@@ -6,6 +6,10 @@
 #include <QApplication>
 #include <QDebug>
 
+#ifdef TAVRIX_LOG_CONSOLE
+#include "win/logconsole.h"
+#endif
+
 // The programs on the real cable claim it (CMake names the claim); the demo
 // on its simulated cable runs beside them.
 #ifndef TAVRIX_CABLE_CLAIM
@@ -14,6 +18,9 @@
 
 int main(int argc, char *argv[])
 {
+#ifdef TAVRIX_LOG_CONSOLE
+    const LogConsole console; // tavrix-log.exe
+#endif
     setUpQtBeforeApplication();
     QApplication app(argc, argv);
     InstanceGuard guard(QStringLiteral(TAVRIX_CABLE_CLAIM));

@@ -5,13 +5,14 @@
 # windows-installer installs that into a staging folder and makes
 # tavrix-<version>-setup.exe from it with NSIS (packaging/windows/tavrix.nsi).
 
-install(TARGETS tavrix tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
+install(TARGETS tavrix tavrix-log tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
 install(FILES packaging/windows/qt.conf DESTINATION .)
 install(FILES ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
 
 # Every DLL the programs and plugins import that one of our DLL folders holds.
-set(_roots $<TARGET_FILE:tavrix> $<TARGET_FILE:tavrix-demo> $<TARGET_FILE:tavrix-record>
+set(_roots $<TARGET_FILE:tavrix> $<TARGET_FILE:tavrix-log> $<TARGET_FILE:tavrix-demo>
+  $<TARGET_FILE:tavrix-record>
   $<TARGET_FILE:tavrix-trace> ${TAVRIX_QT_PLUGINS}/platforms/qwindows.dll
   ${TAVRIX_QT_PLUGINS}/styles/qwindowsvistastyle.dll)
 install(CODE "
@@ -46,6 +47,6 @@ add_custom_target(windows-installer
   COMMAND makensis -V2 -DVERSION=${PROJECT_VERSION} -DLISTS=${CMAKE_BINARY_DIR}/installer
           -DICON=${TAVRIX_ICO} -DOUTFILE=${TAVRIX_SETUP} ${_license_option}
           ${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.nsi
-  DEPENDS tavrix tavrix-demo tavrix-record tavrix-trace
+  DEPENDS tavrix tavrix-log tavrix-demo tavrix-record tavrix-trace
   COMMENT "Windows installer ${TAVRIX_SETUP}"
   VERBATIM)

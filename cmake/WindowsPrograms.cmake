@@ -2,6 +2,12 @@
 # The Windows programs: the icon and version as a resource in each, and the
 # window programs linked as GUI programs, so that no console window opens
 # beside them. tavrix-trace prints to its console and stays a console program.
+# tavrix-log is tavrix as a console program: the same window, with the
+# diagnostic log in the console Windows opens beside it (app/win/logconsole.h).
+
+add_executable(tavrix-log app/main.cpp app/win/logconsole.cpp)
+tavrix_on_real_cable(tavrix-log)
+target_compile_definitions(tavrix-log PRIVATE TAVRIX_LOG_CONSOLE)
 
 find_program(TAVRIX_CONVERT convert)
 if(NOT TAVRIX_CONVERT)
@@ -20,7 +26,7 @@ set(TAVRIX_RC ${CMAKE_BINARY_DIR}/tavrix.rc)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.rc.in ${TAVRIX_RC} @ONLY)
 set_source_files_properties(${TAVRIX_RC} PROPERTIES OBJECT_DEPENDS ${TAVRIX_ICO})
 
-foreach(program tavrix tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
+foreach(program tavrix tavrix-log tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
   target_sources(${program} PRIVATE ${TAVRIX_RC})
   add_dependencies(${program} tavrix-ico)
 endforeach()
