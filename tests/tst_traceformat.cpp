@@ -15,6 +15,7 @@
 
 #include <QRandomGenerator>
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -343,6 +344,15 @@ private slots:
     {
         const QDateTime t(QDate(2026, 12, 7), QTime(9, 5, 3));
         QCOMPARE(defaultTraceName(t), QString("tavrix-20261207-090503.ktrace"));
+        // Windows: never the working folder, which from the Start menu is the
+        // program's own under Program Files.
+#ifdef Q_OS_WIN
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Tavrix";
+#else
+        const QString folder = QDir::currentPath();
+#endif
+        QCOMPARE(defaultRecordingPath(t), folder + "/tavrix-20261207-090503.ktrace");
     }
 
     void conversion_data()
