@@ -23,6 +23,16 @@ install(CODE "
 ")
 install(SCRIPT cmake/InstallRuntimeDlls.cmake)
 
+# The notices name the libusb release the build took (scripts/windows/libusb.sh).
+file(READ ${FTDI_PREFIX}/share/tavrix/libusb-version _libusb_version)
+string(STRIP "${_libusb_version}" _libusb_version)
+file(READ packaging/windows/THIRD-PARTY-NOTICES.txt _notices)
+string(FIND "${_notices}" "libusb-1.0 ${_libusb_version} " _named)
+if(_named EQUAL -1)
+  message(FATAL_ERROR "THIRD-PARTY-NOTICES.txt does not name libusb-1.0 ${_libusb_version}, "
+                      "the release the build took")
+endif()
+
 set(_licenses /usr/share/common-licenses)
 install(FILES packaging/windows/THIRD-PARTY-NOTICES.txt DESTINATION .)
 install(FILES ${_licenses}/GPL-3 DESTINATION licenses RENAME GPL-3.txt)
