@@ -107,7 +107,7 @@ windows: windows-deps $(BUILD_WIN)/Makefile
 	cmake --build $(BUILD_WIN) -j$(JOBS)
 
 windows-installer: windows
-	@sh scripts/windows/packages.sh nsis
+	@sh scripts/windows/packages.sh nsis markdown
 	cmake --build $(BUILD_WIN) --target windows-installer
 
 # The suites on the simulated cable under Wine, in a fresh Wine prefix of the

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What a Windows install holds, all in one folder: the mechanic's programs,
 # the demo, the DLLs they load (found by reading their imports), Qt's
-# platform and style plugins, the notices and licences. The target
-# windows-installer installs that into a staging folder and makes
-# tavrix-<version>-setup.exe from it with NSIS (packaging/windows/tavrix.nsi).
+# platform and style plugins with qt.conf, the notices and licences. The
+# target windows-installer installs that into a staging folder, adds the
+# cable guide, signs when given a certificate and makes
+# tavrix-<version>-setup.exe from it with NSIS (scripts/windows/installer.sh,
+# packaging/windows/tavrix.nsi).
 
 install(TARGETS tavrix tavrix-log tavrix-demo tavrix-record tavrix-trace RUNTIME DESTINATION .)
 install(FILES packaging/windows/qt.conf DESTINATION .)
@@ -43,20 +45,10 @@ install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright
 install(FILES /usr/share/doc/mingw-w64-common/copyright
         DESTINATION licenses RENAME MinGW-w64-runtime.txt)
 
-set(TAVRIX_STAGE ${CMAKE_BINARY_DIR}/installer/stage)
 set(TAVRIX_SETUP ${CMAKE_BINARY_DIR}/tavrix-${PROJECT_VERSION}-setup.exe)
-set(_license_option "")
-if(EXISTS ${CMAKE_SOURCE_DIR}/COPYING)
-  set(_license_option -DLICENSE_FILE=${CMAKE_SOURCE_DIR}/COPYING)
-endif()
 add_custom_target(windows-installer
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TAVRIX_STAGE}
-  COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${TAVRIX_STAGE} --strip
-  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/windows/nsis-files.sh ${TAVRIX_STAGE}
-          ${CMAKE_BINARY_DIR}/installer
-  COMMAND makensis -V2 -DVERSION=${PROJECT_VERSION} -DLISTS=${CMAKE_BINARY_DIR}/installer
-          -DICON=${TAVRIX_ICO} -DOUTFILE=${TAVRIX_SETUP} ${_license_option}
-          ${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.nsi
+  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/windows/installer.sh ${CMAKE_BINARY_DIR}
+          ${CMAKE_BINARY_DIR}/installer ${TAVRIX_SETUP} ${PROJECT_VERSION} ${TAVRIX_ICO}
   DEPENDS tavrix tavrix-log tavrix-demo tavrix-record tavrix-trace
   COMMENT "Windows installer ${TAVRIX_SETUP}"
   VERBATIM)
