@@ -1,7 +1,8 @@
 ; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer, built by scripts/windows/installer.sh:
 ;   makensis -DVERSION=3.0.0 -DLISTS=<dir of files.nsh, unfiles.nsh, size.nsh (nsis-files.sh)>
-;            -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> [-DLICENSE_FILE=<COPYING>] tavrix.nsi
+;            -DICON=<tavrix.ico> -DOUTFILE=<setup.exe> [-DLICENSE_FILE=<COPYING>]
+;            [-DSIGN=<command that signs the file named after it>] tavrix.nsi
 ; 64-bit only: the programs and their DLLs are x86-64.
 Unicode true
 Target amd64-unicode
@@ -25,6 +26,13 @@ InstallDir "$PROGRAMFILES64\Tavrix"
 InstallDirRegKey HKLM "${UNINSTKEY}" "InstallLocation"
 RequestExecutionLevel admin
 BrandingText "Tavrix ${VERSION}"
+
+; The installer and the uninstaller it writes are signed as they are made,
+; when the build was given a certificate.
+!ifdef SIGN
+!finalize '${SIGN} "%1"'
+!uninstfinalize '${SIGN} "%1"'
+!endif
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
