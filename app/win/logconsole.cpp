@@ -14,8 +14,8 @@ constexpr SHORT kScrollbackLines = 32766;
 
 const char kHeader[] =
     "Tavrix (dengan log): log diagnosa tampil di sini selama program berjalan.\n"
-    "Untuk mengirim: pilih teks dengan mouse (atau Ctrl+A), salin dengan Enter atau\n"
-    "Ctrl+C, lalu tempel (Ctrl+V) di e-mail atau pesan.\n\n";
+    "Untuk mengirim: pilih teks dengan mouse (Ctrl+A memilih semuanya), salin dengan\n"
+    "Enter atau Ctrl+C, lalu tempel (Ctrl+V) di e-mail atau pesan.\n\n";
 
 const char kClosing[] =
     "\nJendela Tavrix sudah ditutup. Salin log di atas bila perlu,\n"
