@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cablehint.h"
 
-#include <iterator>
-
 namespace CableHint {
 
 namespace {

@@ -126,7 +126,9 @@ bool InstanceGuard::claim(const QString &name)
 {
     sockaddr_un address;
     const socklen_t length = abstractAddress(name, address);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Never blocking: a knock at a holder that has stopped answering must
+    // not hang the second start.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return true; // no way to tell: run rather than refuse
     if (::bind(fd, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(fd, 4) == 0) {
