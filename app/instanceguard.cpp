@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "instanceguard.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QWidget>
 
@@ -30,6 +32,18 @@ InstanceGuard::InstanceGuard(const QString &name, QObject *parent) : QObject(par
     claimed_ = claim(name);
     if (claimed_)
         listen();
+}
+
+QString InstanceGuard::inThisFolder(const QString &name)
+{
+    if (name.isEmpty())
+        return name;
+    QString folder = QCoreApplication::applicationDirPath();
+#ifdef Q_OS_WIN
+    folder = folder.toLower(); // one folder, however its name is spelled
+#endif
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1);
+    return name + '.' + QString::fromLatin1(hash.toHex().left(12));
 }
 
 void InstanceGuard::raiseOnSecondStart(QWidget *window)

@@ -23,6 +23,10 @@ public:
 
     // False: another program holds the name and has been asked to come forward.
     bool claimed() const { return claimed_; }
+    // `name` for the programs of this program's folder only: an installed
+    // tavrix and the one of a build tree, or of another checkout whose
+    // tests run at the same time, do not keep each other out.
+    static QString inThisFolder(const QString &name);
     // Brings `window` to the front whenever a later start asks for it.
     void raiseOnSecondStart(QWidget *window);
 

@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
 #endif
     setUpQtBeforeApplication();
     QApplication app(argc, argv);
-    InstanceGuard guard(QStringLiteral(TAVRIX_CABLE_CLAIM));
+    InstanceGuard guard(InstanceGuard::inThisFolder(QStringLiteral(TAVRIX_CABLE_CLAIM)));
     if (!guard.claimed()) {
         qDebug().noquote() << "Tavrix is already running: its window comes to the front";
         return 0;
