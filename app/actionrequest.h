@@ -2,18 +2,15 @@
 #ifndef ACTIONREQUEST_H
 #define ACTIONREQUEST_H
 
-#include "ecupointer.h"
-
-// An Action press, held until the cycle may carry it out. It belongs to the
-// row it was pressed on and to the session that saw the press: it starts
-// only there and then, and whatever changes either first drops it.
+// An Action press, held until the cycle may carry it out, bound to the row
+// it was pressed on. It belongs to the session that saw it: the cycle drops
+// it whenever its session ends (ItemWalk::sessionEnds).
 class ActionRequest
 {
 public:
-    void press(int row, int session)
+    void press(int row)
     {
         row_ = row;
-        session_ = session;
         state_ = State::Waiting;
     }
     void drop() { state_ = State::None; }
@@ -21,24 +18,13 @@ public:
 
     bool waiting() const { return state_ == State::Waiting; }
     bool running() const { return state_ == State::Running; }
+    bool pending() const { return state_ != State::None; }
     int row() const { return row_; }
-
-    // A check on an item row: the ECU must have confirmed that very row.
-    bool mayStart(const EcuPointer &pointer, int selectedRow, int session) const
-    {
-        return mayStartOnRow(selectedRow, session) && pointer.standsOn(row_);
-    }
-    // A request that needs no item under the pointer (clearing fault codes).
-    bool mayStartOnRow(int selectedRow, int session) const
-    {
-        return waiting() && row_ == selectedRow && session_ == session;
-    }
 
 private:
     enum class State { None, Waiting, Running };
     State state_ = State::None;
     int row_ = -1;
-    int session_ = -1;
 };
 
 #endif // ACTIONREQUEST_H

@@ -2,7 +2,6 @@
 // The main window's side of the CO dialog: its keys and its display.
 #include "mainwindow.h"
 
-#include "auto/autoprotocol.h"
 #include "cowindow.h"
 #include "pacing.h"
 
@@ -11,37 +10,39 @@
 
 void MainWindow::up_clicked()
 {
-    if (sessionState == 0)
-        return;
-    coKeys.append(AutoProtocol::Up);
-    pollTimer->start(Pacing::CoKeyPollMs);
+    coKey(AutoKey::Up);
 }
 
 void MainWindow::down_clicked()
 {
-    if (sessionState == 0)
+    coKey(AutoKey::Down);
+}
+
+// The key goes out in the CO cycle's next tick, in place of a reading (or
+// alone before it on KWP), so that no tick runs between the pause and the
+// key and no second tick starts inside a running one.
+void MainWindow::coKey(std::uint8_t key)
+{
+    if (sessionState == SessionState::None)
         return;
-    coKeys.append(AutoProtocol::Down);
+    if (autoCoCycle)
+        autoCoCycle->key(key);
+    else if (kwpCoCycle)
+        kwpCoCycle->key(key);
     pollTimer->start(Pacing::CoKeyPollMs);
 }
 
 void MainWindow::cyl_changed(int cyl)
 {
     qDebug().noquote() << "cyl...................... " + QString::number(cyl);
-    // Only the Auto CO session knows a cylinder change; a request made while
-    // it logs in waits for it, for the keys of the change mean something
-    // else to an ECU that is not in CO mode.
-    if (vehicleType == QLatin1String("xmax"))
-        return;
-    const int state = cyl == 1 ? 3 : 2;
-    if (sessionState == 0)
-        cylinderWanted = state;
-    else
-        sessionState = state;
+    // Only the Auto CO session knows a cylinder change.
+    if (autoCoCycle)
+        autoCoCycle->cylinder(cyl);
+    mirror();
 }
 
 void MainWindow::setDisplay()
 {
-    if (sessionState == 1)
+    if (sessionUp())
         coWindow->setDisplay(rpm, coValue);
 }

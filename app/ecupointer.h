@@ -11,12 +11,13 @@
 // the row or puts it right. Values and actuator checks go only to a row the
 // ECU itself has confirmed since the last move.
 //
-// The row lives in the window's ecuRow member; this object is its only
-// writer while a session is up.
+// The window shows the row as its ecuRow member.
 class EcuPointer
 {
 public:
-    explicit EcuPointer(int &row) : row_(row) {}
+    EcuPointer() = default;
+    // Where an earlier session left it, unconfirmed.
+    explicit EcuPointer(int row) : row_(row) {}
 
     int row() const { return row_; }
     bool confirmed() const { return confirmed_; }
@@ -27,6 +28,12 @@ public:
     void startOnFirstRow();
     // No table, no session: nothing is known of where the ECU stands.
     void forget();
+    // The table went: the first row again, unconfirmed.
+    void reset()
+    {
+        forget();
+        row_ = 0;
+    }
     // A move was sent: -1 (down) or +1 (up).
     void moved(int delta);
 
@@ -41,7 +48,7 @@ public:
     Report reported(int code, const QList<QString> &codes, int rows);
 
 private:
-    int &row_;
+    int row_ = 0;
     bool confirmed_ = false;
     bool fresh_ = false; // a move was sent and no report has come since
 };

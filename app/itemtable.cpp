@@ -16,18 +16,6 @@ const char kUnknownEntry[] = "-,-,-";
 // item 1; a code the catalogue does not know shows "-" for name and unit.
 void MainWindow::appendItemRow(int code)
 {
-    appendRow(code);
-    ++pointerRows;
-}
-
-// The KWP fault-code rows: after the ECU's items, out of the pointer's reach.
-void MainWindow::appendFaultRow(int code)
-{
-    appendRow(code);
-}
-
-void MainWindow::appendRow(int code)
-{
     const int row = ui->tableWidget->rowCount();
     ui->tableWidget->setRowCount(row + 1);
     const QString codeText = QString::number(code);
@@ -60,17 +48,22 @@ void MainWindow::writeValue(int row, const QString &value)
         ui->tableWidget->setItem(row, ColValue, new QTableWidgetItem(value));
 }
 
-// Whatever empties the table (a new session, the CO window) comes here: the
-// rows, their codes, the selection, the pointer and what was asked of them.
+// The table emptied from outside the cycle (the CO window): the cycle's
+// view of it follows, and a scan under way starts again from item 1.
 void MainWindow::clear_table()
 {
-    dropRequests();
+    if (autoCycle)
+        autoCycle->tableCleared();
+    else if (kwpCycle)
+        kwpCycle->tableCleared();
+    clearShownTable();
+    mirror();
+}
+
+// The rows, their codes, and the selection that pointed into them.
+void MainWindow::clearShownTable()
+{
     ui->pushButton->setEnabled(false);
-    pointer.forget();
-    pointerRows = 0;
-    // A scan that was filling the table starts again from item 1.
-    scanPass = 0;
-    scanMoves = 0;
     if (ui->tableWidget->rowCount() < 1)
         return;
     ui->tableWidget->setRowCount(0);
@@ -84,12 +77,11 @@ void MainWindow::table_clicked()
     const int row = ui->tableWidget->currentRow();
     if (row < 0 || row >= rowCodes.size())
         return;
-    pushWaitCursor(selectionCursor);
-    selectionPending = true;
-    selectedRow = row;
-    // A press not yet carried out was for the row the mechanic has left.
-    if (action.waiting() && action.row() != row)
-        dropAction();
+    if (autoCycle)
+        autoCycle->select(row);
+    else if (kwpCycle)
+        kwpCycle->select(row);
+    mirror();
 
     const QTableWidgetItem *mark = ui->tableWidget->item(row, ColAction);
     ui->pushButton->setEnabled(mark && mark->text().toLatin1() == "A");
@@ -102,11 +94,12 @@ void MainWindow::table_clicked()
 
 void MainWindow::action_clicked()
 {
-    // Only a session can carry a check out, and only the one that saw the
-    // press; a check already under way is not started twice.
-    if (!sessionUp() || !ui->pushButton->isEnabled() || action.running())
+    // The cycle takes the press up only in its session, and not twice.
+    if (!ui->pushButton->isEnabled())
         return;
-    actionStep = 1;
-    action.press(selectedRow, sessionSerial);
-    pushWaitCursor(actionCursor);
+    if (autoCycle)
+        autoCycle->press();
+    else if (kwpCycle)
+        kwpCycle->press();
+    mirror();
 }

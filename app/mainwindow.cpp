@@ -2,14 +2,13 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "auto/autoprotocol.h"
 #include "cablestatus.h"
 #include "cowindow.h"
 #include "itemcatalogue.h"
-#include "kwp/kwpframes.h"
+#include "kwp/kwpprotocol.h"
 #include "link/usbserial.h"
 #include "pacing.h"
-#include "protocolcounters.h"
+#include "statustexts.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -41,7 +40,8 @@ const int kColumnWidths[] = {50, 100, 200, 100, 100};
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), link(nullptr), pollTimer(nullptr), rpm(0),
       coValue(0), actionStep(0), selectedRow(0), ecuRow(0), running(true), selectionPending(false),
-      sessionState(0), scanPass(0), nextCommand(AutoProtocol::Hold), coWindow(nullptr)
+      sessionState(SessionState::None), coWindow(nullptr), kwpPulseMs(KwpProtocol::LongestPulseMs),
+      kwpCoPulseMs(KwpProtocol::LongestPulseMs)
 {
     ui->setupUi(this);
     setWindowIcon(QIcon(":/img/icon.png"));
@@ -73,7 +73,8 @@ MainWindow::MainWindow(QWidget *parent)
     connectTimer->start(Pacing::FirstConnectMs);
     cableStatus = new CableStatus(ui->statusBar);
 
-    rpm = coValue = sessionState = scanPass = actionStep = selectedRow = ecuRow = 0;
+    rpm = coValue = actionStep = selectedRow = ecuRow = 0;
+    sessionState = SessionState::None;
     selectionPending = false;
 
     ui->pushButton->setEnabled(false);
@@ -87,16 +88,17 @@ MainWindow::MainWindow(QWidget *parent)
         ui->tableWidget->setColumnWidth(column, kColumnWidths[column]);
     ui->tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    cmdHold = KwpFrames::Hold;
-    cmdUp = KwpFrames::Up;
-    cmdDown = KwpFrames::Down;
-    cmdAction = KwpFrames::Action;
-    cmdTesterPresent = KwpFrames::TesterPresent;
-    cmdReadDtcCurrent = KwpFrames::ReadDtcCurrent;
-    cmdClearDtc = KwpFrames::ClearDtc;
-    cmdReadDtcHistory = KwpFrames::ReadDtcHistory;
+    cmdHold = KwpFrames::Hold.text();
+    cmdUp = KwpFrames::Up.text();
+    cmdDown = KwpFrames::Down.text();
+    cmdAction = KwpFrames::Action.text();
+    cmdTesterPresent = KwpFrames::TesterPresent.text();
+    cmdReadDtcCurrent = KwpFrames::ReadDtcCurrent.text();
+    cmdClearDtc = KwpFrames::ClearDtc.text();
+    cmdReadDtcHistory = KwpFrames::ReadDtcHistory.text();
 
     load_errorlist_auto();
+    startCycle();
 }
 
 MainWindow::~MainWindow()
@@ -109,17 +111,18 @@ MainWindow::~MainWindow()
 void MainWindow::connect_clicked()
 {
     if (link->Connect()) {
-        // A tick that waited through the reconnect belongs to the old line.
-        overtakeTicks();
+        // A new line, a new session: a tick that waited through the
+        // reconnect belongs to the old one.
+        startCycle();
         link->writeDataBit(1);
         pollTimer->start(Pacing::AutoPollMs);
         qDebug().noquote() << "Connected.";
-        ui->statusBar->showMessage("Connected-Engine Off");
+        ui->statusBar->showMessage(StatusText::EngineOff);
         cableStatus->connected();
         return;
     }
     qDebug().noquote() << "Not Connect.";
-    ui->statusBar->showMessage("Not Connect.");
+    ui->statusBar->showMessage(StatusText::NotConnected);
     connectTimer->start(Pacing::RetryConnectMs);
     // After the retry is set, so that asking the system never delays it.
     cableStatus->openFailed(link->lastOpenFailure());
@@ -127,20 +130,15 @@ void MainWindow::connect_clicked()
 
 void MainWindow::ftdiwriteError()
 {
-    // The rest of a tick under way, and a check still to run, were for the
-    // session this ends.
-    overtakeTicks();
+    // The session ends with the lost byte: the rest of a tick under way, a
+    // check still to run and a login half done were all for it. A login
+    // resumed past keys the ECU never got would walk it somewhere else (a
+    // CO login's action keys would finish its diagnosis login and check
+    // the item it stands on), so the next session starts from the top.
     rpm = coValue = 0;
-    setSessionState(0);
-    dropRequests();
-    // Whatever the lost byte was, the next session starts from identification:
-    // a login resumed past keys the ECU never got walks it somewhere else
-    // (a CO login's action keys would finish its diagnosis login and check
-    // the item it stands on).
-    protocolCounters().loginStep = 0;
-    protocolCounters().coLoginStep = 0;
+    startCycle();
     pollTimer->stop();
-    ui->statusBar->showMessage("Not Connect.");
+    ui->statusBar->showMessage(StatusText::NotConnected);
     connectTimer->start(Pacing::ReconnectMs);
 }
 

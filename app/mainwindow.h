@@ -2,8 +2,12 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
-#include "actionrequest.h"
-#include "ecupointer.h"
+#include "auto/autococycle.h"
+#include "auto/autocycle.h"
+#include "effects.h"
+#include "kwp/kwpcocycle.h"
+#include "kwp/kwpcycle.h"
+#include "sessionstate.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -11,6 +15,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 class QCloseEvent;
 class QTimer;
@@ -23,10 +28,11 @@ class MainWindow;
 }
 
 // The one window of the tool. The protocol cycles of both ECU families are
-// slots of this class (auto/ and kwp/); they share the members below. What a
-// tick sends and what it makes of the answer is decided by the window-free
-// cycle objects of each family (AutoCycle, AutoCoCycle, KwpCycle,
-// KwpCoCycle); the slots talk to the link and apply those decisions.
+// slots of this class (auto/ and kwp/). What a tick sends and what it makes
+// of the answer is decided by a window-free cycle object of each kind
+// (AutoCycle, AutoCoCycle, KwpCycle, KwpCoCycle) that owns its state; the
+// slots exchange its requests over the link and apply its effects in one
+// place, then show its state in the shared members below.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -68,57 +74,35 @@ private:
 
     // --- the item table (app/itemtable.cpp) ---
     void appendItemRow(int code);
-    void appendFaultRow(int code);
-    void appendRow(int code);
+    void clearShownTable();
     QString rowCode(int row) const; // empty when the row has none
-    bool isFaultRow(int row) const { return row >= pointerRows && row < rowCodes.size(); }
     void writeValue(int row, const QString &value);
 
-    // --- the mechanic's requests and the session (app/requests.cpp) ---
-    void setSessionState(int state);
-    bool sessionUp() const { return sessionState == 1; }
-    void dropSelection();
-    void dropAction();
-    void dropRequests();
-    void pushWaitCursor(bool &pushed);
-    void popWaitCursor(bool &pushed);
+    // --- the cycle of the session under way (app/cycles.cpp) ---
+    void startCycle();
+    void apply(const Effects &effects);
+    void mirror();
+    const ItemWalk *walk() const;
+    bool sessionUp() const { return sessionState == SessionState::Up; }
+    void showWaitCursor(bool &shown, bool wanted);
     void restoreWaitCursors();
     void overtakeTicks() { ++cycleEpoch; }
 
     // --- poll timer routing (app/routing.cpp) ---
     void routePollTimerToCo(bool co);
 
-    // --- Auto family (auto/) ---
-    QString autoExchange(std::uint8_t key, int waitMs);
-    void autoLoginTick(const Tick &tick);
-    void autoAnnounce(int code);
-    void autoSessionTick(const Tick &tick);
-    std::uint8_t autoSessionKey();
-    void autoSessionReply(const QStringList &fields);
-    void autoSessionEnds();
-    void autoShowValue(const QString &raw);
-    void coLoginTick(const Tick &tick);
-    void coCylinderTick(const Tick &tick);
-    void coSessionTick(const Tick &tick);
-
-    // --- KWP family (kwp/) ---
-    QString kwpExchange(const QString &cmd, bool dropComma = true);
-    void kwpDropSession(const QString &logText, const QString &status, int ms);
-    bool kwpWakeUp(const Tick &tick, int &pulseMs);
-    bool kwpLoginSequence(const Tick &tick, const QStringList &frames, const QString &logTag,
-                          int &pulseMs, bool co);
-    void kwpLogin(const Tick &tick);
-    void kwpSearch(const Tick &tick);
-    void kwpScan(const Tick &tick);
-    void kwpPoll(const Tick &tick);
-    void kwpShowPollAnswer(const QString &sent, const QStringList &items);
-    void kwpShowFaultCodes(const QStringList &items);
-    void kwpCoRead(const Tick &tick);
+    // --- the exchanges of both families (auto/, kwp/) ---
+    template <class Cycle>
+    void autoTick(const Tick &tick, Cycle &cycle);
+    template <class Cycle>
+    void kwpTick(const Tick &tick, Cycle &cycle);
+    QString kwpExchange(const KwpStep &request);
+    bool kwpWakeUp(const Tick &tick, int pulseMs);
+    void coKey(std::uint8_t key);
 
     Ui::MainWindow *ui;
     UsbSerial *link;
     QTimer *pollTimer;
-    QString expectedReply;
     QList<QString> itemList;
     QList<QString> rowCodes;
     QList<QString> errorList;
@@ -130,32 +114,33 @@ private:
     bool running;
     bool selectionPending;
     int sessionState;
-    int scanPass;
-    std::uint8_t nextCommand;
     CoWindow *coWindow;
     QString cmdUp, cmdHold, cmdDown, cmdAction;
-    QString currentCmd;
     QString cmdTesterPresent;
-    QString queuedCmd;
     QString cmdClearDtc, cmdReadDtcHistory, cmdReadDtcCurrent;
     QString vehicleType;
 
-    // Where the ECU stands (writes ecuRow) and what Action asked of it.
-    EcuPointer pointer{ecuRow};
-    ActionRequest action;
-    // Rows the ECU pointer can stand on: one per ECU item, in the ECU's
-    // order from item 1. The KWP fault-code rows come after them.
-    int pointerRows = 0;
-    int scanMoves = 0;                  // moves sent since the scan met item 1
+    // The cycle the poll timer drives, one of the four; a new one for every
+    // session of the window (another type, the CO window, a lost line). The
+    // slots hold a share while they wait, so a cycle replaced meanwhile
+    // lives until its tick has seen that it was overtaken.
+    std::shared_ptr<AutoCycle> autoCycle;
+    std::shared_ptr<AutoCoCycle> autoCoCycle;
+    std::shared_ptr<KwpCycle> kwpCycle;
+    std::shared_ptr<KwpCoCycle> kwpCoCycle;
+    bool coMode = false;
+    // The wake-up pulses that last woke the ECU, each cycle's own: they
+    // belong to the cable and the ECU, not to one session.
+    int kwpPulseMs;
+    int kwpCoPulseMs;
+
     QTimer *connectTimer = nullptr;     // the next connection attempt
     CableStatus *cableStatus = nullptr; // why the cable would not open
     int sessionSerial = 0;              // changes whenever a session comes up or ends
     int cycleEpoch = 0;                 // changes whenever a running tick must stand aside
     bool kwpLineSlow = false;           // the KWP cycle has put the line at 10400 baud
-    QList<std::uint8_t> coKeys;         // Up/Down presses the CO cycle has still to send
-    int cylinderWanted = 0;             // cylinder request (2 or 3) waiting for the CO session
 
-    // Each protocol cycle runs one tick at a time (app/tick.h).
+    // Each protocol slot runs one tick at a time (app/tick.h).
     struct CycleBusy {
         bool autoCycle = false, kwpCycle = false, autoCo = false, kwpCo = false;
     } busy;

@@ -3,8 +3,8 @@
 #define PACING_H
 
 // How often the window does things: connection attempts and the poll timer.
-// The waits inside a protocol's exchange belong to that protocol
-// (AutoProtocol, KwpProtocol).
+// The waits inside a protocol's exchange, and the KWP cycles' own pace,
+// belong to that protocol (AutoProtocol, KwpProtocol).
 namespace Pacing {
 
 constexpr int FirstConnectMs = 500;
@@ -12,8 +12,6 @@ constexpr int RetryConnectMs = 3000;
 constexpr int ReconnectMs = 500;
 constexpr int AutoPollMs = 30;  // the Auto cycles, and every cycle's first tick
 constexpr int CoKeyPollMs = 50; // after an Up or Down key
-constexpr int KwpPollMs = 110;
-constexpr int KwpLostMs = 1000; // after the KWP ECU went quiet
 
 } // namespace Pacing
 

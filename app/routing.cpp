@@ -1,27 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which protocol slot the poll timer drives: the vehicle-type box, and the
-// CO window entered and left.
+// CO window entered and left. Each move starts a new session's cycle.
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include "cowindow.h"
 #include "link/usbserial.h"
 #include "pacing.h"
-#include "protocolcounters.h"
+#include "statustexts.h"
 
 #include <QDebug>
 #include <QTimer>
 
 void MainWindow::comboBox_typeChanged(int index)
 {
-    // A session belongs to the ECU it was opened with: the other family
-    // starts with its own login, not by polling an ECU it never greeted.
-    overtakeTicks();
-    setSessionState(0);
-    dropRequests();
-    // An Auto login left half done is not resumed: its keys mean something
-    // else to an ECU that has moved on meanwhile.
-    protocolCounters().loginStep = 0;
     const bool xmax = index != 0;
     vehicleType = xmax ? "xmax" : "auto";
     if (xmax) {
@@ -38,6 +30,9 @@ void MainWindow::comboBox_typeChanged(int index)
             link->setBaud(UsbSerial::OpenBaud);
         kwpLineSlow = false;
     }
+    // A session belongs to the ECU it was opened with: the other family
+    // starts with its own login, not by polling an ECU it never greeted.
+    startCycle();
     // A tick of the other family may have stopped the timer for its waits;
     // the new family starts at its first pace.
     if (link->isConnected())
@@ -49,30 +44,25 @@ void MainWindow::co_clicked()
     if (!link->isConnected())
         return;
     qDebug().noquote() << "logiiin";
-    overtakeTicks();
     clear_table();
-    setSessionState(0);
     // Each CO window logs in from the identification: a login step kept
     // from an earlier window would send its action keys to an ECU still in
     // its diagnosis, as checks of whatever item it stands on.
-    protocolCounters().coLoginStep = 0;
+    coMode = true;
+    startCycle();
     coValue = 0;
     rpm = 0;
-    coKeys.clear();
-    cylinderWanted = 0;
     coWindow->setDisplay(0, 0);
     pollTimer->stop();
-    ui->statusBar->showMessage("Connected-Engine Off");
+    ui->statusBar->showMessage(StatusText::EngineOff);
     routePollTimerToCo(true);
     pollTimer->start(Pacing::AutoPollMs);
 
     if (coWindow->exec() == 0) {
-        overtakeTicks();
-        coKeys.clear();
-        cylinderWanted = 0;
         // The ECU is in its CO mode now: the normal cycle identifies it anew.
-        protocolCounters().loginStep = 0;
-        ui->statusBar->showMessage("Connected-Engine Off");
+        coMode = false;
+        startCycle();
+        ui->statusBar->showMessage(StatusText::EngineOff);
         routePollTimerToCo(false);
     }
 }

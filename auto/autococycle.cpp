@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "auto/autococycle.h"
 
+#include "auto/autoprotocol.h"
+#include "statustexts.h"
+
 #include <QDebug>
 
-#include <climits>
-
 using namespace AutoProtocol;
-
-namespace AutoCoCycle {
 
 namespace {
 constexpr int kSessionFromStep = 55; // a reply off the pattern from here on opens the session
@@ -18,97 +17,168 @@ constexpr int kTwinGroupStep = 41;
 constexpr int kLastCountedStep = 33;
 constexpr int kCoRawZero = 128; // raw CO setting of 0
 constexpr int kRpmPerCount = 50;
-
-// The cylinder change; step 12 carries the cylinder (hold for "1", up for "2").
-constexpr KeyStep kCylinderSteps[] = {
-    {0, 7, Action, Advance}, {8, 11, Hold, Advance},    {12, 12, Hold, 13},
-    {13, 16, Hold, Advance}, {17, 25, Action, Advance}, {26, INT_MAX, Action, 0},
-};
-constexpr int kCylinderKeyStep = 12;
-constexpr int kCylinderLastStep = 26;
-
-void countReply(bool expected, int &step, LoginReading &reading)
-{
-    if (expected) {
-        qDebug().noquote() << "login=1";
-        if (step < kCylinderStep) {
-            ++step;
-            qDebug().noquote() << "login=ce2";
-        } else if (step == kCylinderStep) {
-            step = kSingleGroupStep;
-        }
-        qDebug().noquote() << QString::number(step);
-        return;
-    }
-    qDebug().noquote() << "tick cerr= " + QString::number(step);
-    if (step >= kSessionFromStep) {
-        reading.sessionUp = true;
-        step = 0;
-        qDebug().noquote() << "tick 55";
-    }
-}
+constexpr int kTwinMarker = 0x40;
+constexpr int kLoginError = 0x80;
+constexpr int kLoginErrorExpected = 0x81;
 } // namespace
 
-std::uint8_t loginKey(int &step)
+AutoRequest AutoCoCycle::next()
 {
-    std::uint8_t key = Identify;
-    keyFor(CoLoginSteps, step, key);
-    return key;
+    asked_ = state_;
+    switch (state_) {
+    case State::Login: return loginKey();
+    case State::CylinderOne:
+    case State::CylinderTwo: return cylinderKey();
+    case State::Session: return sessionKey();
+    }
+    return sessionKey();
 }
 
-LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
-                       const QStringList &fields)
+Effects AutoCoCycle::onReply(const AutoReply &reply)
 {
-    LoginReading reading;
-    reading.tooShort = tooShort(fields, step);
-    if (reading.tooShort)
-        return reading;
-    const QString last = fields.last();
-    // Only the ECU's own answer identifies or acknowledges (see
-    // AutoCycle::readLogin): past the acknowledgement come action keys.
-    const bool answer = answersKey(fields, key);
-    if (key == Identify && answer)
-        applyModelCode(matchModel(CoLoginModels, last), step, expectedReply);
-    if (key == Action && last == QLatin1String("80") && step >= 1 && step <= kLastCountedStep)
-        expectedReply = "81";
-    if (last == QLatin1String("10") || last == QLatin1String("90")) {
-        if (step < kKeyGroupStep && answer) {
+    switch (asked_) {
+    case State::Login: return readLogin(reply);
+    case State::Session: return readSession(reply);
+    case State::CylinderOne:
+    case State::CylinderTwo: break; // the change's answers are not examined
+    }
+    return {};
+}
+
+bool AutoCoCycle::key(std::uint8_t key)
+{
+    if (state_ == State::Login)
+        return false;
+    keys_.append(key);
+    return true;
+}
+
+void AutoCoCycle::cylinder(int index)
+{
+    const State change = index == 1 ? State::CylinderTwo : State::CylinderOne;
+    // The keys of a change mean something else to an ECU still logging in:
+    // a choice made meanwhile waits for the session.
+    if (state_ == State::Login)
+        wanted_ = change;
+    else
+        state_ = change;
+}
+
+AutoCoCycle::State AutoCoCycle::cylinderOwed() const
+{
+    return state_ == State::CylinderOne || state_ == State::CylinderTwo ? state_ : wanted_;
+}
+
+// --- login ---
+
+AutoRequest AutoCoCycle::loginKey()
+{
+    const KeyAndStep key = keyFor(CoLoginSteps, loginStep_, Identify);
+    loginStep_ = key.step;
+    sent_ = key.key;
+    return {key.key, SessionWaitMs, QString(), {}};
+}
+
+Effects AutoCoCycle::readLogin(const AutoReply &reply)
+{
+    Effects out;
+    if (reply.tooShort()) {
+        loginStep_ = 0;
+        return out;
+    }
+    // Only the ECU's own answer identifies or acknowledges (as in the
+    // polling login): past the acknowledgement come action keys.
+    const bool answer = reply.answers(sent_);
+    const ModelCode *model =
+        sent_ == Identify && answer ? matchModel(CoLoginModels, reply.last) : nullptr;
+    if (model && loginStep_ == 0) {
+        qDebug().noquote() << QStringLiteral("login=") + QLatin1String(model->name);
+        loginStep_ = model->nextStep;
+        expectedReply_ = model->expected;
+    }
+    if (sent_ == Action && reply.last == kLoginError && loginStep_ >= 1
+        && loginStep_ <= kLastCountedStep)
+        expectedReply_ = kLoginErrorExpected;
+    if (reply.acknowledges()) {
+        if (loginStep_ < kKeyGroupStep && answer) {
             qDebug().noquote() << "login=ce";
-            step = kKeyGroupStep;
+            loginStep_ = kKeyGroupStep;
         }
-    } else if (last == QLatin1String("1") && fieldFromEnd(fields, 3) == QLatin1String("40")
-               && step == kCylinderStep) {
-        step = kTwinGroupStep;
-        reading.twinCylinder = true;
+    } else if (reply.last == 0x1 && reply.status == kTwinMarker && loginStep_ == kCylinderStep) {
+        loginStep_ = kTwinGroupStep;
+        out.offerCylinders = true;
         qDebug().noquote() << "login=r25";
     } else {
-        countReply(last == expectedReply, step, reading);
+        countReply(reply.last == expectedReply_, out);
     }
-    return reading;
+    return out;
 }
 
-CylinderKey cylinderKey(int &step, State wanted)
+void AutoCoCycle::countReply(bool inStep, Effects &out)
 {
-    const int sent = step;
-    std::uint8_t key = Action;
-    keyFor(kCylinderSteps, step, key);
-    if (sent == kCylinderKeyStep && wanted == State::CylinderTwo)
-        key = Up;
-    return {key, sent >= kCylinderLastStep};
+    if (inStep) {
+        qDebug().noquote() << "login=1";
+        if (loginStep_ < kCylinderStep) {
+            ++loginStep_;
+            qDebug().noquote() << "login=ce2";
+        } else if (loginStep_ == kCylinderStep) {
+            loginStep_ = kSingleGroupStep;
+        }
+        qDebug().noquote() << QString::number(loginStep_);
+        return;
+    }
+    qDebug().noquote() << "tick cerr= " + QString::number(loginStep_);
+    if (loginStep_ < kSessionFromStep)
+        return;
+    loginStep_ = 0;
+    qDebug().noquote() << "tick 55";
+    // A cylinder chosen while the login ran is changed now.
+    state_ = wanted_ != State::Login ? wanted_ : State::Session;
+    wanted_ = State::Login;
+    out.status = QString::fromLatin1(StatusText::EngineOn);
 }
 
-Reading read(const QStringList &fields)
+// --- cylinder change ---
+
+AutoRequest AutoCoCycle::cylinderKey()
 {
-    Reading reading;
-    reading.lost = fields.size() == 1;
-    if (fields.size() != SessionFields)
-        return reading;
-    reading.whole = true;
-    reading.rpm = fields.value(1).toInt(nullptr, 16) * kRpmPerCount;
-    reading.hasCo = !showsCode(fields.value(3));
-    if (reading.hasCo)
-        reading.co = fields.value(4).toInt(nullptr, 16) - kCoRawZero;
-    return reading;
+    const int step = cylinderStep_;
+    KeyAndStep key = keyFor(CylinderSteps, step, Action);
+    if (step == CylinderKeyStep && state_ == State::CylinderTwo)
+        key.key = Up;
+    cylinderStep_ = key.step;
+    if (step >= CylinderLastStep)
+        state_ = State::Session; // the last key: the session reads again
+    sent_ = key.key;
+    return {key.key, CylinderWaitMs, QStringLiteral("login cyl:"), {}};
 }
 
-} // namespace AutoCoCycle
+// --- session ---
+
+AutoRequest AutoCoCycle::sessionKey()
+{
+    // An Up or Down press goes out in place of the reading: its answer is a
+    // reading like any, with the new CO setting in it.
+    sent_ = keys_.isEmpty() ? Hold : keys_.takeFirst();
+    return {sent_, SessionWaitMs, QString(), {}};
+}
+
+Effects AutoCoCycle::readSession(const AutoReply &reply)
+{
+    Effects out;
+    if (reply.isReading()) {
+        out.rpm = reply.speedCount * kRpmPerCount;
+        // While the ECU shows an item code the CO setting keeps its last value.
+        if (!reply.showsCode())
+            out.co = reply.shown - kCoRawZero;
+    } else {
+        out.rpm = 0;
+        out.co = 0;
+    }
+    out.display = true;
+    if (reply.size == 1) {
+        state_ = State::Login;
+        out.status = QString::fromLatin1(StatusText::EngineOff);
+    }
+    return out;
+}

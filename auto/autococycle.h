@@ -2,51 +2,67 @@
 #ifndef AUTOCOCYCLE_H
 #define AUTOCOCYCLE_H
 
-// The decisions of the Auto CO cycle, apart from the window: the CO login's
-// keys and how its answers move it on, the cylinder change, and the engine
-// speed and CO setting of a CO reading.
-
 #include "auto/autoprotocol.h"
+#include "auto/autoreply.h"
+#include "auto/autorequest.h"
+#include "sessionstate.h"
 
-#include <QString>
-#include <QStringList>
+#include <QList>
 
 #include <cstdint>
 
-namespace AutoCoCycle {
+// The Auto CO cycle of one CO window, apart from the window: its own login,
+// the cylinder change of two-cylinder models, and the CO session that reads
+// engine speed and the CO setting, with the window's Up and Down keys sent
+// in place of a reading. co_send_clicked asks it for the key of a tick,
+// exchanges it and applies what the answer means.
+class AutoCoCycle
+{
+public:
+    enum class State {
+        Login = SessionState::None,
+        Session = SessionState::Up,
+        CylinderOne = SessionState::CylinderOne,
+        CylinderTwo = SessionState::CylinderTwo,
+    };
 
-enum class State { Login = 0, Session = 1, CylinderOne = 2, CylinderTwo = 3 };
+    // `cylinder`: a change the cycle before this one had still to make
+    // (Login for none); it starts from its first key once the session is up.
+    explicit AutoCoCycle(State cylinder = State::Login) : wanted_(cylinder) {}
 
-// --- login (sessionState 0), `step` is coLoginStep ---
-std::uint8_t loginKey(int &step);
+    State state() const { return state_; }
+    AutoRequest next();
+    Effects onReply(const AutoReply &reply);
 
-struct LoginReading {
-    bool tooShort = false;     // fewer than three fields: the login starts over
-    bool twinCylinder = false; // a two-cylinder model: the cylinder box is offered
-    bool sessionUp = false;
+    // The CO window's keys. Up and Down go out in the session's next ticks
+    // (false without a session: the key is ignored); the cylinder box asks
+    // for cylinder "1" (index 0) or "2" (index 1).
+    bool key(std::uint8_t key);
+    void cylinder(int index);
+    // The change asked for and not yet made, for the cycle that follows a
+    // lost line; Login when none.
+    State cylinderOwed() const;
+
+    int loginStep() const { return loginStep_; }
+
+private:
+    friend struct CycleAccess;
+
+    AutoRequest loginKey();
+    AutoRequest cylinderKey();
+    AutoRequest sessionKey();
+    Effects readLogin(const AutoReply &reply);
+    Effects readSession(const AutoReply &reply);
+    void countReply(bool inStep, Effects &out);
+
+    State state_ = State::Login;
+    State asked_ = State::Login; // the state the key under way was chosen in
+    std::uint8_t sent_ = AutoKey::Identify;
+    int loginStep_ = 0;
+    int cylinderStep_ = 0;
+    int expectedReply_ = AutoProtocol::NoExpectation;
+    State wanted_; // a cylinder chosen while the login ran
+    QList<std::uint8_t> keys_;
 };
-// Reads the answer to a CO login key, moving `step` and `expectedReply` on
-// (and logging as the login does).
-LoginReading readLogin(std::uint8_t key, int &step, QString &expectedReply,
-                       const QStringList &fields);
-
-// --- cylinder change (sessionState 2 or 3), `step` is cylinderStep ---
-struct CylinderKey {
-    std::uint8_t key;
-    bool done; // the last key: the session reads again
-};
-CylinderKey cylinderKey(int &step, State wanted);
-
-// --- session ---
-struct Reading {
-    bool whole = false; // a six-field reading
-    bool lost = false;  // one field: the session has ended
-    int rpm = 0;
-    bool hasCo = false; // the reading shows the CO setting, not an item code
-    int co = 0;
-};
-Reading read(const QStringList &fields);
-
-} // namespace AutoCoCycle
 
 #endif // AUTOCOCYCLE_H

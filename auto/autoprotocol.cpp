@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "autoprotocol.h"
 
-#include <QDebug>
-
 namespace AutoProtocol {
 
 namespace {
@@ -20,23 +18,6 @@ std::array<std::uint8_t, 10> unlockSequence()
         bytes[std::size_t(9 - i)] = std::uint8_t(kUnlockHalf[i] ^ kUnlockMask);
     }
     return bytes;
-}
-
-void applyModelCode(const ModelCode *model, int &step, QString &expectedReply)
-{
-    if (!model || step != 0)
-        return;
-    qDebug().noquote() << model->log;
-    step = model->nextStep;
-    if (model->expected)
-        expectedReply = QLatin1String(model->expected);
-}
-
-QStringList replyFields(const QString &reply)
-{
-    QStringList fields = reply.split(QLatin1Char(','));
-    fields.removeLast(); // the empty piece behind the final comma
-    return fields;
 }
 
 } // namespace AutoProtocol

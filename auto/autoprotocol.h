@@ -2,11 +2,14 @@
 #ifndef AUTOPROTOCOL_H
 #define AUTOPROTOCOL_H
 
-// The single-byte protocol of the Auto ECUs: key bytes, the model codes the
-// ECU answers to `identify`, and the step tables of its key sequences.
+// The single-byte protocol of the Auto ECUs: the waits, the model codes the
+// ECU answers to `identify`, and the step tables of its key sequences (the
+// keys themselves are in link/linebytes.h). QtCore only: the trace reader
+// names models and keys from the same tables.
+
+#include "link/linebytes.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <climits>
@@ -14,39 +17,44 @@
 
 namespace AutoProtocol {
 
-constexpr std::uint8_t Identify = 0xFE;
-constexpr std::uint8_t Hold = 0xCA;
-constexpr std::uint8_t Up = 0xCB;
-constexpr std::uint8_t Down = 0xCC;
-constexpr std::uint8_t Action = 0xCE;
+using namespace AutoKey;
 
 constexpr int LoginWaitMs = 10;
 constexpr int SessionWaitMs = 50;
-constexpr int SessionFields = 6;
-constexpr int LoginAnswerFields = 3; // the echo and two bytes: identify and the acknowledgement
-constexpr int FaultSlots = 100;      // Auto fault-code catalogue
+constexpr int CylinderWaitMs = 10;
+constexpr int FaultSlots = 100; // Auto fault-code catalogue
 
-// A model code as the last reply field; expected == nullptr keeps
-// expectedReply as it is.
+// A model code as the last byte of the answer to `identify`. `expected` is
+// the byte the CO login counts as "in step" afterwards; NoExpectation keeps
+// what was expected before.
+constexpr int NoExpectation = -2;
 struct ModelCode {
-    const char *field;
-    const char *log;
+    int code;
+    const char *name;
     int nextStep;
-    const char *expected;
+    int expected;
 };
 
 constexpr ModelCode LoginModels[] = {
-    {"0", "login=vixion", 1, "1"},   {"1", "login=mio j", 1, "0"},
-    {"2", "login=soul gt", 1, "0"},  {"3", "login=xride new", 1, "0"},
-    {"48", "login=aerox", -10, "0"}, {"80", "login=error", 1, nullptr},
+    {0x00, "vixion", 1, 0x1},    {0x01, "mio j", 1, 0x0},   {0x02, "soul gt", 1, 0x0},
+    {0x03, "xride new", 1, 0x0}, {0x48, "aerox", -10, 0x0}, {0x80, "error", 1, NoExpectation},
 };
 
-// The CO login knows no model 48; a login error expects "81" afterwards.
+// The CO login knows no model 48; a login error expects 0x81 afterwards.
 constexpr ModelCode CoLoginModels[] = {
-    {"0", "login=vixion", 1, "1"},  {"1", "login=mio j", 1, "0"},
-    {"2", "login=soul gt", 1, "0"}, {"3", "login=xride new", 1, "0"},
-    {"80", "login=error", 1, "81"},
+    {0x00, "vixion", 1, 0x1},    {0x01, "mio j", 1, 0x0},  {0x02, "soul gt", 1, 0x0},
+    {0x03, "xride new", 1, 0x0}, {0x80, "error", 1, 0x81},
 };
+
+template <std::size_t N>
+const ModelCode *matchModel(const ModelCode (&table)[N], int code)
+{
+    for (const ModelCode &model : table) {
+        if (model.code == code)
+            return &model;
+    }
+    return nullptr;
+}
 
 // One row of a key-sequence table: steps from..to send `key`; the step then
 // becomes `next`, or step + 1 (Advance), or stays (Stay).
@@ -66,6 +74,8 @@ constexpr KeyStep LoginSteps[] = {
     {18, 43, Hold, Advance}, {44, 44, Up, 45}, {45, 50, Hold, Advance},
     {51, 51, Hold, 44},
 };
+constexpr int UnlockFirstStep = -10;
+constexpr int AcknowledgeStep = 1;
 constexpr int ScanGroupStart = 44;
 constexpr int ScanFromStep = 40; // announcements count once the step exceeds this
 
@@ -77,7 +87,15 @@ constexpr KeyStep CoLoginSteps[] = {
     {42, 45, Hold, Advance}, {46, INT_MAX - 1, Action, Advance},
 };
 
-// The key sequence of an actuator check, by actionStep.
+// The cylinder change; step 12 carries the cylinder (hold for "1", up for "2").
+constexpr KeyStep CylinderSteps[] = {
+    {0, 7, Action, Advance}, {8, 11, Hold, Advance},    {12, 12, Hold, 13},
+    {13, 16, Hold, Advance}, {17, 25, Action, Advance}, {26, INT_MAX, Action, 0},
+};
+constexpr int CylinderKeyStep = 12;
+constexpr int CylinderLastStep = 26;
+
+// The key sequence of an actuator check, by its step.
 constexpr KeyStep ActionSteps[] = {
     {1, 9, Action, Advance},
     {10, 20, Hold, Advance},
@@ -87,77 +105,28 @@ constexpr KeyStep ActionSteps[] = {
 };
 constexpr int ActionEnd = 10;    // nine action keys
 constexpr int IscActionEnd = 50; // item 67: the 49-key sequence
+constexpr int IscItem = 67;
 
-// The key for `step` from `table`, advancing `step`; false when no row holds it.
+// The key for `step` from `table` and the step that follows it; `fallback`
+// when no row holds the step (which then stays).
+struct KeyAndStep {
+    std::uint8_t key;
+    int step;
+};
 template <std::size_t N>
-bool keyFor(const KeyStep (&table)[N], int &step, std::uint8_t &key)
+constexpr KeyAndStep keyFor(const KeyStep (&table)[N], int step, std::uint8_t fallback)
 {
     for (const KeyStep &row : table) {
         if (step < row.from || step > row.to)
             continue;
-        key = row.key;
-        if (row.next == Advance)
-            ++step;
-        else if (row.next != Stay)
-            step = row.next;
-        return true;
+        const int next = row.next == Advance ? step + 1 : row.next == Stay ? step : row.next;
+        return {row.key, next};
     }
-    return false;
+    return {fallback, step};
 }
-
-template <std::size_t N>
-const ModelCode *matchModel(const ModelCode (&table)[N], const QString &field)
-{
-    for (const ModelCode &model : table) {
-        if (field == QLatin1String(model.field))
-            return &model;
-    }
-    return nullptr;
-}
-
-// Takes the model's login step and expected reply; only a login that has
-// not identified its ECU yet (step 0) accepts a model code.
-void applyModelCode(const ModelCode *model, int &step, QString &expectedReply);
 
 // The ten bytes that open a locked (model 48) ECU, built from their pieces.
 std::array<std::uint8_t, 10> unlockSequence();
-
-// Reply text "fe,0,1," -> fields fe, 0, 1; an empty text gives no field.
-QStringList replyFields(const QString &reply);
-
-// Fewer than three fields: a login starts over from identification.
-inline bool tooShort(const QStringList &fields, int &step)
-{
-    if (fields.size() >= 3)
-        return false;
-    step = 0;
-    return true;
-}
-
-// The ECU's two-byte answer to `key` (identify, the acknowledging action
-// key): the key's echo comes first. The first bytes of a late reading, read
-// while the key still waited for the line, are no answer.
-inline bool answersKey(const QStringList &fields, std::uint8_t key)
-{
-    return fields.size() == LoginAnswerFields && fields.first() == QString::number(key, 16);
-}
-
-inline QString fieldFromEnd(const QStringList &fields, int back)
-{
-    return fields.value(fields.size() - back);
-}
-inline bool showsCode(const QString &status)
-{
-    return status == "40" || status == "c0";
-}
-inline bool showsValue(const QString &status)
-{
-    return status == "0" || status == "80";
-}
-inline bool showsCheck(const QString &status)
-{
-    return status == "80" || status == "c0";
-}
 
 } // namespace AutoProtocol
 

@@ -33,7 +33,8 @@ TableResult runAuto(int pollSeconds)
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     sim::Nanos tableEnd = 0;
     bench.onTick([&] {
-        if (tableEnd == 0 && bench.probe.sessionState() == 1 && !cable.reads().empty()) {
+        if (tableEnd == 0 && bench.probe.sessionState() == SessionState::Up
+            && !cable.reads().empty()) {
             tableEnd = cable.reads().back().at;
             r.ticks = bench.ticks();
         }

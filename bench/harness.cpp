@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bench/harness.h"
 
-#include "protocolcounters.h"
-
 #include <QEventLoop>
 #include <QTimer>
 
@@ -113,7 +111,6 @@ namespace {
 std::shared_ptr<sim::EcuModel> freshCable(std::shared_ptr<sim::EcuModel> ecu)
 {
     sim::VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
     sim::VirtualCable::instance().seat(ecu);
     return ecu;
 }

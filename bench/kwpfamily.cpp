@@ -6,7 +6,6 @@
 #include "bench/linelog.h"
 #include "bench/pollphase.h"
 
-#include "protocolcounters.h"
 #include "sim/kwpecu.h"
 
 namespace bench {
@@ -44,14 +43,14 @@ TableResult runKwp(int pollSeconds)
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     sim::Nanos tableEnd = 0;
     std::vector<sim::Nanos> tickEnds;
-    int pulseMs = protocolCounters().loginPulseMs;
+    int pulseMs = bench.probe.kwpCycle()->pulseMs();
     bench.onTick([&] {
         if (tableEnd != 0)
             return;
         tickEnds.push_back(sim::nowNs());
-        if (bench.probe.sessionState() == 0)
-            pulseMs = protocolCounters().loginPulseMs; // what the next login uses
-        if (bench.probe.sessionState() == 1 && !cable.reads().empty())
+        if (bench.probe.sessionState() == SessionState::None)
+            pulseMs = bench.probe.kwpCycle()->pulseMs(); // what the next login uses
+        if (bench.probe.sessionState() == SessionState::Up && !cable.reads().empty())
             tableEnd = cable.reads().back().at;
     });
     if (!runEvents(60000, [&] { return tableEnd != 0; }) || pulses(cable).empty()) {

@@ -9,7 +9,6 @@
 #include "bench/linelog.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 #include "sim/kwpecu.h"
 
 #include <chrono>
@@ -103,8 +102,8 @@ PulseResult runPulses(int logins)
     const auto &edges = sim::VirtualCable::instance().dtrEdges();
     for (int i = 0; i < logins; ++i) {
         bench.probe.pollTimer()->stop();
-        bench.probe.sessionState() = 0;
-        const int asked = protocolCounters().loginPulseMs;
+        bench.probe.setSessionState(SessionState::None);
+        const int asked = bench.probe.kwpCycle()->pulseMs();
         std::size_t from = edges.size();
         QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
         bench.probe.pollTimer()->stop();

@@ -6,7 +6,6 @@
 #include "fuzz/fuzzecu.h"
 #include "link/usbserial.h"
 #include "mainwindow.h"
-#include "protocolcounters.h"
 #include "sim/virtualcable.h"
 #include "support/mainwindowprobe.h"
 
@@ -35,7 +34,6 @@ Driver::Driver(Family family)
     : family_(family), window_(new MainWindow), probe_(new MainWindowProbe(*window_))
 {
     sim::VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
     if (family == Family::Kwp)
         probe_->typeBox()->setCurrentIndex(1);
     QMetaObject::invokeMethod(window_.get(), "connect_clicked");
@@ -50,20 +48,16 @@ Driver::~Driver()
     probe_->restoreWaitCursors();
 }
 
-void Driver::prepare()
+void Driver::prepare(bool co)
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     advanceClock(1000); // whatever is still on the wire has arrived
     while (cable.receivePending() > 0)
         probe_->link()->readDataHex();
     cable.clearHistory();
-    probe_->restoreWaitCursors();
-    probe_->selectionPending() = false;
-    probe_->actionStep() = 0;
-    probe_->actionRequest().drop();
-    probe_->coKeys().clear();
-    probe_->cylinderWanted() = 0;
-    protocolCounters() = ProtocolCounters();
+    // Each run is a session of its own: an empty table and a new cycle.
+    probe_->clearTable();
+    probe_->freshCycle(co);
 }
 
 bool Driver::tick(bool co)
@@ -82,7 +76,7 @@ void Driver::run(const std::uint8_t *data, std::size_t size)
         return;
     const std::vector<State> &all = states(family_);
     const State &state = all[data[0] % all.size()];
-    prepare();
+    prepare(state.co);
     state.setup(*probe_, *window_, data[1]);
     auto ecu = std::make_shared<FuzzEcu>(family_, Replies(data + 2, size - 2));
     sim::VirtualCable::instance().seat(ecu);

@@ -10,8 +10,9 @@
 // with the next reply at once; when the input runs out the ECU goes silent
 // and the run ends after that tick.
 //
-// The states are set up directly (table rows, counters, session state)
-// rather than reached over a login, so that each run is a few ticks only.
+// The states are set up directly in a new cycle (table rows, counters,
+// session state) rather than reached over a login, so that each run is a
+// few ticks only.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -49,7 +50,7 @@ public:
     std::vector<std::vector<std::uint8_t>> recordSeeds(int ticks);
 
 private:
-    void prepare();
+    void prepare(bool co);
     bool tick(bool co);
     Family family_;
     std::unique_ptr<MainWindow> window_;

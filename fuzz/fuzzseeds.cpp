@@ -3,9 +3,9 @@
 // per session state.
 #include "fuzz/fuzzdriver.h"
 
+#include "auto/autoprotocol.h"
 #include "fuzz/fuzzecu.h"
 #include "mainwindow.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "support/mainwindowprobe.h"
@@ -42,17 +42,20 @@ const char *stateName(Family family, bool co, MainWindowProbe &p, bool extra)
     const int s = p.sessionState();
     if (family == Family::Auto) {
         if (co)
-            return s == 0 ? "auto-co-login" : extra ? "auto-cylinder" : "auto-co-session";
-        if (s == 1)
+            return s == SessionState::None ? "auto-co-login"
+                   : extra                 ? "auto-cylinder"
+                                           : "auto-co-session";
+        if (s == SessionState::Up)
             return extra ? "auto-actuator" : "auto-session";
-        return protocolCounters().loginStep >= 44 ? "auto-scan" : "auto-login";
+        return p.autoCycle()->loginStep() >= AutoProtocol::ScanGroupStart ? "auto-scan"
+                                                                          : "auto-login";
     }
     if (co)
-        return s == 0 ? "kwp-co-login" : "kwp-co-reading";
+        return s == SessionState::None ? "kwp-co-login" : "kwp-co-reading";
     switch (s) {
-    case 12: return "kwp-search";
-    case 11: return "kwp-scan";
-    case 1: return extra ? "kwp-fault-rows" : "kwp-polling";
+    case SessionState::Search: return "kwp-search";
+    case SessionState::Scan: return "kwp-scan";
+    case SessionState::Up: return extra ? "kwp-fault-rows" : "kwp-polling";
     default: return "kwp-login";
     }
 }
@@ -92,10 +95,7 @@ std::vector<std::vector<std::uint8_t>> Driver::recordSeeds(int ticks)
 {
     std::vector<std::vector<std::uint8_t>> seeds(states(family_).size());
     for (bool co : {false, true}) {
-        prepare();
-        probe_->sessionState() = 0;
-        probe_->clearTable();
-        probe_->rowCodes().clear();
+        prepare(co);
         auto ecu = std::make_shared<RecordingEcu>(family_, realEcu(family_));
         sim::VirtualCable::instance().seat(ecu);
         sim::VirtualCable::instance().tapEcu([ecu](const std::vector<std::uint8_t> &bytes) {
@@ -104,7 +104,7 @@ std::vector<std::vector<std::uint8_t>> Driver::recordSeeds(int ticks)
         std::vector<std::size_t> firstReply(seeds.size(), std::size_t(-1));
         int inSession = 0;
         for (int i = 0; i < ticks; ++i) {
-            const bool session = probe_->sessionState() == 1;
+            const bool session = probe_->sessionState() == SessionState::Up;
             inSession = session ? inSession + 1 : 0;
             if (inSession == kExtraAfter)
                 extraStep(family_, co, *window_, *probe_);

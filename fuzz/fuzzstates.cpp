@@ -4,7 +4,6 @@
 #include "fuzz/fuzzdriver.h"
 
 #include "auto/autoprotocol.h"
-#include "protocolcounters.h"
 #include "support/mainwindowprobe.h"
 
 namespace fuzzdrive {
@@ -19,10 +18,10 @@ const int kKwpFaultRows[] = {61, 62};
 template <std::size_t N>
 void fillTable(MainWindowProbe &p, const int (&codes)[N])
 {
-    p.clearTable();
     for (int code : codes)
-        p.appendItemRow(code);
-    p.pointer().startOnFirstRow();
+        p.addRow(code);
+    p.walk().pointer().startOnFirstRow();
+    p.mirror();
 }
 
 void follow(MainWindowProbe &p, int row)
@@ -34,81 +33,74 @@ void follow(MainWindowProbe &p, int row)
 
 void autoLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.sessionState() = 0;
-    protocolCounters().loginStep = detail % 2 ? -10 : 0; // the unlock walk too
+    CycleAccess::loginStep(*p.autoCycle()) = detail % 2 ? -10 : 0; // the unlock walk too
 }
 
 void autoScan(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.sessionState() = 0;
-    p.scanPass() = detail % 3;
-    protocolCounters().loginStep = AutoProtocol::ScanGroupStart + detail % 8;
+    p.walk().setScanPass(detail % 3);
+    CycleAccess::loginStep(*p.autoCycle()) = AutoProtocol::ScanGroupStart + detail % 8;
 }
 
 void autoSession(MainWindowProbe &p, MainWindow &, int detail)
 {
     fillTable(p, kAutoRows);
-    p.setSessionState(1);
-    p.nextCommand() = detail & 0x80 ? AutoProtocol::Up : AutoProtocol::Hold;
+    p.setSessionState(SessionState::Up);
+    CycleAccess::nextCommand(*p.autoCycle()) = detail & 0x80 ? AutoKey::Up : AutoKey::Hold;
     follow(p, detail);
 }
 
 void autoActuator(MainWindowProbe &p, MainWindow &w, int detail)
 {
     autoSession(p, w, detail);
-    p.selectionPending() = false;
+    p.walk().selectionReached();
     p.placePointer(p.selectedRow());
-    p.actionRequest().press(p.selectedRow(), p.sessionSerial());
-    p.actionRequest().start();
-    p.actionStep() = 1 + detail % 49;
+    p.walk().press();
+    p.walk().startPress();
+    p.walk().checkStep() = 1 + detail % 49;
+    p.mirror();
 }
 
 void coLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.clearTable();
-    p.setSessionState(0);
-    protocolCounters().coLoginStep = detail % 50;
+    CycleAccess::loginStep(*p.autoCoCycle()) = detail % 50;
 }
 
-void coSession(MainWindowProbe &p, MainWindow &w, int detail)
+void coSession(MainWindowProbe &p, MainWindow &, int detail)
 {
-    coLogin(p, w, 0);
-    p.setSessionState(1);
+    p.setSessionState(SessionState::Up);
     if (detail & 1)
-        p.coKeys().append(detail & 2 ? AutoProtocol::Up : AutoProtocol::Down);
+        p.autoCoCycle()->key(detail & 2 ? AutoKey::Up : AutoKey::Down);
 }
 
-void coCylinder(MainWindowProbe &p, MainWindow &w, int detail)
+void coCylinder(MainWindowProbe &p, MainWindow &, int detail)
 {
-    coLogin(p, w, 0);
-    p.sessionState() = detail % 2 ? 3 : 2;
-    protocolCounters().cylinderStep = detail % 27;
+    p.setSessionState(detail % 2 ? SessionState::CylinderTwo : SessionState::CylinderOne);
+    CycleAccess::cylinderStep(*p.autoCoCycle()) = detail % 27;
 }
 
 void kwpLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.sessionState() = 0;
-    protocolCounters().loginPulseMs = 20 + detail % 6;
+    CycleAccess::pulseMs(*p.kwpCycle()) = 20 + detail % 6;
 }
 
 void kwpSearch(MainWindowProbe &p, MainWindow &, int)
 {
-    p.sessionState() = 12;
+    p.setSessionState(SessionState::Search);
 }
 
 void kwpScan(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.clearTable();
-    p.sessionState() = 11;
-    p.scanPass() = detail % 3;
+    p.setSessionState(SessionState::Scan);
+    p.walk().setScanPass(detail % 3);
 }
 
 void kwpPolling(MainWindowProbe &p, MainWindow &, int detail)
 {
     fillTable(p, kKwpRows);
     for (int code : kKwpFaultRows)
-        p.appendFaultRow(code);
-    p.setSessionState(1);
+        p.addRow(code, true);
+    p.setSessionState(SessionState::Up);
     follow(p, detail);
     if (detail & 0x80)
         QMetaObject::invokeMethod(p.actionButton(), "click");
@@ -123,17 +115,15 @@ void kwpFaultRows(MainWindowProbe &p, MainWindow &w, int detail)
 
 void kwpCoLogin(MainWindowProbe &p, MainWindow &, int detail)
 {
-    p.clearTable();
-    p.setSessionState(0);
-    protocolCounters().loginPulseMsCo = 20 + detail % 6;
+    CycleAccess::pulseMs(*p.kwpCoCycle()) = 20 + detail % 6;
 }
 
 void kwpCoRead(MainWindowProbe &p, MainWindow &w, int detail)
 {
     kwpCoLogin(p, w, detail);
-    p.sessionState() = detail & 1 ? 2 : 1;
+    p.setSessionState(SessionState::Up);
     if (detail & 2)
-        p.coKeys().append(AutoProtocol::Up);
+        p.kwpCoCycle()->key(AutoKey::Up);
 }
 } // namespace
 

@@ -1,180 +1,439 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kwp/kwpcycle.h"
 
+#include "auto/diagvalue.h"
 #include "kwp/kwpprotocol.h"
-#include "kwp/kwpreply.h"
-#include "scanpass.h"
+#include "statustexts.h"
 
 #include <QDebug>
 
-namespace KwpCycle {
+using Read = KwpStep::Read;
 
 namespace {
 constexpr int kShortAnswer = 6; // items: not even a report
-const char kHistoryRow[] = "61";
-const char kCurrentRow[] = "62";
-
-QString frame(const char *text)
-{
-    return QString::fromLatin1(text);
-}
+constexpr int kHistoryRow = 61;
+constexpr int kCurrentRow = 62;
+constexpr int kFaultRowBase = 60; // row 61 shows the count as sent, row 62 half of it
 } // namespace
 
-State loginReport(const QStringList &items)
+KwpCycle::KwpCycle(int pulseMs, const QList<QString> &faultTexts, const ItemWalk &shown)
+    : faultTexts_(faultTexts), login_(KwpProtocol::LoginSequence,
+                                      int(std::size(KwpProtocol::LoginSequence)), "read", pulseMs),
+      walk_(shown)
 {
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (!report.present || report.marker != KwpReply::ValueReport)
-        return State::Login;
-    if (report.code > 1) {
-        qDebug().noquote() << "login xmax 12 success";
-        return State::Search;
+}
+
+KwpStep KwpCycle::next()
+{
+    switch (phase_) {
+    case Phase::Idle: return begin();
+    case Phase::Login: return loginNext();
+    case Phase::SearchMove:
+        return frame(Phase::SearchMove, KwpFrames::Up, Read::Once, "search cb:");
+    case Phase::ScanMove: return frame(Phase::ScanMove, KwpFrames::Up, Read::Answer, nullptr);
+    case Phase::PollRead: return frame(Phase::PollRead, plan_.read, Read::Answer, "2:");
+    case Phase::SearchHold:
+    case Phase::ScanHold:
+    case Phase::PollFirst:
+    case Phase::Ending: break;
     }
-    qDebug().noquote() << "login xmax 11 success " + QString::number(report.code);
-    qDebug().noquote() << items.value(items.size() - 5);
-    return State::Scan;
+    return endNow(phase_ == Phase::Ending ? endMs_ : KwpProtocol::PollMs);
 }
 
-void pulseMissed(int &pulseMs)
+Effects KwpCycle::onReply(const KwpReply &reply)
 {
-    --pulseMs;
-    if (pulseMs < KwpProtocol::ShortestPulseMs)
-        pulseMs = KwpProtocol::LongestPulseMs;
-    qDebug().noquote() << "login ms= " + QString::number(pulseMs);
+    switch (asked_) {
+    case Phase::Login: return loginReply(reply);
+    case Phase::SearchHold: return searchReply(reply);
+    case Phase::SearchMove: endTick(KwpProtocol::PollMs); return {};
+    case Phase::ScanHold: return scanReply(reply);
+    case Phase::ScanMove: return scanMoveReply(reply);
+    case Phase::PollFirst: return pollFirstReply(reply);
+    case Phase::PollRead: return pollReadReply(reply);
+    case Phase::Idle:
+    case Phase::Ending: break;
+    }
+    return {};
 }
 
-Search search(const QStringList &items)
+bool KwpCycle::press()
 {
-    if (KwpReply::echoOnly(items, frame(KwpFrames::Hold)))
-        return Search::Gone;
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (!report.present || report.marker != KwpReply::ValueReport)
-        return Search::Nothing;
-    if (report.code != 1)
-        return Search::MoveOn;
-    qDebug().noquote() << "found tps";
-    return Search::Found;
+    if (state_ != State::Polling || walk_.request().running())
+        return false;
+    walk_.press();
+    return true;
 }
 
-ScanStep scanItem(int code, int &scanPass, int rows, int moves)
+// A press and the walk to a row belong to the polling session that saw
+// them; the login, search and scan states come and go without one.
+void KwpCycle::enter(State state)
+{
+    if ((state == State::Polling) != (state_ == State::Polling))
+        walk_.sessionChanged();
+    state_ = state;
+}
+
+// --- the tick's requests ---
+
+KwpStep KwpCycle::begin()
+{
+    switch (state_) {
+    case State::Login:
+        login_.start();
+        phase_ = Phase::Login;
+        return loginNext();
+    case State::Search:
+        return frame(Phase::SearchHold, KwpFrames::Hold, Read::Answer, "search ca:");
+    case State::Scan: return frame(Phase::ScanHold, KwpFrames::Hold, Read::Answer, "read ca:");
+    case State::Polling: return beginPoll();
+    }
+    return endNow(KwpProtocol::PollMs);
+}
+
+KwpStep KwpCycle::frame(Phase phase, const KwpFrame &frame, Read read, const char *logTag)
+{
+    phase_ = asked_ = phase;
+    KwpStep request;
+    request.kind = KwpStep::Kind::Frame;
+    request.frame = frame;
+    request.read = read;
+    request.logged = logTag != nullptr;
+    request.logTag = QString::fromLatin1(logTag);
+    return request;
+}
+
+KwpStep KwpCycle::endNow(int ms)
+{
+    phase_ = Phase::Idle;
+    KwpStep request;
+    request.effects.timerMs = ms;
+    return request;
+}
+
+void KwpCycle::endTick(int ms)
+{
+    phase_ = Phase::Ending;
+    endMs_ = ms;
+}
+
+void KwpCycle::dropSession(Effects &out, const char *log, const char *status, int ms)
+{
+    qDebug().noquote() << log;
+    login_.stop();
+    enter(State::Login);
+    walk_.clear();
+    out.clearTable = true;
+    out.status = QString::fromLatin1(status);
+    endTick(ms);
+}
+
+// --- login ---
+
+KwpStep KwpCycle::loginNext()
+{
+    KwpStep request = login_.next();
+    if (request.kind == KwpStep::Kind::Frame)
+        asked_ = Phase::Login;
+    if (request.kind != KwpStep::Kind::End)
+        return request;
+    // Every frame answered. The scan builds the table from nothing: rows of
+    // an earlier attempt would otherwise stand twice.
+    if (state_ == State::Scan) {
+        walk_.clear();
+        request.effects.clearTable = true;
+    }
+    phase_ = Phase::Idle;
+    request.effects.timerMs = KwpProtocol::PollMs;
+    return request;
+}
+
+Effects KwpCycle::loginReply(const KwpReply &reply)
+{
+    Effects out;
+    if (!login_.answered(reply)) {
+        dropSession(out, "ecu disconnected 0", StatusText::LostEcu, KwpProtocol::LostMs);
+        return out;
+    }
+    // A value report tells where the ECU's pointer stands: on item 1 (or
+    // none) the scan can start, elsewhere item 1 is searched first. A later
+    // answer may decide again.
+    if (!reply.valueReport())
+        return out;
+    if (reply.code > 1) {
+        qDebug().noquote() << "login xmax 12 success";
+        enter(State::Search);
+    } else {
+        qDebug().noquote() << "login xmax 11 success " + QString::number(reply.code);
+        qDebug().noquote() << reply.items.value(reply.size - 5);
+        enter(State::Scan);
+    }
+    out.status = QString::fromLatin1(StatusText::EngineOn);
+    return out;
+}
+
+// --- the search for item 1 ---
+
+Effects KwpCycle::searchReply(const KwpReply &reply)
+{
+    Effects out;
+    if (reply.echoOnly) {
+        dropSession(out, "ecu disconnected 12", StatusText::EngineOff, KwpProtocol::LostMs);
+        return out;
+    }
+    if (!reply.valueReport()) {
+        endTick(KwpProtocol::PollMs);
+        return out;
+    }
+    walk_.clear();
+    out.clearTable = true;
+    if (reply.code == 1) {
+        qDebug().noquote() << "found tps";
+        enter(State::Scan);
+        endTick(KwpProtocol::PollMs);
+    } else {
+        phase_ = Phase::SearchMove;
+    }
+    return out;
+}
+
+// --- the scan ---
+
+Effects KwpCycle::scanReply(const KwpReply &reply)
+{
+    Effects out;
+    if (reply.beyondEcho < 1) {
+        dropSession(out, "ecu disconnected 11", StatusText::EngineOff, KwpProtocol::LostMs);
+        return out;
+    }
+    bool moveOn = false;
+    if (reply.hasReport && reply.marker != KwpReply::ValueReport) {
+        enter(State::Login);
+        qDebug().noquote() << "cmd ca failed";
+    } else if (reply.hasReport) {
+        moveOn = scanItem(reply.code, out);
+    }
+    if (moveOn && state_ == State::Scan) {
+        walk_.scanMoved();
+        phase_ = Phase::ScanMove;
+    } else {
+        endTick(KwpProtocol::PollMs);
+    }
+    return out;
+}
+
+// The table lists the ECU's items from item 1 on, one row per up frame sent
+// since item 1 (when the two disagree the table goes and a new pass begins
+// at the next item 1), then the two fault-code rows 61 and 62, added as the
+// list comes back to item 1 twice. True when the pointer moves on.
+bool KwpCycle::scanItem(int code, Effects &out)
 {
     qDebug().noquote() << "add table";
     qDebug().noquote() << "code awal " + QString::number(code);
-    ScanStep step;
-    step.code = code;
-    step.restart = ScanPass::outOfStep(scanPass, rows, moves);
+    bool restart = walk_.scanOutOfStep();
+    int rowCode = code;
+    bool addRow = false;
+    bool faultRow = false;
+    bool finished = false;
+    bool moveOn = false;
     if (code != 1) {
-        step.addRow = scanPass == 1; // items met before item 1 are not listed
-        step.moveOn = true;
-        return step;
-    }
-    if (scanPass == 0) {
-        step.restart = true;
-        step.addRow = true;
-        step.moveOn = true;
-        scanPass = 1;
+        addRow = walk_.scanPass() == 1; // items met before item 1 are not listed
+        moveOn = true;
+    } else if (walk_.scanPass() == 0) {
+        restart = addRow = moveOn = true;
+        walk_.setScanPass(1);
     } else {
-        // Item 1 again: the fault-code rows, the pointer staying on item 1.
-        step.code = 60 + scanPass;
-        step.addRow = true;
-        step.faultRow = true;
-        qDebug().noquote() << "add table DTC xmax " + QString::number(step.code);
-        step.finished = scanPass == 2;
-        scanPass = step.finished ? 0 : scanPass + 1;
+        // Item 1 again: a fault-code row, the pointer staying on item 1.
+        rowCode = kFaultRowBase + walk_.scanPass();
+        addRow = faultRow = true;
+        qDebug().noquote() << "add table DTC xmax " + QString::number(rowCode);
+        finished = walk_.scanPass() == 2;
+        walk_.setScanPass(finished ? 0 : walk_.scanPass() + 1);
     }
-    qDebug().noquote() << "code=" + QString::number(step.finished ? 3 : scanPass);
-    if (step.finished)
-        qDebug().noquote() << "add table finished";
-    return step;
+    if (code == 1) {
+        qDebug().noquote() << "code=" + QString::number(finished ? 3 : walk_.scanPass());
+        if (finished)
+            qDebug().noquote() << "add table finished";
+    }
+    if (restart) {
+        walk_.restartScan(walk_.scanPass());
+        out.clearTable = true;
+    }
+    if (addRow) {
+        faultRow ? walk_.addFaultRow(rowCode) : walk_.addItemRow(rowCode);
+        out.addRow = rowCode;
+    }
+    if (finished) {
+        // The pointer is back on item 1, the first row.
+        walk_.pointer().startOnFirstRow();
+        enter(State::Polling);
+    }
+    return moveOn;
 }
 
-RowKind rowKind(int row, int pointerRows, const QList<QString> &codes)
+Effects KwpCycle::scanMoveReply(const KwpReply &reply)
 {
-    if (row < 0 || row >= codes.size())
+    if (reply.hasReport && reply.marker != KwpReply::ValueReport) {
+        enter(State::Login);
+        qDebug().noquote() << "cmd cb failed";
+    }
+    endTick(KwpProtocol::PollMs);
+    return {};
+}
+
+// --- polling ---
+
+KwpCycle::RowKind KwpCycle::rowKind(int row) const
+{
+    if (row < 0 || row >= walk_.codes().size())
         return RowKind::None;
-    if (row < pointerRows)
+    if (row < walk_.pointerRows())
         return RowKind::Item;
-    if (codes[row] == QLatin1String(kHistoryRow))
-        return RowKind::History;
-    if (codes[row] == QLatin1String(kCurrentRow))
-        return RowKind::Current;
-    return RowKind::None;
+    const int code = walk_.codeAt(row).toInt();
+    return code == kHistoryRow   ? RowKind::History
+           : code == kCurrentRow ? RowKind::Current
+                                 : RowKind::None;
 }
 
-PollPlan planPoll(const PollView &view, const EcuPointer &pointer)
+KwpStep KwpCycle::beginPoll()
 {
-    PollPlan plan;
-    switch (view.kind) {
+    if (walk_.codes().isEmpty()) {
+        // Back from the CO window the table is gone: build it again.
+        enter(State::Login);
+        return endNow(KwpProtocol::PollMs);
+    }
+    Plan plan;
+    plan.kind = rowKind(walk_.selected());
+    bool startsRequest = false;
+    switch (plan.kind) {
     case RowKind::History:
     case RowKind::Current:
-        plan.startsRequest = view.requestMayStart;
-        plan.first = frame(plan.startsRequest ? KwpFrames::ClearDtc : KwpFrames::TesterPresent);
+        // Tester-present, or the clear when Action was pressed here, then
+        // the row's fault-code request.
+        startsRequest = walk_.pressOnSelected();
+        plan.first = startsRequest ? KwpFrames::ClearDtc : KwpFrames::TesterPresent;
+        plan.hasFirst = true;
+        plan.read =
+            plan.kind == RowKind::History ? KwpFrames::ReadDtcHistory : KwpFrames::ReadDtcCurrent;
         break;
     case RowKind::Item:
-        if (pointer.row() != view.selectedRow) {
-            plan.move = view.selectedRow > pointer.row() ? 1 : -1;
-            plan.first = frame(plan.move > 0 ? KwpFrames::Up : KwpFrames::Down);
-        } else if (view.requestMayStart) {
-            plan.startsRequest = true;
-            plan.first = frame(KwpFrames::Action);
+        if (walk_.pointer().row() != walk_.selected()) {
+            plan.move = walk_.selected() > walk_.pointer().row() ? 1 : -1;
+            plan.first = plan.move > 0 ? KwpFrames::Up : KwpFrames::Down;
+            plan.hasFirst = true;
+        } else if (walk_.checkMayStart()) {
+            startsRequest = true;
+            plan.first = KwpFrames::Action;
+            plan.hasFirst = true;
         }
         break;
     case RowKind::None: break;
     }
-    plan.read = followUp(plan.first, view.kind);
-    return plan;
+    if (startsRequest) {
+        if (plan.first == KwpFrames::ClearDtc)
+            qDebug().noquote() << "clear dtc...";
+        walk_.dropPress(); // carried out with this frame
+    }
+    if (plan.move != 0) {
+        walk_.pointer().moved(plan.move);
+        qDebug().noquote() << (plan.move > 0 ? "up" : "down");
+    }
+    plan_ = plan;
+    moveTaken_ = true;
+    if (plan.hasFirst)
+        return frame(Phase::PollFirst, plan.first, Read::KeepComma, "1:");
+    return frame(Phase::PollRead, plan.read, Read::Answer, "2:");
 }
 
-QString followUp(const QString &first, RowKind kind)
+Effects KwpCycle::pollFirstReply(const KwpReply &reply)
 {
-    // Tester-present and the clear are followed by the row's fault-code
-    // request; everything else by the hold routine's report.
-    const bool faultRequest = first == QLatin1String(KwpFrames::TesterPresent)
-                              || first == QLatin1String(KwpFrames::ClearDtc);
-    if (!faultRequest)
-        return frame(KwpFrames::Hold);
-    return frame(kind == RowKind::History ? KwpFrames::ReadDtcHistory : KwpFrames::ReadDtcCurrent);
+    const bool faultRow = plan_.kind == RowKind::History || plan_.kind == RowKind::Current;
+    if (!faultRow)
+        qDebug().noquote() << "next/prev";
+    // A move the ECU did not answer as taken may or may not have happened:
+    // where the pointer stands is known again only from item 1.
+    moveTaken_ = plan_.move == 0 || reply.positive;
+    phase_ = Phase::PollRead;
+    return {};
 }
 
-bool moveTaken(const PollPlan &plan, const QStringList &firstAnswer)
+Effects KwpCycle::pollReadReply(const KwpReply &reply)
 {
-    return plan.move == 0 || KwpReply::positiveAnswer(firstAnswer, plan.first);
-}
-
-PollVerdict judgePoll(const QString &read, const QStringList &items, EcuPointer &pointer,
-                      const QList<QString> &codes, int pointerRows, const PollView &view)
-{
-    PollVerdict out;
-    if (KwpReply::echoOnly(items, read)) {
-        out.answer = PollVerdict::Answer::Gone;
+    Effects out;
+    endTick(KwpProtocol::PollMs);
+    // After a move that may not have happened no report can be placed: an
+    // ECU still answering is asked for item 1 again.
+    if (!moveTaken_ && reply.size > 1 && !reply.echoOnly) {
+        qDebug().noquote() << "move not taken";
+        enter(State::Login);
         return out;
     }
-    if (items.size() <= kShortAnswer) {
-        out.answer = items.size() == 1 ? PollVerdict::Answer::Nothing : PollVerdict::Answer::Short;
+    if (reply.echoOnly) {
+        dropSession(out, "ecu disconnected 1", StatusText::EngineOff, KwpProtocol::LostMs);
         return out;
     }
-    if (read != QLatin1String(KwpFrames::Hold)) {
+    if (reply.size <= kShortAnswer) {
+        out.rpm = 0;
+        out.co = 0;
+        out.display = true;
+        if (reply.size == 1) { // nothing came at all
+            enter(State::Login);
+            out.status = QString::fromLatin1(StatusText::EngineOff);
+        }
+        return out;
+    }
+    out.display = true;
+    // Judged against the selection as it is now: a click during the waits
+    // has moved it on, and the answer is then for a row no longer chosen.
+    const int selected = walk_.selected();
+    const RowKind kind = rowKind(selected);
+    if (plan_.read != KwpFrames::Hold) {
         // The fault codes count for the row they were asked for only.
-        const bool faultRow = view.kind == RowKind::History || view.kind == RowKind::Current;
-        out.listFaults = faultRow && KwpReply::isDtcAnswer(items)
-                         && followUp(frame(KwpFrames::TesterPresent), view.kind) == read;
-        out.selectionReached = out.listFaults;
+        const KwpFrame rowRequest =
+            kind == RowKind::History ? KwpFrames::ReadDtcHistory : KwpFrames::ReadDtcCurrent;
+        const bool faultRow = kind == RowKind::History || kind == RowKind::Current;
+        if (faultRow && reply.faultAnswer && rowRequest == plan_.read) {
+            walk_.selectionReached();
+            showFaults(reply, out);
+        }
         return out;
     }
-    const KwpReply::ItemReport report = KwpReply::itemReport(items);
-    if (report.marker != KwpReply::ValueReport && report.marker != KwpReply::Checking)
+    if (!reply.valueReport() && !reply.checking())
         return out;
-    if (pointer.reported(report.code, codes, pointerRows) == EcuPointer::Report::Unknown) {
-        out.outOfStep = true;
+    if (walk_.pointer().reported(reply.code, walk_.codes(), walk_.pointerRows())
+        == EcuPointer::Report::Unknown) {
+        // A code no row has: the table is not this ECU's list.
+        qDebug().noquote() << "table out of step";
+        enter(State::Login);
+        out.display = false;
         return out;
     }
-    if (view.kind != RowKind::Item || !pointer.standsOn(view.selectedRow))
+    if (kind != RowKind::Item || !walk_.pointer().standsOn(selected))
         return out;
-    out.selectionReached = true;
-    out.setCheckLabel = true;
-    out.checking = report.marker == KwpReply::Checking;
-    out.writeValue = report.marker == KwpReply::ValueReport;
-    out.raw = report.raw;
+    walk_.selectionReached();
+    if (reply.valueReport()) {
+        out.valueRow = selected;
+        out.value = DiagValue::convert(walk_.codeAt(selected), reply.raw);
+    }
+    out.checking = reply.checking();
     return out;
 }
 
-} // namespace KwpCycle
+void KwpCycle::showFaults(const KwpReply &reply, Effects &out)
+{
+    const int row = walk_.selected();
+    const int rowCode = walk_.codeAt(row).toInt();
+    const int divisor = rowCode - kFaultRowBase;
+    const int count = divisor > 0 ? reply.faultCount / divisor : 0;
+    qDebug().noquote() << "dtc num=" + QString::number(count);
+    out.valueRow = row;
+    out.value = QString::number(count);
+    QString text = rowCode == kHistoryRow ? QStringLiteral("Info: History kode kesalahan:\n")
+                                          : QStringLiteral("Info: Daftar kode kesalahan:\n");
+    // A count beyond what arrived lists the whole records only.
+    for (int k = 0; k < count && k < reply.faults.size(); ++k) {
+        const KwpReply::FaultCode &fault = reply.faults.at(k);
+        text += QLatin1Char('P') + fault.code + QStringLiteral(": ")
+                + faultTexts_.value(fault.index) + QLatin1Char('\n');
+    }
+    out.info = text;
+}

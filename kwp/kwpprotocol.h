@@ -3,9 +3,9 @@
 #define KWPPROTOCOL_H
 
 // The KWP family's line speed, waits and login sequences. The frames
-// themselves are in kwpframes.h.
+// themselves are in link/linebytes.h.
 
-#include "kwp/kwpframes.h"
+#include "link/linebytes.h"
 
 namespace KwpProtocol {
 
@@ -15,6 +15,8 @@ constexpr int SecondReadMs = 50;
 constexpr int BeforeLoginMs = 500;
 constexpr int AfterPulseMs = 25;
 constexpr int SearchUpWaitMs = 100;
+constexpr int PollMs = 110;
+constexpr int LostMs = 1000; // after the ECU went quiet
 // The wake-up pulse: tried from 25 ms down to 20 ms, then 25 again.
 constexpr int LongestPulseMs = 25;
 constexpr int ShortestPulseMs = 20;
@@ -22,13 +24,13 @@ constexpr int ShortestPulseMs = 20;
 // reading, so that the ECU takes it for noise and not as the start of a frame.
 constexpr int KeyPauseMs = 25;
 
-constexpr const char *LoginSequence[] = {
+constexpr KwpFrame LoginSequence[] = {
     KwpFrames::StartComm,    KwpFrames::StartSession, KwpFrames::ReadLocalIdFE,
     KwpFrames::StartSession, KwpFrames::RoutineCE20,  KwpFrames::Hold,
     KwpFrames::Action,       KwpFrames::Hold,
 };
 
-constexpr const char *CoLoginSequence[] = {
+constexpr KwpFrame CoLoginSequence[] = {
     KwpFrames::StartComm,    KwpFrames::StartSession, KwpFrames::ReadLocalIdFE,
     KwpFrames::StartSession, KwpFrames::RoutineCE20,  KwpFrames::Hold,
     KwpFrames::Up,           KwpFrames::Hold,         KwpFrames::Action,

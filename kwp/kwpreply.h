@@ -2,59 +2,55 @@
 #ifndef KWPREPLY_H
 #define KWPREPLY_H
 
+#include "link/linebytes.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// Reading KWP replies. A reply text is the adapter's echo of the request
-// followed by the ECU's answer ("83,10,f0,...,"); every reply is untrusted,
-// so each reader here copes with any length and any content.
-namespace KwpReply {
+// One KWP reply, read once: the adapter's echo of the request, then the
+// ECU's answer ("83,10,f0,...,"). The cycles count its items as the reply
+// text splits (an empty text is one empty item) and read the hold report
+// from the end, the CO report and the fault codes from the start. Every
+// reply is untrusted: each field copes with any length and any content.
+struct KwpReply {
+    static KwpReply parse(const QString &text, const KwpFrame &sent);
 
-constexpr int ValueReport = 0xD0; // answer to the hold routine: item value
-constexpr int Checking = 0xD1;    // answer to the hold routine: check running
-constexpr int CoReport = 0xC8;    // answer to the hold routine in CO mode
-constexpr int DtcPositive = 0x58; // positive answer to service 0x18
+    struct FaultCode {
+        QString code; // four digits as the ECU sent them: "0113"
+        int index;    // its place in the fault-code catalogue
+    };
 
-// Drops one trailing "," and splits at "," keeping empty parts, so an
-// empty text gives one empty item.
-QStringList items(const QString &reply);
-int byteCount(const QString &cmd);
-// Items beyond the echo: below 1 means the ECU sent nothing.
-int sumcmd(const QStringList &items, const QString &cmd);
-bool echoOnly(const QStringList &items, const QString &cmd);
-// The ECU's answer behind the echo of `cmd` is its positive response: the
-// service byte is the request's plus 0x40.
-bool positiveAnswer(const QStringList &items, const QString &cmd);
-// The item at `index` read with base 16; 0 when missing or no number.
-int hexAt(const QStringList &items, int index);
+    QStringList items;
+    int size = 1;
+    int beyondEcho = 0;    // items behind the echo: below 1, the ECU sent nothing
+    bool echoOnly = false; // exactly the echo, nothing else
+    int service = -1;      // the answer's service byte behind the echo; -1: none found
+    bool positive = false; // the service answers the request's
 
-// What a hold (or move) answer reports, counted from the end of the list.
-struct ItemReport {
-    bool present = false; // the list is long enough to carry a report
+    // The hold routine's report: marker, item code, raw value.
+    bool hasReport = false;
     int marker = 0;
     int code = 0;
     QString raw;
+
+    // CO mode: the report marker and the engine speed.
+    bool coReport = false;
+    int rpm = -1;
+
+    // A positive answer to a fault-code request: the count as sent, and
+    // the whole records that arrived.
+    bool faultAnswer = false;
+    int faultCount = 0;
+    QList<FaultCode> faults;
+
+    bool valueReport() const { return hasReport && marker == ValueReport; }
+    bool checking() const { return hasReport && marker == Checking; }
+
+    static constexpr int ValueReport = 0xD0;
+    static constexpr int Checking = 0xD1;
+    static constexpr int CoReport = 0xC8;
+    static constexpr int FaultsPositive = 0x58; // the answer to service 0x18
 };
-ItemReport itemReport(const QStringList &items);
-
-// A CO report: long enough, and the CO marker in its place.
-bool isCoReport(const QStringList &items);
-// Engine speed of a CO report, or -1 when the list carries none.
-int coRpm(const QStringList &items);
-
-// A fault-code answer: long enough and carrying the positive response.
-bool isDtcAnswer(const QStringList &items);
-// The count as the row shows it: halved for the current codes (row 62).
-int dtcCount(const QStringList &items, int rowCode);
-// "P0113" style code of two code bytes as received ("1", "13").
-QString dtcCode(const QString &high, const QString &low);
-// Catalogue index of a four-digit code: its decimal reading, 0 when the
-// digits a to f make that fail.
-int dtcIndex(const QString &fourDigits);
-// The "Info:" text of a fault-code row, listing only whole records.
-QString dtcListing(const QStringList &items, int rowCode, int count, const QList<QString> &texts);
-
-} // namespace KwpReply
 
 #endif // KWPREPLY_H

@@ -9,7 +9,7 @@
 #include "support/simsupport.h"
 
 #include "cowindow.h"
-#include "kwp/kwpframes.h"
+#include "link/linebytes.h"
 #include "sim/kwpecu.h"
 
 #include <QStringList>
@@ -18,12 +18,9 @@
 #include <functional>
 #include <memory>
 
-inline std::vector<std::uint8_t> frameBytes(const QString &cmd)
+inline std::vector<std::uint8_t> frameBytes(const KwpFrame &frame)
 {
-    std::vector<std::uint8_t> out;
-    for (const QString &piece : cmd.split(','))
-        out.push_back(std::uint8_t(piece.toInt(nullptr, 16)));
-    return out;
+    return std::vector<std::uint8_t>(frame.bytes, frame.bytes + frame.size);
 }
 
 struct KwpBench {
@@ -40,7 +37,10 @@ struct KwpBench {
     bool waitPolling(int ms = 30000)
     {
         return waitUntil(
-            [this] { return probe.sessionState() == 1 && probe.table()->rowCount() > 0; }, ms);
+            [this] {
+            return probe.sessionState() == SessionState::Up && probe.table()->rowCount() > 0;
+            },
+            ms);
     }
     QStringList column(int col) const
     {

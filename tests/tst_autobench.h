@@ -9,7 +9,6 @@
 #include "support/simsupport.h"
 
 #include "cowindow.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 
 #include <QApplication>
@@ -25,17 +24,16 @@
 
 namespace autobench {
 
-constexpr std::uint8_t kIdentify = 0xFE;
-constexpr std::uint8_t kHold = 0xCA;
-constexpr std::uint8_t kUp = 0xCB;
-constexpr std::uint8_t kDown = 0xCC;
-constexpr std::uint8_t kAction = 0xCE;
+constexpr std::uint8_t kIdentify = AutoKey::Identify;
+constexpr std::uint8_t kHold = AutoKey::Hold;
+constexpr std::uint8_t kUp = AutoKey::Up;
+constexpr std::uint8_t kDown = AutoKey::Down;
+constexpr std::uint8_t kAction = AutoKey::Action;
 constexpr int kCeiling = 30000; // generous: a loaded two-core machine
 
 inline void resetCable()
 {
     sim::VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
 }
 
 inline std::shared_ptr<sim::AutoEcu> seat(sim::AutoEcuConfig config = sim::AutoEcuConfig::vixion())
@@ -63,8 +61,11 @@ inline QStringList codesOf(const std::vector<int> &codes)
 
 inline bool sessionWithRows(MainWindowProbe &probe, int rows, int timeoutMs = kCeiling)
 {
-    return waitUntil([&] { return probe.sessionState() == 1 && probe.table()->rowCount() == rows; },
-                     timeoutMs);
+    return waitUntil(
+        [&] {
+        return probe.sessionState() == SessionState::Up && probe.table()->rowCount() == rows;
+        },
+        timeoutMs);
 }
 
 inline int rowOf(MainWindowProbe &probe, int code)

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> cylinderKeys(std::uint8_t choice)
 QString coSession(MainWindowProbe &probe, const LogCapture &log, int rpm, const QString &co)
 {
     CHECK_OR_RETURN(log.waitFor("tick 55", kCeiling), "no CO session");
-    CHECK_OR_RETURN(probe.sessionState() == 1, "session state");
+    CHECK_OR_RETURN(probe.sessionState() == SessionState::Up, "session state");
     CHECK_OR_RETURN(probe.status() == "Connected-Engine On", probe.status());
     CHECK_OR_RETURN(
         waitUntil([&] { return lcd(probe)->intValue() == rpm && coLabel(probe)->text() == co; },
@@ -147,13 +147,14 @@ private slots:
                     [&] { return lcd(probe)->intValue() == 0 && coLabel(probe)->text() == "0"; },
                     kCeiling),
                 "not zeroed");
-            CHECK_OR_RETURN(probe.sessionState() == 1, "session lost");
+            CHECK_OR_RETURN(probe.sessionState() == SessionState::Up, "session lost");
             ecu->setReplyBytes(-1);
             CHECK_OR_RETURN(waitUntil([&] { return lcd(probe)->intValue() == 1500; }, kCeiling),
                             "rpm back");
             ecu->setSilent(true);
-            CHECK_OR_RETURN(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling),
-                            "session kept");
+            CHECK_OR_RETURN(
+                waitUntil([&] { return probe.sessionState() == SessionState::None; }, kCeiling),
+                "session kept");
             CHECK_OR_RETURN(probe.status() == "Connected-Engine Off", probe.status());
             ecu->setSilent(false);
             CHECK_OR_RETURN(waitUntil([&] { return log.count("tick 55") == 2; }, kCeiling),
@@ -190,11 +191,16 @@ private slots:
             for (int index : {1, 0}) {
                 mark = sentCount();
                 cylBox(probe)->setCurrentIndex(index);
-                CHECK_OR_RETURN(probe.sessionState() == (index == 1 ? 3 : 2), "state");
                 CHECK_OR_RETURN(
-                    waitUntil([&] { return probe.sessionState() == 1 && sentCount() > mark + 28; },
-                              kCeiling),
-                    "change never ended");
+                    probe.sessionState()
+                        == (index == 1 ? SessionState::CylinderTwo : SessionState::CylinderOne),
+                    "state");
+                CHECK_OR_RETURN(waitUntil(
+                                    [&] {
+                    return probe.sessionState() == SessionState::Up && sentCount() > mark + 28;
+                                    },
+                                    kCeiling),
+                                "change never ended");
                 (index == 1 ? toTwo : toOne) = sentSince(mark);
                 CHECK_OR_RETURN(ecu->cylinder() == (index == 1 ? 2 : 1), "ECU cylinder");
             }

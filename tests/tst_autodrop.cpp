@@ -25,10 +25,10 @@ private slots:
         QVERIFY(selectAndRead(probe, *ecu, 9));
         log.clear();
         ecu->dropOut(1500); // gone for a moment, back without its session
-        QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.sessionState() == SessionState::None; }, kCeiling));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(log.texts().contains("ca,")); // the reply of the echo alone
-        QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.autoCycle()->loginStep() == 0; }, kCeiling));
         // while the ECU stays away the engine is not reported on
         bool onWhileAway = false;
         QVERIFY(waitUntil(
@@ -55,7 +55,7 @@ private slots:
         QVERIFY(selectAndRead(probe, *ecu, 20));
         const std::size_t mark = sentCount();
         ecu->muteNext(1); // one answer lost; the ECU itself stays in its session
-        QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.sessionState() == SessionState::None; }, kCeiling));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
@@ -78,7 +78,7 @@ private slots:
         CableClock clock;
         clock.start();
         QVERIFY(waitUntil([&] { return probe.status() == "Connected-Engine Off"; }, 5000));
-        QVERIFY(waitUntil([&] { return protocolCounters().loginStep == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.autoCycle()->loginStep() == 0; }, kCeiling));
         // and so it stays while the ECU says nothing
         CableClock quiet;
         quiet.start();
@@ -108,7 +108,8 @@ private slots:
         ecu->holdLineAfterNextReply(120);
         bool kept = true;
         auto sessionKept = [&] {
-            kept &= probe.sessionState() == 1 && probe.status() == "Connected-Engine On";
+            kept &=
+                probe.sessionState() == SessionState::Up && probe.status() == "Connected-Engine On";
             return kept;
         };
         QVERIFY(waitUntil([&] { return !sessionKept() || log.count("") >= 1; }, kCeiling));
@@ -145,7 +146,7 @@ private slots:
         ecu->setReplyBytes(replyBytes);
         ecu->setGarbage(garbage);
         QVERIFY(waitUntil([&] { return log.texts().size() >= 10; }, kCeiling));
-        QCOMPARE(probe.sessionState(), 1);
+        QCOMPARE(probe.sessionState(), SessionState::Up);
         QCOMPARE(probe.table()->rowCount(), 24);
         ecu->setReplyBytes(-1);
         ecu->setGarbage(false);
@@ -164,7 +165,7 @@ private slots:
         probe.clickRow(rowOf(probe, 87));
         QVERIFY(probe.selectionCursor());
         ecu->setSilent(true);
-        QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.sessionState() == SessionState::None; }, kCeiling));
         QVERIFY(!probe.selectionCursor());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         ecu->setSilent(false);
@@ -175,7 +176,7 @@ private slots:
         probe.actionButton()->click();
         QVERIFY(waitUntil([&] { return probe.actionStep() >= 3; }, kCeiling));
         ecu->setSilent(true);
-        QVERIFY(waitUntil([&] { return probe.sessionState() == 0; }, kCeiling));
+        QVERIFY(waitUntil([&] { return probe.sessionState() == SessionState::None; }, kCeiling));
         QVERIFY(!probe.actionCursor());
         QCOMPARE(probe.actionStep(), 0);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -196,7 +197,7 @@ private slots:
         log.clear();
         sim::VirtualCable::instance().failWrites(1);
         QVERIFY(waitUntil([&] { return probe.status() == "Not Connect."; }, kCeiling));
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QVERIFY(log.waitFor("Connected.", kCeiling));
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
@@ -213,8 +214,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(sessionWithRows(probe, 24));
         log.clear();
-        probe.table()->setRowCount(0); // as the CO window leaves it
-        probe.rowCodes().clear();
+        probe.clearTable(); // as the CO window leaves it
         QVERIFY(log.waitFor("login=vixion", kCeiling));
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));

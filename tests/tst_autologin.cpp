@@ -50,7 +50,8 @@ private slots:
         const QString reply = "diag:fe,0," + QString::number(model, 16) + ",";
         QVERIFY2(log.indexOf(reply) >= 0 && log.indexOf(reply) < log.indexOf(logLine),
                  qPrintable(log.texts().join(" | ")));
-        QCOMPARE(probe.expectedReply(), expected);
+        QCOMPARE(probe.autoCycle()->expectedReply(),
+                 expected.isEmpty() ? AutoProtocol::NoExpectation : expected.toInt(nullptr, 16));
         // identify once, then the action key until the acknowledgement
         const std::vector<std::uint8_t> sent = sentBytes();
         QCOMPARE(int(sent.at(0)), int(kIdentify));
@@ -149,7 +150,7 @@ private slots:
         QVERIFY(log.waitFor("Connected.", kCeiling));
         QVERIFY(waitUntil([&] { return log.count("diag:fe,0,") >= 5; }, kCeiling));
         QVERIFY(!log.anyStartsWith("login="));
-        QCOMPARE(protocolCounters().loginStep, 0);
+        QCOMPARE(probe.autoCycle()->loginStep(), 0);
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         const std::vector<std::uint8_t> sent = sentBytes();
         QCOMPARE(countOf(sent, kIdentify), int(sent.size()));
@@ -169,7 +170,7 @@ private slots:
         QVERIFY(waitUntil([&] { return ecu->bytesIgnored() >= before + 5; }, kCeiling));
         QVERIFY(waitUntil([&] { return log.count("diag:fe,") >= 3; }, kCeiling));
         QCOMPARE(probe.table()->rowCount(), 0);
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
     }
 };
 

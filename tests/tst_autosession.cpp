@@ -125,7 +125,7 @@ private slots:
         probe.actionButton()->click();
         QVERIFY(waitUntil([&] { return probe.checkLabel()->isEnabled(); }, kCeiling));
         QVERIFY(waitUntil([&] { return !probe.checkLabel()->isEnabled(); }, kCeiling));
-        QCOMPARE(probe.sessionState(), 1);
+        QCOMPARE(probe.sessionState(), SessionState::Up);
     }
 };
 

@@ -6,7 +6,6 @@
 #include "support/simsupport.h"
 
 #include "cablehint.h"
-#include "protocolcounters.h"
 
 #include "virtualmain.h"
 #include <QtTest>
@@ -21,11 +20,7 @@ class TestCableStatus : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void reasonBesideNotConnect_data()
     {

@@ -2,7 +2,6 @@
 // Raw item values to displayed values, case by case.
 #include "support/mainwindowprobe.h"
 
-#include "protocolcounters.h"
 #include "sim/virtualcable.h"
 
 #include <QtTest>
@@ -11,11 +10,7 @@ class TestConvertDiagVal : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        sim::VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { sim::VirtualCable::instance().reset(); }
 
     void converts_data()
     {

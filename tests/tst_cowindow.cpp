@@ -7,7 +7,6 @@
 #include "support/translationrecorder.h"
 
 #include "cowindow.h"
-#include "protocolcounters.h"
 
 #include "virtualmain.h"
 #include <QComboBox>
@@ -30,11 +29,7 @@ class TestCoWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void form()
     {
@@ -117,12 +112,13 @@ private slots:
         MainWindowProbe probe(window);
         auto *cyl = part<QComboBox>(probe.coWindow(), "comboBox_cyl");
         QSignalSpy changed(probe.coWindow(), SIGNAL(cylChanged(int)));
-        probe.sessionState() = 1;
+        probe.freshCycle(true);
+        probe.setSessionState(SessionState::Up);
         cyl->setCurrentIndex(1); // "2"
-        QCOMPARE(probe.sessionState(), 3);
+        QCOMPARE(probe.sessionState(), SessionState::CylinderTwo);
         QCOMPARE(log.count("cyl...................... 1"), 1);
         cyl->setCurrentIndex(0); // "1" again
-        QCOMPARE(probe.sessionState(), 2);
+        QCOMPARE(probe.sessionState(), SessionState::CylinderOne);
         QCOMPARE(log.count("cyl...................... 0"), 1);
         QCOMPARE(changed.count(), 2);
         QCOMPARE(changed.at(0).at(0).toInt(), 1);
@@ -133,10 +129,10 @@ private slots:
     {
         QTest::addColumn<int>("state");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("0") << 0 << false;
-        QTest::newRow("1") << 1 << true;
-        QTest::newRow("2") << 2 << false;
-        QTest::newRow("3") << 3 << false;
+        QTest::newRow("login") << SessionState::None << false;
+        QTest::newRow("session") << SessionState::Up << true;
+        QTest::newRow("cylinder 1") << SessionState::CylinderOne << false;
+        QTest::newRow("cylinder 2") << SessionState::CylinderTwo << false;
     }
     void mainWindowSetDisplayOnlyInSession()
     {
@@ -146,7 +142,8 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.coWindow()->setDisplay(11, 22);
-        probe.sessionState() = state;
+        probe.freshCycle(true);
+        probe.setSessionState(state);
         probe.rpm() = 1450;
         probe.coValue() = -3;
         probe.setDisplay();
@@ -174,7 +171,8 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop();
-        probe.sessionState() = 1;
+        probe.freshCycle(true);
+        probe.setSessionState(SessionState::Up);
         const std::size_t before = cable.transmitted().size();
         part<QPushButton>(probe.coWindow(), button.toLatin1())->click();
         QCOMPARE(cable.transmitted().size(), before);
@@ -185,8 +183,7 @@ private slots:
         const auto &tx = cable.transmitted();
         QCOMPARE(tx.size(), before + 1);
         QCOMPARE(int(tx.back().value), byte);
-        QVERIFY(probe.coKeys().isEmpty());
-        probe.sessionState() = 1; // nothing answered: the session had ended
+        probe.setSessionState(SessionState::Up); // nothing answered: the session had ended
         QMetaObject::invokeMethod(&window, "co_send_clicked"); // then reading again
         QCOMPARE(int(cable.transmitted().back().value), 0xCA);
     }
@@ -206,7 +203,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop();
-        probe.sessionState() = 0;
+        probe.freshCycle(true);
         const std::size_t sent = cable.transmitted().size();
         QSignalSpy raised(probe.coWindow(), button == "pushButton_up" ? SIGNAL(up_clicked())
                                                                       : SIGNAL(down_clicked()));
@@ -225,12 +222,13 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop();
-        probe.sessionState() = 1;
+        probe.freshCycle(true);
+        probe.setSessionState(SessionState::Up);
         log.clear();
         cable.failWrites(1);
         part<QPushButton>(probe.coWindow(), "pushButton_up")->click();
         QMetaObject::invokeMethod(&window, "co_send_clicked");
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QCOMPARE(probe.status(), QString("Not Connect."));
         QVERIFY(!probe.pollTimer()->isActive());
         QVERIFY(log.waitFor("Connected.", 20000));

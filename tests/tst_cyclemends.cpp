@@ -118,7 +118,7 @@ private slots:
         std::size_t readingsAfter = 0;
         Watcher watch([&] {
             auto *dialog = bench.probe.coWindow();
-            if (!dialog->isVisible() || bench.probe.sessionState() != 1)
+            if (!dialog->isVisible() || bench.probe.sessionState() != SessionState::Up)
                 return false;
             const auto &tx = sim::VirtualCable::instance().transmitted();
             // Press right after a reading went out, inside the tick's wait.

@@ -7,8 +7,6 @@
 #include "kwpharness.h"
 #include "tst_autobench.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
@@ -61,7 +59,7 @@ struct Bench {
     }
     bool fullTable()
     {
-        return probe.sessionState() == 1 && !probe.coWindow()->isVisible()
+        return probe.sessionState() == SessionState::Up && !probe.coWindow()->isVisible()
                && probe.rowCodes() == expectedRows()
                && probe.table()->rowCount() == expectedRows().size();
     }
@@ -105,11 +103,7 @@ class TestFaultMatrix : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void initTestCase() { VirtualCable::instance().reset(); }
     void cleanupTestCase() { bench.reset(); }
 
     void matrix_data()
@@ -156,7 +150,6 @@ private:
         if (!bench || bench->family != family) {
             bench.reset();
             VirtualCable::instance().reset();
-            protocolCounters() = ProtocolCounters();
             bench.reset(new Bench(family));
         }
         return *bench;
@@ -172,8 +165,9 @@ private:
                 b.autoEcu->dropOut(150); // the session is lost: a new login
                 const bool scan = state == "scan";
                 return [&p, scan] {
-                    const int step = protocolCounters().loginStep;
-                    return p.sessionState() == 0 && (scan ? step >= 44 : step >= 2 && step <= 40);
+                    const int step = p.autoCycle() ? p.autoCycle()->loginStep() : -1;
+                    return p.sessionState() == SessionState::None
+                           && (scan ? step >= 44 : step >= 2 && step <= 40);
                 };
             }
             if (state == "actuator") {
@@ -184,12 +178,13 @@ private:
             }
             if (state == "co-login")
                 return [&p] {
-                    return p.coWindow()->isVisible() && p.sessionState() == 0
-                           && protocolCounters().coLoginStep >= 2;
+                    return p.coWindow()->isVisible() && p.sessionState() == SessionState::None
+                           && p.autoCoCycle() && p.autoCoCycle()->loginStep() >= 2;
                 };
             if (state == "co-session")
                 return [&p] {
-                    return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0;
+                    return p.coWindow()->isVisible() && p.sessionState() == SessionState::Up
+                           && p.rpm() > 0;
                 };
             return [&b] { return b.fullTable(); };
         }
@@ -197,7 +192,9 @@ private:
             if (state == "search")
                 b.kwpEcu->setPointer(1); // not on item 1: the login is followed by a search
             b.kwpEcu->injectFault(sim::KwpRequest::Any, sim::KwpFault::Silence, 2);
-            const int wanted = state == "login" ? -1 : state == "search" ? 12 : 11;
+            const int wanted = state == "login"    ? -1
+                               : state == "search" ? SessionState::Search
+                                                   : SessionState::Scan;
             return [&p, wanted] {
                 return wanted < 0 ? p.status() == "Connecting..." : p.sessionState() == wanted;
             };
@@ -208,8 +205,10 @@ private:
             return [&p, row] { return p.selectedRow() == row && !p.selectionPending(); };
         }
         if (state == "co")
-            return
-                [&p] { return p.coWindow()->isVisible() && p.sessionState() == 1 && p.rpm() > 0; };
+            return [&p] {
+                return p.coWindow()->isVisible() && p.sessionState() == SessionState::Up
+                       && p.rpm() > 0;
+            };
         return [&b] { return b.fullTable(); };
     }
 
@@ -263,7 +262,7 @@ private:
                 phase = 2;
                 return !co;
             default: // CO: the reading comes back, then the window closes
-                if (b.probe.sessionState() != 1 || b.probe.rpm() <= 0)
+                if (b.probe.sessionState() != SessionState::Up || b.probe.rpm() <= 0)
                     return false;
                 out.coAgain = true;
                 b.probe.coWindow()->done(0);

@@ -6,8 +6,6 @@
 #include "kwpharness.h"
 #include "tst_autobench.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>

@@ -2,8 +2,6 @@
 // The KWP CO cycle: its own login, engine speed in the CO window.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QLCDNumber>
 #include <QtTest>
@@ -40,11 +38,7 @@ class TestKwpCo : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void loginStopsAtTheFirstReportThenSpeedFollows()
     {
@@ -121,8 +115,8 @@ private slots:
             return true;
         });
         QVERIFY(bench.log.contains("login ms= 24"));
-        QCOMPARE(protocolCounters().loginPulseMsCo, 24);
-        QCOMPARE(protocolCounters().loginPulseMs, 25);
+        QCOMPARE(bench.probe.kwpCoPulseMs(), 24);
+        QCOMPARE(bench.probe.kwpPulseMs(), 25);
         QCOMPARE(interval, 1000);
         QCOMPARE(status, QString("Connecting......"));
     }
@@ -130,18 +124,19 @@ private slots:
     void cylinderRequestKeepsReading()
     {
         KwpBench bench;
-        int stage = 0, reads = 0;
+        int stage = 0, reads = 0, state = -1;
         runCoWindow(bench, [&] {
             if (stage == 0 && bench.log.contains("rpm: 1500")) {
                 emit bench.probe.coWindow()->cylChanged(1);
                 reads = bench.log.count("rpm: 1500");
                 stage = 1;
             }
+            state = bench.probe.sessionState();
             return stage == 1 && bench.log.count("rpm: 1500") >= reads + 2;
         });
         QCOMPARE(stage, 1);
         QVERIFY(bench.log.contains("cyl...................... 1"));
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(state, 1);
         QCOMPARE(bench.log.count("found rpm"), 1);
     }
 };

@@ -4,8 +4,6 @@
 #include "kwpexpected.h"
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
@@ -44,11 +42,7 @@ class TestKwpFaults : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void historyRowListsTheCodes()
     {

@@ -1,33 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The KWP fault-code catalogue and the listing built from a 0x18 answer.
 #include "kwpexpected.h"
+#include "support/kwpscript.h"
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
-
-#include "kwp/kwpreply.h"
-#include "protocolcounters.h"
 
 #include <QtTest>
 
 using sim::VirtualCable;
 
-namespace {
-const QString kHistoryEcho = "84,10,f0,18,20,ff,ff,ba,";
-QStringList dtcItems(const QString &answer)
-{
-    return KwpReply::items(kHistoryEcho + answer);
-}
-} // namespace
-
 class TestKwpFaultTexts : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void choosingXmaxBuildsTheCatalogue()
     {
@@ -106,23 +92,19 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.typeBox()->setCurrentIndex(1);
-        const QStringList items = dtcItems(answer);
-        QVERIFY(KwpReply::isDtcAnswer(items));
-        QCOMPARE(KwpReply::dtcCount(items, row), count);
-        QCOMPARE(KwpReply::dtcListing(items, row, count, probe.errorList()), text);
-    }
-
-    void notAFaultCodeAnswer_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("negative 7f,18,12") << "83,f0,10,7f,18,12,1c,";
-        QTest::newRow("13 items") << "82,f0,10,58,0,";
-        QTest::newRow("empty") << "";
-    }
-    void notAFaultCodeAnswer()
-    {
-        QFETCH(QString, answer);
-        QVERIFY(!KwpReply::isDtcAnswer(dtcItems(answer)));
+        // The fault-code row selected: tester-present, then its request.
+        KwpCycle cycle(25, probe.errorList());
+        kwpscript::startPolling(cycle, {1, 3});
+        cycle.select(row == 61 ? 2 : 3);
+        const kwpscript::Seen seen = kwpscript::tick(cycle, [&](const KwpFrame &frame) {
+            QString reply = answer;
+            reply.chop(1);
+            return frame == KwpFrames::TesterPresent ? kwpscript::positive(frame) : reply;
+        });
+        QCOMPARE(seen.sent.join(' '),
+                 row == 61 ? "TesterPresent ReadDtcHistory" : "TesterPresent ReadDtcCurrent");
+        QCOMPARE(seen.value, QString::number(count));
+        QCOMPARE(seen.info, text);
     }
 };
 

@@ -2,8 +2,6 @@
 // The KWP wake-up pulse and login, as the cable and the ECU see them.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QtTest>
 
@@ -32,21 +30,17 @@ KwpEcuConfig rejectingEveryPulse()
     return config;
 }
 
-const char *const kLogin[] = {KwpFrames::StartComm,     KwpFrames::StartSession,
-                              KwpFrames::ReadLocalIdFE, KwpFrames::StartSession,
-                              KwpFrames::RoutineCE20,   KwpFrames::Hold,
-                              KwpFrames::Action,        KwpFrames::Hold};
+const KwpFrame kLogin[] = {KwpFrames::StartComm,     KwpFrames::StartSession,
+                           KwpFrames::ReadLocalIdFE, KwpFrames::StartSession,
+                           KwpFrames::RoutineCE20,   KwpFrames::Hold,
+                           KwpFrames::Action,        KwpFrames::Hold};
 } // namespace
 
 class TestKwpLogin : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void wakeUpPulseThenLoginFramesInOrder()
     {
@@ -78,7 +72,7 @@ private slots:
         QCOMPARE(cable.baudChanges().back().actual, 10399);
         const sim::Nanos rose = cable.dtrEdges().back().at;
         std::vector<std::uint8_t> expected;
-        for (const char *f : kLogin)
+        for (const KwpFrame &f : kLogin)
             for (std::uint8_t b : frameBytes(f))
                 expected.push_back(b);
         std::vector<std::uint8_t> sent;
@@ -114,21 +108,21 @@ private slots:
         QCOMPARE(bench.probe.status(), QString("Connecting......"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QVERIFY(!bench.log.anyStartsWith("read1:"));
     }
 
     void walkStopsWhereTheEcuWakes()
     {
-        protocolCounters().loginPulseMs = 22;
         KwpEcuConfig config;
         config.pulseMinMs = 19.5;
         config.pulseMaxMs = 21.9;
         KwpBench bench(config);
+        CycleAccess::pulseMs(*bench.probe.kwpCycle()) = 22;
         QVERIFY(bench.waitLogged("login xmax 11 success 1", 40000));
         QVERIFY(bench.log.contains("login ms= 21"));
         // 21 ms wakes it; a busy machine may stretch that pulse, and then 20 does.
-        const int kept = protocolCounters().loginPulseMs; // kept for the next login
+        const int kept = bench.probe.kwpPulseMs(); // kept for the next login
         QVERIFY2(kept == 21 || kept == 20, qPrintable(QString::number(kept)));
         QCOMPARE(bench.ecu->wakeUps(), 1);
         const double accepted = bench.ecu->pulseWidthsMs().back();
@@ -144,7 +138,7 @@ private slots:
         QCOMPARE(bench.log.texts().value(bench.log.indexOf("ecu disconnected 0") - 1),
                  QString("sumcmd 0"));
         QVERIFY(!bench.log.anyStartsWith("login ms= "));
-        QCOMPARE(protocolCounters().loginPulseMs, 25);
+        QCOMPARE(bench.probe.kwpPulseMs(), 25);
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
         QCOMPARE(bench.probe.status(), QString("Connecting......"));
         // A second later it logs in again, and this time gets through.
@@ -163,10 +157,10 @@ private slots:
                  QString("login refused"));
         QVERIFY(!bench.log.anyStartsWith("read6:"));
         QCOMPARE(bench.ecu->heardCount(KwpRequest::Action), 0);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
         QCOMPARE(bench.probe.status(), QString("Connecting......"));
-        QCOMPARE(protocolCounters().loginPulseMs, 25);
+        QCOMPARE(bench.probe.kwpPulseMs(), 25);
         QVERIFY(bench.waitLogged("add table finished", 30000));
     }
 
@@ -184,7 +178,7 @@ private slots:
         QVERIFY(!bench.probe.pollTimer()->isActive());
         QVERIFY(!bench.log.anyStartsWith("read2: "));
         QVERIFY(!bench.log.contains("ecu disconnected 0"));
-        QCOMPARE(protocolCounters().loginPulseMs, 25);
+        QCOMPARE(bench.probe.kwpPulseMs(), 25);
         QVERIFY(bench.log.contains("Disconnected"));
     }
 

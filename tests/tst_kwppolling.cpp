@@ -3,8 +3,6 @@
 // ways a polling session ends.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QGuiApplication>
 #include <QtTest>
@@ -39,11 +37,7 @@ class TestKwpPolling : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void selectedRowGetsItsValue()
     {
@@ -157,7 +151,7 @@ private slots:
         QVERIFY(bench.log.contains("2:83,10,f0,31,70,ca,ee"));
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
         QVERIFY(!QGuiApplication::overrideCursor());
         // The next login wakes it again.
@@ -178,7 +172,7 @@ private slots:
             return true;
         });
         QVERIFY(bench.waitLogged("2:"));
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 110);
         QVERIFY(!bench.log.contains("ecu disconnected 1"));
@@ -214,15 +208,14 @@ private slots:
         QVERIFY(waitUntil([&] { return countFrom(bench.log, later, "2:") >= 3; }));
         QCOMPARE(countFrom(bench.log, later, "up"), 0);
         QCOMPARE(bench.probe.table()->rowCount(), 5);
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
     }
 
     void emptyTableLogsInAgain()
     {
         KwpBench bench;
         QVERIFY(bench.waitPolling());
-        bench.probe.table()->setRowCount(0); // what opening the CO window does
-        bench.probe.rowCodes().clear();
+        bench.probe.clearTable(); // what opening the CO window does
         QVERIFY(waitUntil([&] { return bench.logged("login xmax") == 2; }));
         QVERIFY(bench.waitPolling());
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));
@@ -235,15 +228,15 @@ private slots:
         KwpBench bench;
         QVERIFY(bench.waitLogged("Connected.", 5000));
         emit bench.probe.coWindow()->cylChanged(1); // before any session
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QVERIFY(bench.waitLogged("login xmax"));
         QVERIFY(bench.waitPolling());
         emit bench.probe.coWindow()->cylChanged(0); // during polling
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.logged("cyl...................... 0"), 1);
         const int from = bench.log.texts().size();
         QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 2; }));
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.logged("login xmax"), 1);
     }
 };

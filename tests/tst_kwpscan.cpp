@@ -2,8 +2,6 @@
 // Login, search for item 1 and the table scan against the simulated KWP ECU.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QtTest>
 
@@ -16,11 +14,7 @@ class TestKwpScan : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void loginStraightToScanBuildsRows()
     {
@@ -30,7 +24,7 @@ private slots:
         QVERIFY(!bench.log.contains("login xmax 12 success"));
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));
         QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "2", "3", "61", "62"}));
-        QCOMPARE(bench.probe.sessionState(), 1);
+        QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.probe.scanPass(), 0);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine On"));
         QCOMPARE(bench.ecu->pointerCode(), 1);
@@ -75,7 +69,7 @@ private slots:
         QVERIFY(bench.log.contains("search ca:83,10,f0,31,70,ca,ee"));
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
         QVERIFY(bench.probe.rowCodes().isEmpty());
     }
@@ -88,7 +82,7 @@ private slots:
         QVERIFY(bench.waitLogged("ecu disconnected 11"));
         QCOMPARE(bench.probe.status(), QString("Connected-Engine Off"));
         QCOMPARE(bench.probe.pollTimer()->interval(), 1000);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.scanPass(), 0);
         QCOMPARE(bench.probe.table()->rowCount(), 0);
     }
@@ -106,7 +100,7 @@ private slots:
         QVERIFY(bench.waitLogged("add table DTC xmax 61", 30000));
         bench.ecu->injectFault(KwpRequest::Hold, KwpFault(fault));
         QVERIFY(bench.waitLogged("cmd ca failed"));
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.pollTimer()->interval(), 110);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine On"));
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61"})); // kept for now
@@ -124,7 +118,7 @@ private slots:
         QVERIFY(bench.waitLogged("code awal 1", 30000));
         bench.ecu->injectFault(KwpRequest::Up, KwpFault::Negative);
         QVERIFY(bench.waitLogged("cmd cb failed"));
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
         QCOMPARE(bench.probe.pollTimer()->interval(), 110);
         QVERIFY(bench.waitLogged("add table finished", 30000));
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));

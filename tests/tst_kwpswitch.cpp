@@ -3,8 +3,6 @@
 // also when chosen in the middle of a KWP tick.
 #include "kwpharness.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QtTest>
 
@@ -47,11 +45,7 @@ class TestKwpSwitch : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void autoAfterAKwpSessionGetsItsLineBack()
     {
@@ -88,8 +82,8 @@ private slots:
         QCOMPARE(kwpBytesSince(switchedAt), 0);
         QVERIFY(!bench.log.anyStartsWith("read2: "));
         QVERIFY(!bench.log.contains("ecu disconnected 0"));
-        QCOMPARE(protocolCounters().loginPulseMs, 25);
-        QCOMPARE(bench.probe.sessionState(), 0);
+        QCOMPARE(bench.probe.kwpPulseMs(), 25);
+        QCOMPARE(bench.probe.sessionState(), SessionState::None);
 
         // And "Xmax" once more still reaches the KWP ECU.
         bench.probe.typeBox()->setCurrentIndex(1);

@@ -5,7 +5,6 @@
 #include "support/simsupport.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 
 #include "virtualmain.h"
 #include <QElapsedTimer>
@@ -49,11 +48,7 @@ class TestLink : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void replyText_data()
     {

@@ -3,8 +3,6 @@
 // simulated cable, checked on a clock the test controls.
 #include "support/simsupport.h"
 
-#include "protocolcounters.h"
-
 #include <ftdi.h>
 
 #include "virtualmain.h"
@@ -64,7 +62,6 @@ private slots:
         sim::setClock([] { return fakeNow; });
         fakeNow = 1000 * kMs;
         VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
     }
     void cleanup() { sim::setClock(nullptr); }
 

@@ -6,7 +6,6 @@
 #include "support/stderrcapture.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 
 #include "virtualmain.h"
 #include <QSignalSpy>
@@ -41,11 +40,7 @@ class TestLinkConnect : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void connectOpensAndConfiguresTheLine()
     {

@@ -4,8 +4,6 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
-#include "protocolcounters.h"
-
 #include "virtualmain.h"
 #include <QtTest>
 
@@ -15,11 +13,7 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void connectsHalfASecondAfterStart()
     {

@@ -6,7 +6,6 @@
 #include "itemcatalogue.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
-#include "trace/itemvalue.h"
 #include "trace/kwpdecode.h"
 #include "trace/recording.h"
 #include "trace/sessiontext.h"
@@ -353,57 +352,6 @@ private slots:
         const QString folder = QDir::currentPath();
 #endif
         QCOMPARE(defaultRecordingPath(t), folder + "/tavrix-20261207-090503.ktrace");
-    }
-
-    void conversion_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("9 af") << "9"
-                              << "af"
-                              << "13";
-        QTest::newRow("9 b4") << "9"
-                              << "b4"
-                              << "13.5";
-        QTest::newRow("9 0") << "9"
-                             << "0"
-                             << "-4.5";
-        QTest::newRow("8 7b") << "8"
-                              << "7b"
-                              << "2.4";
-        QTest::newRow("8 99") << "8"
-                              << "99"
-                              << "3";
-        QTest::newRow("1 ff") << "1"
-                              << "ff"
-                              << "127";
-        QTest::newRow("3 0") << "3"
-                             << "0"
-                             << "0";
-        QTest::newRow("3 cb") << "3"
-                              << "cb"
-                              << "101";
-        QTest::newRow("5 0") << "5"
-                             << "0"
-                             << "-30";
-        QTest::newRow("61 c") << "61"
-                              << "c"
-                              << "12";
-        QTest::newRow("7 3c") << "7"
-                              << "3c"
-                              << "60";
-        QTest::newRow("5 empty") << "5"
-                                 << ""
-                                 << "-30";
-    }
-
-    void conversion()
-    {
-        QFETCH(QString, code);
-        QFETCH(QString, raw);
-        QFETCH(QString, value);
-        QCOMPARE(convertItemValue(code, raw), value);
     }
 
     void kwpFrames_data()

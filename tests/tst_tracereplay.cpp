@@ -9,7 +9,6 @@
 
 #include "examplesessions.h"
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 #include "trace/recording.h"
 #include "trace/replayecu.h"
 #include "trace/traceparser.h"
@@ -127,11 +126,7 @@ private slots:
     {
         trace::setRecordingClock([] { return sim::nowNs() / 1000; });
     }
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void cleanup()
     {

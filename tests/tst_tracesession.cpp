@@ -10,7 +10,6 @@
 
 #include "cowindow.h"
 #include "mechanic.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "trace/recording.h"
@@ -94,7 +93,8 @@ void clickCode(MainWindowProbe &probe, int code)
 void autoSession(MainWindowProbe &p, Script &s)
 {
     s.add(
-        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kAutoRows; },
+        p,
+        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kAutoRows; },
         [&p] { clickCode(p, 9); });
     s.add(
         p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
@@ -127,7 +127,8 @@ bool listing(MainWindowProbe &p, const QString &heading)
 void kwpSession(MainWindowProbe &p, Script &s)
 {
     s.add(
-        p, [&p] { return p.sessionState() == 1 && p.table()->rowCount() == kKwpRows; },
+        p,
+        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kKwpRows; },
         [&p] { clickCode(p, 5); });
     s.add(
         p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
@@ -147,7 +148,10 @@ Writer selectRow(int rows, int row)
 {
     return [rows, row](MainWindowProbe &p, Script &s) {
         s.add(
-            p, [&p, rows] { return p.sessionState() == 1 && p.table()->rowCount() == rows; },
+            p,
+            [&p, rows] {
+            return p.sessionState() == SessionState::Up && p.table()->rowCount() == rows;
+            },
             [&p, row] { p.clickRow(row); });
         s.add(p, [&p, row] { return !p.selectionPending() && !p.cell(row, 3).isEmpty(); }, {});
     };
@@ -203,7 +207,6 @@ Session run(bool xmax, const Writer &write, const QList<std::size_t> *marks = nu
 void resetLine()
 {
     VirtualCable::instance().reset();
-    protocolCounters() = ProtocolCounters();
 }
 
 QString hex(const std::vector<std::uint8_t> &bytes, std::size_t from, int count)

@@ -7,7 +7,6 @@
 #include "support/simsupport.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -36,11 +35,7 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        VirtualCable::instance().reset();
-        protocolCounters() = ProtocolCounters();
-    }
+    void init() { VirtualCable::instance().reset(); }
 
     void startsIdle()
     {
@@ -50,7 +45,7 @@ private slots:
         QVERIFY(!probe.pollTimer()->isActive());
         QVERIFY(!probe.link()->isConnected());
         QVERIFY(probe.running());
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QCOMPARE(probe.rpm(), 0);
         QCOMPARE(probe.selectedRow(), 0);
         QVERIFY(!probe.selectionPending());
@@ -86,7 +81,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop(); // the test writes, not a protocol tick
-        probe.sessionState() = 1;
+        probe.setSessionState(SessionState::Up);
         probe.rpm() = 1450;
         probe.coValue() = 7;
         probe.appendItemRow(1);
@@ -97,7 +92,7 @@ private slots:
         clock.start();
         failOneWrite(probe);
         QCOMPARE(probe.status(), QString("Not Connect."));
-        QCOMPARE(probe.sessionState(), 0);
+        QCOMPARE(probe.sessionState(), SessionState::None);
         QCOMPARE(probe.rpm(), 0);
         QCOMPARE(probe.coValue(), 0);
         QVERIFY(!probe.pollTimer()->isActive());

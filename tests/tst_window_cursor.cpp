@@ -5,7 +5,6 @@
 #include "support/simsupport.h"
 
 #include "link/usbserial.h"
-#include "protocolcounters.h"
 
 #include <QGuiApplication>
 #include <QtTest>
@@ -39,7 +38,6 @@ private slots:
     {
         VirtualCable::instance().reset();
         VirtualCable::instance().unplug(); // no session: nothing arrives
-        protocolCounters() = ProtocolCounters();
         popAllCursors();
     }
     void cleanup() { popAllCursors(); }
@@ -63,7 +61,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         QVERIFY(probe.actionButton()->isEnabled());
         probe.actionButton()->click();
@@ -78,8 +76,8 @@ private slots:
     {
         MainWindow window;
         MainWindowProbe probe(window);
-        probe.appendItemRow(30);
-        probe.setSessionState(1);
+        probe.addRow(30);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         probe.actionButton()->click();
         QCOMPARE(probe.actionStep(), 1);
@@ -114,7 +112,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         probe.appendItemRow(30);
-        probe.setSessionState(1);
+        probe.setSessionState(SessionState::Up);
         probe.clickRow(0);
         probe.actionButton()->click();
         QVERIFY(waitCursorShown());

@@ -5,8 +5,6 @@
 #include "support/simsupport.h"
 #include "support/translationrecorder.h"
 
-#include "protocolcounters.h"
-
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,7 +23,6 @@ private slots:
     {
         VirtualCable::instance().reset();
         VirtualCable::instance().unplug(); // the form only; no session
-        protocolCounters() = ProtocolCounters();
     }
 
     void windowItself()

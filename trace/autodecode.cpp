@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/autodecode.h"
 
+#include "auto/autoprotocol.h"
+
 namespace trace {
 
 namespace {
@@ -11,27 +13,18 @@ struct Key {
 };
 
 const Key kKeys[] = {
-    {0xFE, "identify"}, {0xCA, "hold"}, {0xCB, "up"}, {0xCC, "down"}, {0xCE, "action"},
+    {AutoKey::Identify, "identify"}, {AutoKey::Hold, "hold"},     {AutoKey::Up, "up"},
+    {AutoKey::Down, "down"},         {AutoKey::Action, "action"},
 };
-
-struct Model {
-    const char *field;
-    const char *name;
-};
-
-const Model kModels[] = {
-    {"0", "vixion"},    {"1", "mio j"},  {"2", "soul gt"},
-    {"3", "xride new"}, {"48", "aerox"}, {"80", "error"},
-};
-
-constexpr std::uint8_t kIdentify = 0xFE;
-constexpr std::uint8_t kAction = 0xCE;
 
 QString modelText(const QString &field)
 {
-    for (const Model &m : kModels)
-        if (field == m.field)
-            return QString("model %1 (%2)").arg(field, m.name);
+    bool ok = false;
+    const int code = field.toInt(&ok, 16);
+    const AutoProtocol::ModelCode *model =
+        ok ? AutoProtocol::matchModel(AutoProtocol::LoginModels, code) : nullptr;
+    if (model)
+        return QString("model %1 (%2)").arg(field, QLatin1String(model->name));
     return QString("model code %1 unknown").arg(field);
 }
 
@@ -78,9 +71,9 @@ QString describeAutoReply(std::uint8_t key, const QStringList &f, const QList<QS
 {
     const QString text = "Auto reply " + f.join(QLatin1Char(',')) + ',';
     const int n = f.size();
-    if (key == kIdentify && n >= 3)
+    if (key == AutoKey::Identify && n >= 3)
         return text + ": " + modelText(f.last());
-    if (key == kAction && n >= 3 && (f.last() == "10" || f.last() == "90"))
+    if (key == AutoKey::Action && n >= 3 && (f.last() == "10" || f.last() == "90"))
         return text + ": login acknowledged";
     if (n == 6)
         return text + ": " + sessionText(f, catalogue);

@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/sessiontext.h"
 
+#include "auto/autoreply.h"
+#include "auto/diagvalue.h"
+#include "kwp/kwpreply.h"
+#include "link/linebytes.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
-#include "trace/itemvalue.h"
 
 namespace trace {
 
 namespace {
-
-// cmdHold: report the item the ECU is positioned at.
-const QByteArray kKwpHold = QByteArray::fromHex("8310F03170CAEE");
-constexpr int kKwpValueMarker = 0xD0;
 
 QString csvField(const QString &text)
 {
@@ -42,7 +41,7 @@ public:
             return;
         // Fields as the application reads them: the echo, then the answer.
         const QStringList f = replyFields(x.request + replyBytes(x));
-        if (x.request == kKwpHold)
+        if (x.request == KwpFrames::Hold.toByteArray())
             kwpHold(x, f);
         else if (x.request.size() == 1)
             autoReply(x, f);
@@ -56,28 +55,27 @@ private:
                             codeText,
                             csvField(itemName(catalogue_, code)),
                             raw,
-                            convertItemValue(codeText, raw),
+                            DiagValue::convert(codeText, raw),
                             csvField(itemUnit(catalogue_, code))}
                     .join(QLatin1Char(','));
     }
 
-    // Auto: a status of 40/c0 shows an item code, 0/80 the value of the item shown.
+    // Auto: the item code shown, then the value of the item shown.
     void autoReply(const Exchange &x, const QStringList &f)
     {
-        const int n = f.size();
-        const QString status = n >= 3 ? f.at(n - 3) : QString();
-        if (status == "40" || status == "c0")
-            autoCode_ = f.at(n - 2).toInt(nullptr, 16);
-        else if (n == 6 && (status == "0" || status == "80") && autoCode_ >= 0)
-            row(x, autoCode_, f.at(4));
+        const AutoReply reply = AutoReply::parse(f.join(QLatin1Char(',')) + QLatin1Char(','));
+        if (reply.showsCode())
+            autoCode_ = reply.shown;
+        else if (reply.isReading() && reply.showsValue() && autoCode_ >= 0)
+            row(x, autoCode_, reply.shownText);
     }
 
-    // KWP: marker D0 at size-6, item code at size-5, raw value at size-4.
+    // KWP: the hold routine's value report.
     void kwpHold(const Exchange &x, const QStringList &f)
     {
-        const int n = f.size();
-        if (n > 6 && f.at(n - 6).toInt(nullptr, 16) == kKwpValueMarker)
-            row(x, f.at(n - 5).toInt(nullptr, 16), f.at(n - 4));
+        const KwpReply reply = KwpReply::parse(f.join(QLatin1Char(',')), KwpFrames::Hold);
+        if (reply.valueReport())
+            row(x, reply.code, reply.raw);
     }
 
     const QList<QString> &catalogue_;

@@ -5,6 +5,7 @@
 
 #include <umockdev.h>
 
+#include <glib-unix.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
 
@@ -60,10 +61,25 @@ int urbStatus(Outcome outcome)
 }
 } // namespace
 
+struct Ft232rEmulator::HangUp {
+    Ft232rEmulator *emulator;
+    UMockdevIoctlClient *client;
+
+    static gboolean fired(gint, GIOCondition, gpointer data)
+    {
+        const auto *hangUp = static_cast<HangUp *>(data);
+        std::lock_guard<std::mutex> guard(hangUp->emulator->lock_);
+        hangUp->emulator->release(hangUp->client);
+        return G_SOURCE_REMOVE;
+    }
+    static void destroy(gpointer data) { delete static_cast<HangUp *>(data); }
+};
+
 Ft232rEmulator::Ft232rEmulator(VirtualCable &cable)
     : cable_(cable), chip_(cable), handler_(umockdev_ioctl_base_new())
 {
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&Ft232rEmulator::onIoctl), this);
+    g_signal_connect(handler_, "client-connected", G_CALLBACK(&Ft232rEmulator::onConnected), this);
     g_signal_connect(handler_, "client-vanished", G_CALLBACK(&Ft232rEmulator::onVanished), this);
 }
 
@@ -71,6 +87,8 @@ Ft232rEmulator::~Ft232rEmulator()
 {
     g_signal_handlers_disconnect_by_data(handler_, this);
     std::lock_guard<std::mutex> guard(lock_);
+    // umockdev never closes the stream of a program that died mid-ioctl and
+    // says so (a CRITICAL) when that client goes here; nothing is wrong.
     while (!clients_.empty())
         dropClient(clients_.begin()->first);
     g_object_unref(handler_);
@@ -110,6 +128,13 @@ int Ft232rEmulator::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, vo
     return TRUE;
 }
 
+void Ft232rEmulator::onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
+{
+    auto *emulator = static_cast<Ft232rEmulator *>(self);
+    std::lock_guard<std::mutex> guard(emulator->lock_);
+    emulator->watch(client);
+}
+
 void Ft232rEmulator::onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self)
 {
     auto *emulator = static_cast<Ft232rEmulator *>(self);
@@ -130,6 +155,34 @@ Ft232rEmulator::Client &Ft232rEmulator::clientFor(UMockdevIoctlClient *client)
     return state;
 }
 
+// umockdev announces each connection as it accepts it, before it accepts
+// the next, so the one socket it has just accepted for the node is this
+// client's. Without one found, umockdev's own notice is all there is.
+void Ft232rEmulator::watch(UMockdevIoctlClient *client)
+{
+    Client &state = clientFor(client);
+    std::vector<ClientSocket> known;
+    for (const auto &entry : clients_) {
+        if (entry.second.socket.valid())
+            known.push_back(entry.second.socket);
+    }
+    state.socket = ClientSocket::accepted(umockdev_ioctl_client_get_devnode(client), known);
+    if (!state.socket.valid())
+        return;
+    // On umockdev's worker thread, which serves the client too.
+    state.hangUpWatch = g_unix_fd_source_new(state.socket.fd(), GIOCondition(G_IO_HUP | G_IO_ERR));
+    g_source_set_callback(state.hangUpWatch, G_SOURCE_FUNC(&HangUp::fired),
+                          new HangUp{this, client}, &HangUp::destroy);
+    g_source_attach(state.hangUpWatch, g_main_context_get_thread_default());
+}
+
+bool Ft232rEmulator::hasGone(UMockdevIoctlClient *client) const
+{
+    const auto it = clients_.find(client);
+    return !umockdev_ioctl_client_get_connected(client)
+           || (it != clients_.end() && it->second.socket.hungUp());
+}
+
 // umockdev marks a closed connection but does not always signal it, so a
 // newcomer sweeps up the handles that have gone.
 void Ft232rEmulator::dropVanished()
@@ -143,22 +196,39 @@ void Ft232rEmulator::dropVanished()
         dropClient(client);
 }
 
-void Ft232rEmulator::dropClient(UMockdevIoctlClient *client)
+// What usbfs does when a handle's file goes. The entry stays, marked gone,
+// while umockdev may still hand us a request the program sent before it
+// died, so that request cannot claim the interface again.
+void Ft232rEmulator::release(UMockdevIoctlClient *client)
 {
     auto it = clients_.find(client);
     if (it == clients_.end())
         return;
+    Client &state = it->second;
     // A killed program's transfers must not reach the next one.
-    for (UMockdevIoctlData *urb : it->second.reapable)
+    for (UMockdevIoctlData *urb : state.reapable)
         g_object_unref(urb);
-    if (it->second.lastReaped)
-        g_object_unref(it->second.lastReaped);
+    state.reapable.clear();
+    if (state.lastReaped)
+        g_object_unref(state.lastReaped);
+    state.lastReaped = nullptr;
     if (owner_ == client) {
         chip_.release();
         owner_ = nullptr;
     }
-    clients_.erase(it);
-    g_object_unref(client);
+    if (state.hangUpWatch) {
+        g_source_destroy(state.hangUpWatch);
+        g_source_unref(state.hangUpWatch);
+        state.hangUpWatch = nullptr;
+    }
+    state.gone = true;
+}
+
+void Ft232rEmulator::dropClient(UMockdevIoctlClient *client)
+{
+    release(client);
+    if (clients_.erase(client) > 0)
+        g_object_unref(client);
 }
 
 void Ft232rEmulator::handle(UMockdevIoctlClient *client)
@@ -166,9 +236,12 @@ void Ft232rEmulator::handle(UMockdevIoctlClient *client)
     std::lock_guard<std::mutex> guard(lock_);
     Client &state = clientFor(client);
     const unsigned long request = umockdev_ioctl_client_get_request(client);
+    // Nobody is left to read the answer.
+    if (state.gone)
+        complete(client, -1, ENODEV);
     // Reaping comes first: usbfs still hands back the URBs that finished
     // before an unplug, and libusb waits for ever on one that never returns.
-    if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
+    else if (request == USBDEVFS_REAPURBNDELAY || request == USBDEVFS_REAPURB)
         reap(client, state);
     else if (state.dead)
         complete(client, -1, ENODEV);
@@ -184,8 +257,10 @@ int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
         return -EBUSY;
     if (owner_ == client)
         return 0;
-    if (owner_ != nullptr && !umockdev_ioctl_client_get_connected(owner_))
-        dropClient(owner_); // it went away holding the claim, as a killed program does
+    // It went away holding the claim, as a killed program does. Asked here
+    // too, since its hang-up may wait behind this request on the worker.
+    if (owner_ != nullptr && hasGone(owner_))
+        release(owner_);
     if (owner_ != nullptr)
         return -EBUSY;
     const int rc = chip_.claim();
@@ -275,6 +350,10 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
     Resolved buffer = length > 0
                           ? resolve(urbData, offsetof(usbdevfs_urb, buffer), std::size_t(length))
                           : Resolved();
+    // As usbfs, which copies the buffer first: one that cannot be read, as
+    // when the program died in the middle of submitting, is refused.
+    if (length > 0 && !buffer)
+        return -EFAULT;
     auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
     std::uint8_t *bytes = buffer ? buffer->data : nullptr;
     // Like usbfs, a transfer to the chip claims the interface on the way.

@@ -10,7 +10,13 @@
 // umockdev serves the ioctls on a worker thread of its own, so every entry
 // point here takes the one lock; a test reads the chip and the cable through
 // `inspect`, which holds that lock too.
+//
+// As usbfs does when a handle's file goes, a program that closes the node or
+// dies loses its claim and its transfers at once: the emulator watches each
+// program's connection (sim/usbemu/clientsocket.h) rather than wait for
+// umockdev to notice.
 
+#include "sim/usbemu/clientsocket.h"
 #include "sim/usbemu/ft232rchip.h"
 
 #include <functional>
@@ -22,6 +28,7 @@
 typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 typedef struct _UMockdevIoctlClient UMockdevIoctlClient;
 typedef struct _UMockdevIoctlData UMockdevIoctlData;
+typedef struct _GSource GSource;
 
 namespace sim::usbemu {
 
@@ -48,14 +55,22 @@ public:
 private:
     struct Client {
         bool dead = false;                         // opened before an unplug
+        bool gone = false;                         // its program closed the node or died
         std::vector<UMockdevIoctlData *> reapable; // completed URBs, oldest first
         UMockdevIoctlData *lastReaped = nullptr;   // held until its reap is synced
+        ClientSocket socket;                       // our end of its connection, when found
+        GSource *hangUpWatch = nullptr;            // fires when that socket hangs up
     };
+    struct HangUp; // the hang-up watch's callback and its data
     static int onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
+    static void onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
     static void onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
 
     void handle(UMockdevIoctlClient *client);
     Client &clientFor(UMockdevIoctlClient *client);
+    void watch(UMockdevIoctlClient *client);
+    bool hasGone(UMockdevIoctlClient *client) const;
+    void release(UMockdevIoctlClient *client);
     void dropClient(UMockdevIoctlClient *client);
     void dropVanished();
     void submit(UMockdevIoctlClient *client, Client &state);

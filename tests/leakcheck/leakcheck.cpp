@@ -8,7 +8,6 @@
 // to live as long as the program); this check deletes those two itself
 // after the window, so that anything else left over is a real leak.
 #include "fuzz/fuzzdriver.h"
-#include "protocolcounters.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "support/mainwindowprobe.h"
@@ -54,7 +53,7 @@ struct Run {
     bool polling()
     {
         const int rows = kwp ? 16 : 24; // the demo bikes' tables
-        return probe.sessionState() == 1 && probe.table()->rowCount() == rows;
+        return probe.sessionState() == SessionState::Up && probe.table()->rowCount() == rows;
     }
     bool untilPolling()
     {
@@ -69,7 +68,6 @@ void runFamily(bool kwp)
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     cable.reset();
-    protocolCounters() = ProtocolCounters();
     if (kwp)
         cable.seat(std::make_shared<sim::KwpEcu>(sim::KwpEcuConfig::demo()));
     else

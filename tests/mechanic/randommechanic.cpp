@@ -2,7 +2,6 @@
 #include "randommechanic.h"
 
 #include "mainwindow.h"
-#include "protocolcounters.h"
 #include "support/simsupport.h"
 #include "virtualtime.h"
 
@@ -74,7 +73,6 @@ RandomMechanic::RandomMechanic(Family family, std::uint64_t seed) : startFamily_
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     cable.reset();
-    protocolCounters() = ProtocolCounters();
     bike_ = std::make_shared<Bike>(rng_);
     cable.seat(bike_);
     bike_->autoEcu().acts().tap([this](const sim::EcuAct &a) { onAct(Family::Auto, a); });
@@ -352,10 +350,10 @@ QString RandomMechanic::where()
                "action step %7")
         .arg(probe_->selectedRow())
         .arg(probe_->ecuRow())
-        .arg(probe_->pointer().confirmed() ? "confirmed" : "unconfirmed")
+        .arg(probe_->walk().pointer().confirmed() ? "confirmed" : "unconfirmed")
         .arg(probe_->pointerRows())
         .arg(probe_->sessionState())
-        .arg(probe_->nextCommand(), 0, 16)
+        .arg(probe_->autoCycle() ? probe_->autoCycle()->nextCommand() : 0, 0, 16)
         .arg(probe_->actionStep());
 }
 
@@ -384,8 +382,8 @@ bool RandomMechanic::settleSession()
     // An answer already on its way late may still throw the session out:
     // the session counts once it has lasted a second.
     const auto up = [&] {
-        return cable.held() && cable.writesToFail() == 0 && probe_->sessionState() == 1
-               && probe_->rowCodes() == table
+        return cable.held() && cable.writesToFail() == 0
+               && probe_->sessionState() == SessionState::Up && probe_->rowCodes() == table
                && probe_->status() == QLatin1String("Connected-Engine On");
     };
     CableClock clock;
@@ -539,8 +537,8 @@ void RandomMechanic::checkInvariants()
                                .arg(row)
                                .arg(codes[row], cell));
     }
-    const ActionRequest &request = probe_->actionRequest();
-    const bool pending = probe_->selectionPending() || request.waiting() || request.running();
+    const bool pending =
+        probe_->selectionPending() || (probe_->hasWalk() && probe_->actionRequest().pending());
     if (bool(QGuiApplication::overrideCursor()) != pending)
         return violate(pending ? "work is pending without a wait cursor"
                                : "a wait cursor is left with nothing pending");

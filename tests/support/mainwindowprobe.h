@@ -2,6 +2,7 @@
 #ifndef MAINWINDOWPROBE_H
 #define MAINWINDOWPROBE_H
 
+#include "cycleaccess.h"
 #include "mainwindow.h"
 
 #include <QComboBox>
@@ -24,20 +25,15 @@ public:
     QTimer *pollTimer() const { return w.pollTimer; }
     UsbSerial *link() const { return w.link; }
     CoWindow *coWindow() const { return w.coWindow; }
-    int &sessionState() { return w.sessionState; }
-    int &scanPass() { return w.scanPass; }
+    int sessionState() const { return w.sessionState; }
     int &selectedRow() { return w.selectedRow; }
     int &ecuRow() { return w.ecuRow; }
-    int &actionStep() { return w.actionStep; }
+    int actionStep() const { return w.actionStep; }
     int &rpm() { return w.rpm; }
     int &coValue() { return w.coValue; }
-    bool &selectionPending() { return w.selectionPending; }
+    bool selectionPending() const { return w.selectionPending; }
     bool &running() { return w.running; }
-    QString &expectedReply() { return w.expectedReply; }
     QString &vehicleType() { return w.vehicleType; }
-    QString &currentCmd() { return w.currentCmd; }
-    QString &queuedCmd() { return w.queuedCmd; }
-    std::uint8_t &nextCommand() { return w.nextCommand; }
     QList<QString> &itemList() { return w.itemList; }
     QList<QString> &rowCodes() { return w.rowCodes; }
     QList<QString> &errorList() { return w.errorList; }
@@ -78,22 +74,63 @@ public:
     bool actionCursor() const { return w.actionCursor; }
     QString convert(const QString &code, const QString &raw) { return w.convertdiagval(code, raw); }
 
-    // --- the pointer, the requests, the session ---
-    EcuPointer &pointer() { return w.pointer; }
-    int &pointerRows() { return w.pointerRows; }
+    // --- the cycle under way (one of the four; the others are null) ---
+    AutoCycle *autoCycle() const { return w.autoCycle.get(); }
+    AutoCoCycle *autoCoCycle() const { return w.autoCoCycle.get(); }
+    KwpCycle *kwpCycle() const { return w.kwpCycle.get(); }
+    KwpCoCycle *kwpCoCycle() const { return w.kwpCoCycle.get(); }
     int sessionSerial() const { return w.sessionSerial; }
-    ActionRequest &actionRequest() { return w.action; }
-    QList<std::uint8_t> &coKeys() { return w.coKeys; }
-    int &cylinderWanted() { return w.cylinderWanted; }
-    void setSessionState(int state) { w.setSessionState(state); }
-    void appendFaultRow(int code) { w.appendFaultRow(code); }
+    // The polling cycle's table, pointer, selection and press (none while
+    // the CO window is open).
+    bool hasWalk() const { return w.autoCycle || w.kwpCycle; }
+    ItemWalk &walk() const
+    {
+        return w.autoCycle ? CycleAccess::walk(*w.autoCycle) : CycleAccess::walk(*w.kwpCycle);
+    }
+    const ActionRequest &actionRequest() const { return walk().request(); }
+    int pointerRows() const { return walk().pointerRows(); }
+    int scanPass() const { return walk().scanPass(); }
+    // Puts the cycle under way in `state` (a sessionState value), as its own
+    // transition would, and shows it.
+    void setSessionState(int state)
+    {
+        if (w.autoCycle)
+            CycleAccess::enter(*w.autoCycle, AutoCycle::State(state));
+        else if (w.autoCoCycle)
+            CycleAccess::setState(*w.autoCoCycle, AutoCoCycle::State(state));
+        else if (w.kwpCycle)
+            CycleAccess::enter(*w.kwpCycle, KwpCycle::State(state));
+        else if (w.kwpCoCycle)
+            CycleAccess::setState(*w.kwpCoCycle, KwpCoCycle::State(state));
+        w.mirror();
+    }
+    // Appends a row to the table and to the polling cycle's (a fault-code
+    // row when `fault`), as a scan would.
+    void addRow(int code, bool fault = false)
+    {
+        fault ? walk().addFaultRow(code) : walk().addItemRow(code);
+        w.appendItemRow(code);
+    }
     // Puts the pointer on `row` as if the ECU had walked there and said so.
     void placePointer(int row)
     {
-        w.pointer.startOnFirstRow();
-        while (w.pointer.row() < row)
-            w.pointer.moved(1);
-        w.pointer.reported(w.rowCodes.value(row).toInt(), w.rowCodes, w.pointerRows);
+        EcuPointer &pointer = walk().pointer();
+        pointer.startOnFirstRow();
+        while (pointer.row() < row)
+            pointer.moved(1);
+        pointer.reported(walk().codeAt(row).toInt(), walk().codes(), walk().pointerRows());
+        w.mirror();
+    }
+    void mirror() { w.mirror(); }
+    // The wake-up pulses the KWP cycles try next.
+    int kwpPulseMs() const { return w.kwpCycle ? w.kwpCycle->pulseMs() : w.kwpPulseMs; }
+    int kwpCoPulseMs() const { return w.kwpCoCycle ? w.kwpCoCycle->pulseMs() : w.kwpCoPulseMs; }
+    // A new cycle, as a new session of the window gets: the CO window's
+    // own when `co`.
+    void freshCycle(bool co)
+    {
+        w.coMode = co;
+        w.startCycle();
     }
 
     // --- fuzzing and fault injection ---

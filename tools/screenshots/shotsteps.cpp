@@ -74,8 +74,8 @@ bool sessionUp(MainWindowProbe &probe, int lastCode)
 {
     return waitUntil(
         [&] {
-        return probe.sessionState() == 1 && probe.scanPass() == 0 && rowOf(probe, lastCode) >= 0
-               && probe.status() == "Connected-Engine On";
+        return probe.sessionState() == SessionState::Up && probe.scanPass() == 0
+               && rowOf(probe, lastCode) >= 0 && probe.status() == "Connected-Engine On";
         },
         kCeiling);
 }
@@ -122,8 +122,9 @@ QString coDialog(Shots &s)
         CoWindow *co = s.probe.coWindow();
         auto *lcd = co->findChild<QLCDNumber *>("lcdNumber_rpm");
         activate(*co);
-        if (!waitUntil([&] { return s.probe.sessionState() == 1 && lcd->intValue() > 0; },
-                       kCeiling))
+        if (!waitUntil(
+                [&] { return s.probe.sessionState() == SessionState::Up && lcd->intValue() > 0; },
+                kCeiling))
             error = "no engine speed in the CO dialog";
         else
             error = save(co, s.dir, "screenshot-co.png");

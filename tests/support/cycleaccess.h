@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef CYCLEACCESS_H
+#define CYCLEACCESS_H
+
+#include "auto/autococycle.h"
+#include "auto/autocycle.h"
+#include "kwp/kwpcocycle.h"
+#include "kwp/kwpcycle.h"
+
+// A test's hand on a cycle's state: to start it somewhere deep in its
+// states without walking the ECU there (the fuzz targets, a few suites).
+struct CycleAccess {
+    static ItemWalk &walk(AutoCycle &c) { return c.walk_; }
+    static ItemWalk &walk(KwpCycle &c) { return c.walk_; }
+    static void enter(AutoCycle &c, AutoCycle::State s) { c.enter(s); }
+    static void enter(KwpCycle &c, KwpCycle::State s) { c.enter(s); }
+    static void setState(AutoCoCycle &c, AutoCoCycle::State s) { c.state_ = s; }
+    static void setState(KwpCoCycle &c, KwpCoCycle::State s) { c.state_ = s; }
+    static int &loginStep(AutoCycle &c) { return c.loginStep_; }
+    static std::uint8_t &nextCommand(AutoCycle &c) { return c.nextCommand_; }
+    static int &loginStep(AutoCoCycle &c) { return c.loginStep_; }
+    static int &cylinderStep(AutoCoCycle &c) { return c.cylinderStep_; }
+    static int &expectedReply(AutoCoCycle &c) { return c.expectedReply_; }
+    static int &pulseMs(KwpCycle &c) { return c.login_.pulseMs_; }
+    static int &pulseMs(KwpCoCycle &c) { return c.login_.pulseMs_; }
+};
+
+#endif // CYCLEACCESS_H
