@@ -108,9 +108,16 @@ $(BUILD_WIN)/Makefile: | windows-deps
 windows: windows-deps $(BUILD_WIN)/Makefile
 	cmake --build $(BUILD_WIN) -j$(JOBS)
 
+# Signed when given a certificate: SIGN_PKCS12=FILE.p12 SIGN_PASSWORD_FILE=FILE
+# [SIGN_TIMESTAMP_URL=URL] (scripts/windows/sign.sh).
+SIGN_PKCS12 ?=
+SIGN_PASSWORD_FILE ?=
+SIGN_TIMESTAMP_URL ?=
 windows-installer: windows
-	@sh scripts/windows/packages.sh nsis
-	cmake --build $(BUILD_WIN) --target windows-installer
+	@sh scripts/windows/packages.sh nsis markdown osslsigncode
+	TAVRIX_SIGN_PKCS12='$(SIGN_PKCS12)' TAVRIX_SIGN_PASSWORD_FILE='$(SIGN_PASSWORD_FILE)' \
+	TAVRIX_SIGN_TIMESTAMP_URL='$(SIGN_TIMESTAMP_URL)' \
+	    cmake --build $(BUILD_WIN) --target windows-installer
 
 # The suites on the simulated cable under Wine, in a fresh Wine prefix of the
 # build tree, then the installer test.
@@ -121,14 +128,17 @@ test-windows: windows
 	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 	$(MAKE) test-windows-installer
 
+# The installer under Wine, then signing with a throwaway certificate.
 test-windows-installer: windows-installer
-	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES)
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) openssl
 	sh scripts/windows/test-installer.sh $(BUILD_WIN)
+	sh scripts/windows/test-signing.sh $(BUILD_WIN)
 
-# The README's picture of the Windows build on the demo bike (under Wine).
+# The README's pictures of the Windows build (under Wine): on the demo bike,
+# and the window at 150 %.
 windows-screenshot: windows
 	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) fonts-wine imagemagick
-	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs/screenshot-windows-demo.png
+	sh scripts/windows/screenshot.sh $(BUILD_WIN) docs
 
 clean-windows:
 	rm -rf $(BUILD_WIN)

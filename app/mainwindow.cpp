@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "cablestatus.h"
 #include "cowindow.h"
 #include "itemcatalogue.h"
 #include "kwp/kwpprotocol.h"
@@ -47,6 +48,12 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowIcon(QIcon(":/img/icon.png"));
 
     pollTimer = new QTimer();
+    // Qt's Windows dispatcher (qeventdispatcher_win.cpp, registerTimer) serves
+    // a coarse timer of 20 ms or more with SetTimer, on the 15.6 ms system
+    // tick: 30 ms would come out 31.25 ms and 110 ms 125 ms. A precise one
+    // gets a 1 ms multimedia timer. The waits inside a tick are single shots
+    // under 2 s, which QTimer::singleShot already makes precise.
+    pollTimer->setTimerType(Qt::PreciseTimer);
     connect(pollTimer, SIGNAL(timeout()), this, SLOT(send_clicked()));
     connect(ui->comboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(comboBox_typeChanged(int)));
     running = true;
@@ -65,6 +72,7 @@ MainWindow::MainWindow(QWidget *parent)
     connectTimer->setSingleShot(true);
     connect(connectTimer, SIGNAL(timeout()), this, SLOT(connect_clicked()));
     connectTimer->start(Pacing::FirstConnectMs);
+    cableStatus = new CableStatus(ui->statusBar);
 
     rpm = coValue = actionStep = selectedRow = ecuRow = 0;
     sessionState = SessionState::None;
@@ -99,6 +107,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    delete cableStatus;
     delete link;
     delete ui;
 }
@@ -113,11 +122,14 @@ void MainWindow::connect_clicked()
         pollTimer->start(Pacing::AutoPollMs);
         qDebug().noquote() << "Connected.";
         ui->statusBar->showMessage(StatusText::EngineOff);
+        cableStatus->connected();
         return;
     }
     qDebug().noquote() << "Not Connect.";
     ui->statusBar->showMessage(StatusText::NotConnected);
     connectTimer->start(Pacing::RetryConnectMs);
+    // After the retry is set, so that asking the system never delays it.
+    cableStatus->openFailed(link->lastOpenFailure());
 }
 
 void MainWindow::ftdiwriteError()

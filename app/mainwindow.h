@@ -20,6 +20,7 @@
 
 class QCloseEvent;
 class QTimer;
+class CableStatus;
 class CoWindow;
 class UsbSerial;
 
@@ -134,10 +135,11 @@ private:
     int kwpPulseMs;
     int kwpCoPulseMs;
 
-    QTimer *connectTimer = nullptr; // the next connection attempt
-    int sessionSerial = 0;          // changes whenever a session comes up or ends
-    int cycleEpoch = 0;             // changes whenever a running tick must stand aside
-    bool kwpLineSlow = false;       // the KWP cycle has put the line at 10400 baud
+    QTimer *connectTimer = nullptr;     // the next connection attempt
+    CableStatus *cableStatus = nullptr; // why the cable would not open
+    int sessionSerial = 0;              // changes whenever a session comes up or ends
+    int cycleEpoch = 0;                 // changes whenever a running tick must stand aside
+    bool kwpLineSlow = false;           // the KWP cycle has put the line at 10400 baud
 
     // Each protocol slot runs one tick at a time (app/tick.h).
     struct CycleBusy {

@@ -6,6 +6,7 @@
 #include "bench/families.h"
 
 #include "mainwindow.h"
+#include "qtsetup.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -110,6 +111,7 @@ std::vector<double> runStartups(int count, const char *self)
 
 int startupChild(int argc, char **argv, long long forkedAtNs)
 {
+    setUpQtBeforeApplication();
     QApplication app(argc, argv);
     MainWindow window;
     FirstPaint filter(window, forkedAtNs);

@@ -16,7 +16,8 @@ endif()
 # The line and ECU models of sim/ without their libftdi1 stand-in: here the
 # real library talks to them through the emulated chip.
 file(GLOB USBEMU_LINE_SOURCES CONFIGURE_DEPENDS sim/*.cpp sim/*.h)
-list(REMOVE_ITEM USBEMU_LINE_SOURCES ${CMAKE_SOURCE_DIR}/sim/ftdi_sim.cpp)
+list(REMOVE_ITEM USBEMU_LINE_SOURCES ${CMAKE_SOURCE_DIR}/sim/ftdi_sim.cpp
+  ${CMAKE_SOURCE_DIR}/sim/simlookup.cpp)
 file(GLOB USBEMU_SOURCES CONFIGURE_DEPENDS sim/usbemu/*.cpp sim/usbemu/*.h)
 add_library(tavrix_usbemu STATIC ${USBEMU_LINE_SOURCES} ${USBEMU_SOURCES})
 target_include_directories(tavrix_usbemu PUBLIC ${CMAKE_SOURCE_DIR} ${FTDI_INCLUDE_DIRS})
@@ -37,16 +38,20 @@ list(FILTER USB_TEST_SUPPORT EXCLUDE REGEX "/tst_[^/]*$")
 foreach(src ${USB_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${USB_TEST_SUPPORT})
-  target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu PkgConfig::FTDI Qt5::Test)
+  target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu
+    tavrix_cablelookup PkgConfig::FTDI Qt5::Test)
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
   add_dependencies(${name} tavrix tavrix-usbhost)
   add_test(NAME ${name} COMMAND ${name})
+  # Suites that start the real programs take turns: a program of one would
+  # find the cable claimed by a program of the other and leave at once.
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-    SKIP_RETURN_CODE 77 TIMEOUT 180)
+    SKIP_RETURN_CODE 77 TIMEOUT 180 RESOURCE_LOCK tavrix-cable-claim)
 endforeach()
 
 add_executable(usb-dtr-pulse bench/usbdtrpulse.cpp)
 target_include_directories(usb-dtr-pulse PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(usb-dtr-pulse PRIVATE tavrix_app tavrix_usbemu PkgConfig::FTDI)
+target_link_libraries(usb-dtr-pulse PRIVATE tavrix_app tavrix_usbemu tavrix_cablelookup
+  PkgConfig::FTDI)

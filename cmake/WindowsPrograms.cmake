@@ -2,6 +2,12 @@
 # The Windows programs: the icon and version as a resource in each, and the
 # window programs linked as GUI programs, so that no console window opens
 # beside them. tavrix-trace prints to its console and stays a console program.
+# tavrix-log is tavrix as a console program: the same window, with the
+# diagnostic log in the console Windows opens beside it (app/win/logconsole.h).
+
+add_executable(tavrix-log app/main.cpp app/win/logconsole.cpp)
+tavrix_on_real_cable(tavrix-log)
+target_compile_definitions(tavrix-log PRIVATE TAVRIX_LOG_CONSOLE)
 
 find_program(TAVRIX_CONVERT convert)
 if(NOT TAVRIX_CONVERT)
@@ -20,9 +26,18 @@ set(TAVRIX_RC ${CMAKE_BINARY_DIR}/tavrix.rc)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/tavrix.rc.in ${TAVRIX_RC} @ONLY)
 set_source_files_properties(${TAVRIX_RC} PROPERTIES OBJECT_DEPENDS ${TAVRIX_ICO})
 
-foreach(program tavrix tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
+foreach(program tavrix tavrix-log tavrix-demo tavrix-record tavrix-record-sim tavrix-trace)
   target_sources(${program} PRIVATE ${TAVRIX_RC})
   add_dependencies(${program} tavrix-ico)
 endforeach()
 set_target_properties(tavrix tavrix-demo tavrix-record tavrix-record-sim
   PROPERTIES WIN32_EXECUTABLE ON)
+
+# The programs load Qt's plugins from where qt.conf beside them says, and
+# from nowhere else (app/qtsetup.cpp clears the environment's plugin paths).
+# Installed, that is their own folder (packaging/windows/qt.conf); in the
+# build tree, run under Wine, the Qt tree's plugins (Z: is the Unix root).
+foreach(dir ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/trace ${CMAKE_BINARY_DIR}/tools/screenshots
+    ${CMAKE_BINARY_DIR}/bench)
+  file(WRITE ${dir}/qt.conf "[Paths]\nPlugins = Z:${TAVRIX_QT_PLUGINS}\n")
+endforeach()

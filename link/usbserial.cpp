@@ -16,6 +16,13 @@ constexpr int kProductId = 0x6066;
 constexpr int kReadSize = 1024;
 constexpr int kTextWriteCap = 30;
 constexpr int kStringSize = 128;
+
+// The text libftdi1 left for its last failure, read without a library call
+// (a recording would show one).
+QString errorText(const ftdi_context *ftdi)
+{
+    return QString::fromLocal8Bit(ftdi->error_str ? ftdi->error_str : "");
+}
 } // namespace
 
 UsbSerial::UsbSerial(QObject *parent) : QObject(parent) {}
@@ -39,11 +46,13 @@ void UsbSerial::releaseContext()
 bool UsbSerial::Connect()
 {
     connected = false;
+    lastFailure = OpenFailure();
     // A stale handle from an earlier attempt would keep the interface
     // claimed, and the reconnect after a write error could never succeed.
     releaseContext();
     ftdi = ftdi_new();
     if (!ftdi) {
+        lastFailure.step = OpenFailure::Step::Context;
         std::fprintf(stderr, "ftdi_new failed\n");
         qDebug().noquote() << "ftdi_new failed";
         emit sendlog("failed");
@@ -54,6 +63,7 @@ bool UsbSerial::Connect()
     if (opened < 0) {
         // libftdi's code and text tell a cable not found ("device not found")
         // from one found but not opened (driver, permission, another program).
+        lastFailure = {OpenFailure::Step::Open, opened, errorText(ftdi)};
         std::fprintf(stderr, "ftdi_usb_open: %d (%s)\n", opened,
                      ftdi->error_str ? ftdi->error_str : "");
         findFtdi();
@@ -65,7 +75,9 @@ bool UsbSerial::Connect()
     qDebug().noquote() << "usbconnect";
     if (ftdi_set_baudrate(ftdi, OpenBaud) < 0)
         qDebug().noquote() << "unable to set baudrate";
-    if (ftdi_set_line_property(ftdi, BITS_8, STOP_BIT_1, NONE) < 0) {
+    const int lineSet = ftdi_set_line_property(ftdi, BITS_8, STOP_BIT_1, NONE);
+    if (lineSet < 0) {
+        lastFailure = {OpenFailure::Step::LineProperty, lineSet, errorText(ftdi)};
         qDebug().noquote() << "unable to set line parameters";
         return false;
     }

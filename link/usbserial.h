@@ -2,6 +2,8 @@
 #ifndef USBSERIAL_H
 #define USBSERIAL_H
 
+#include "link/openfailure.h"
+
 #include <QObject>
 #include <QString>
 
@@ -18,6 +20,9 @@ public:
 
     explicit UsbSerial(QObject *parent = nullptr);
     ~UsbSerial() override;
+
+    // Why the last Connect failed; Step::None after one that succeeded.
+    OpenFailure lastOpenFailure() const { return lastFailure; }
 
 signals:
     void sendlog(QString s);
@@ -47,6 +52,7 @@ private:
 
     ftdi_context *ftdi = nullptr;
     bool connected = false;
+    OpenFailure lastFailure;
 };
 
 #endif // USBSERIAL_H

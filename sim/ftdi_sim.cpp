@@ -123,6 +123,8 @@ int ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
     if (result == -5)
         return fail(ftdi, -5,
                     "unable to claim usb device. Make sure the default FTDI driver is not in use");
+    if (result == -4)
+        return fail(ftdi, -4, "usb_open() failed");
     if (result < 0)
         return fail(ftdi, -3, "usb device not found");
     handles()[ftdi] = result;

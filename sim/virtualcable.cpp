@@ -19,6 +19,7 @@ std::function<Nanos()> &clockFn()
 
 // libftdi1's own error codes for the situations the cable models.
 constexpr int kNoDevice = -3;  // ftdi_usb_open: usb device not found
+constexpr int kNoAccess = -4;  // ftdi_usb_open: usb_open() failed
 constexpr int kBusy = -5;      // ftdi_usb_open: unable to claim device
 constexpr int kNotOpen = -666; // any call on a context without device
 constexpr int kTransferFailed = -1;
@@ -69,6 +70,7 @@ void VirtualCable::reset()
     failNew_ = 0;
     failOpen_ = refuseBaud_ = refuseLine_ = failFindAll_ = false;
     failWrites_ = 0;
+    refusal_ = Refusal::None;
 }
 
 void VirtualCable::clearHistory()
@@ -183,8 +185,10 @@ int VirtualCable::open(int vendor, int product)
 {
     if (!plugged_ || failOpen_ || vendor != VendorId || product != ProductId)
         return kNoDevice;
-    if (openToken_ != 0)
-        return kBusy; // the interface is claimed by another handle
+    if (refusal_ == Refusal::NoPermission)
+        return kNoAccess;
+    if (openToken_ != 0 || refusal_ == Refusal::Busy)
+        return kBusy; // the interface is claimed by another handle or program
     openToken_ = nextToken_++;
     ++openHandles_;
     // ftdi_usb_open resets the chip and sets 9600 baud.

@@ -14,6 +14,9 @@
 //     fail with libftdi1's own codes until a new context opens it again.
 //   - at most one open handle holds the device; a second open is refused
 //     (-5, "unable to claim usb device") until the first is closed or freed.
+//   - what the system says of the cable when the link looks it up after a
+//     failed open (sim/simlookup.cpp): plugged or not, held by a program,
+//     or its device node closed to us.
 //   - the chip (3 MHz base clock, divisors in eighths): a requested rate
 //     becomes the nearest rate the chip reaches (15630 -> 15625,
 //     10400 -> 10399, 9600 after open); a rate it cannot reach within 5 %
@@ -163,8 +166,14 @@ public:
     }
 
     // --- injectable faults (all cleared by reset) ---
-    void failNextNew(int count = 1);      // the next `count` ftdi_new return NULL
-    void failOpen(bool fail);             // ftdi_usb_open: -3 "usb device not found"
+    void failNextNew(int count = 1); // the next `count` ftdi_new return NULL
+    void failOpen(bool fail);        // ftdi_usb_open: -3 "usb device not found"
+    bool openFails() const { return failOpen_; }
+    // A plugged adapter the system will not let us open: its device node
+    // is closed to us (ftdi_usb_open: -4), or another program holds it (-5).
+    enum class Refusal { None, NoPermission, Busy };
+    void refuseOpen(Refusal refusal) { refusal_ = refusal; }
+    Refusal openRefusal() const { return refusal_; }
     void refuseBaud(bool refuse);         // ftdi_set_baudrate: -1
     void refuseLineProperty(bool refuse); // ftdi_set_line_property: -1
     // The next `count` bytes written fail (Forever: until failWrites(0)).
@@ -197,6 +206,11 @@ public:
     const LineState &line() const { return line_; }
     int receivePending() const; // bytes that have arrived and wait for a read
     int receiveQueued() const { return int(rx_.size()); } // incl. still on the wire
+
+    // Lookups of the cable the link made after failed opens (not cleared by
+    // reset: a counter for tests).
+    int lookups() const { return lookups_; }
+    void noteLookup() { ++lookups_; }
 
     // --- the libftdi1 side (used by sim/ftdi_sim.cpp) ---
     // Contexts made by ftdi_new and not yet released by ftdi_free; a link
@@ -268,6 +282,8 @@ private:
     bool refuseLine_ = false;
     bool failFindAll_ = false;
     int failWrites_ = 0;
+    Refusal refusal_ = Refusal::None;
+    int lookups_ = 0;
     std::function<void(const std::vector<std::uint8_t> &)> ecuTap_;
 };
 

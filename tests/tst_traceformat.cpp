@@ -14,6 +14,7 @@
 
 #include <QRandomGenerator>
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -342,6 +343,15 @@ private slots:
     {
         const QDateTime t(QDate(2026, 12, 7), QTime(9, 5, 3));
         QCOMPARE(defaultTraceName(t), QString("tavrix-20261207-090503.ktrace"));
+        // Windows: never the working folder, which from the Start menu is the
+        // program's own under Program Files.
+#ifdef Q_OS_WIN
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Tavrix";
+#else
+        const QString folder = QDir::currentPath();
+#endif
+        QCOMPARE(defaultRecordingPath(t), folder + "/tavrix-20261207-090503.ktrace");
     }
 
     void kwpFrames_data()

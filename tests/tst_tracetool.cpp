@@ -292,6 +292,29 @@ private slots:
         QVERIFY(trace.contains(" close 0\n")); // the link's destructor closed the adapter
     }
 
+    // A name outside the ANSI code page reaches the recorder, its file and the
+    // reader whole (Windows hands such a name over only as wide characters).
+    void recorderWritesAndReaderReadsANameInAnyScript()
+    {
+        const QString path = dir.filePath(QString::fromUtf8("rekaman-Łódź-中文-ñ.ktrace"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(RECORD_SIM_TOOL, {path});
+        QVERIFY(p.waitForStarted(20000));
+        QDeadlineTimer deadline(30000);
+        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+            QTest::qWait(50);
+        p.terminate();
+        QVERIFY(p.waitForFinished(20000));
+        QVERIFY2(readAll(path).endsWith(" end\n"),
+                 qPrintable(QDir(dir.path()).entryList().join(' ')));
+        const Run r = run(TRACE_TOOL, {path});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("OPEN  0433:6066 ok"));
+    }
+
     void recorderGoesOnUnrecordedIntoAFolderItCannotWrite()
     {
         const QString path = dir.filePath("gone/live.ktrace");

@@ -68,6 +68,8 @@ private slots:
         QVERIFY(cable.dtrEdges()[0].level);
         QVERIFY(probe.pollTimer()->isActive());
         QCOMPARE(probe.pollTimer()->interval(), 30);
+        // Coarse, Windows would run it on its 15.6 ms tick: every 31.25 ms.
+        QCOMPARE(probe.pollTimer()->timerType(), Qt::PreciseTimer);
     }
 
     void writeErrorDropsTheSessionAndReallyReconnects()

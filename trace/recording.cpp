@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/recording.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 #include <cstdlib>
 #include <memory>
 
@@ -26,6 +29,12 @@ TraceWriter::Clock &nextClock()
     return clock;
 }
 
+TraceWriter::Reporter &nextReporter()
+{
+    static TraceWriter::Reporter reporter;
+    return reporter;
+}
+
 void stopAtExit()
 {
     stopRecording();
@@ -44,6 +53,8 @@ bool startRecording(const QString &path, const QString &program, const QString &
     auto writer = std::make_unique<TraceWriter>();
     if (nextClock())
         writer->setClock(nextClock());
+    if (nextReporter())
+        writer->setReporter(nextReporter());
     const QString started =
         startedUtc.isEmpty() ? QDateTime::currentDateTimeUtc().toString(Qt::ISODate) : startedUtc;
     if (!writer->open(path, program, programVersion(), started))
@@ -81,9 +92,31 @@ void setRecordingClock(TraceWriter::Clock clock)
     nextClock() = std::move(clock);
 }
 
+void setRecordingReporter(TraceWriter::Reporter reporter)
+{
+    nextReporter() = std::move(reporter);
+}
+
 QString defaultTraceName(const QDateTime &local)
 {
     return local.toString("'tavrix-'yyyyMMdd-HHmmss'.ktrace'");
+}
+
+QString fileArgument(const QStringList &arguments)
+{
+    const QString first = arguments.value(1);
+    return first.startsWith('-') ? QString() : first;
+}
+
+QString defaultRecordingPath(const QDateTime &local)
+{
+#ifdef Q_OS_WIN
+    const QDir folder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                      + QStringLiteral("/Tavrix"));
+#else
+    const QDir folder = QDir::current();
+#endif
+    return folder.filePath(defaultTraceName(local));
 }
 
 QString takeFileArgument(int &argc, char **argv)

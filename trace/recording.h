@@ -20,11 +20,22 @@ void flushRecording();    // what is due; for a timer
 void stopRecording();     // end mark, flush, close
 // Applies to the next startRecording (tests and generators run fake time).
 void setRecordingClock(TraceWriter::Clock clock);
+// Applies to the next startRecording: who hears of a failure to open or
+// write the file (default: the console and the log).
+void setRecordingReporter(TraceWriter::Reporter reporter);
 
 // "tavrix-YYYYMMDD-HHMMSS.ktrace"
 QString defaultTraceName(const QDateTime &local);
 // Takes a file name in argv[1] (not an option) out of argv; empty when none.
 QString takeFileArgument(int &argc, char **argv);
+// The file name the program was given (arguments()[1], not an option);
+// empty when none. Windows hands it over in full only this way.
+QString fileArgument(const QStringList &arguments);
+// Where the recorder writes when it is given no name: a new file in the
+// user's Documents\Tavrix on Windows (a program started from the Start menu
+// works in its own folder under Program Files), in the working folder on
+// Linux.
+QString defaultRecordingPath(const QDateTime &local);
 
 QString programVersion();
 

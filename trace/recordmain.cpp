@@ -1,28 +1,50 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-record [FILE]: the application over the adapter, every libftdi1
-// call recorded to FILE (default tavrix-YYYYMMDD-HHMMSS.ktrace here).
+// call recorded to FILE (default: a new tavrix-YYYYMMDD-HHMMSS.ktrace in the
+// working folder on Linux, in Documents\Tavrix on Windows).
 
+#include "instanceguard.h"
 #include "mainwindow.h"
+#include "qtsetup.h"
 #include "trace/quitonsignal.h"
 #include "trace/recording.h"
+#include "trace/recordnotice.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
 constexpr int kFlushPeriodMs = 500; // with the writer's own check: at most a second lost
 }
 
+// The recorder over the real cable claims it as tavrix does; the one over
+// the simulated cable claims nothing.
+#ifndef TAVRIX_CABLE_CLAIM
+#define TAVRIX_CABLE_CLAIM ""
+#endif
+
 int main(int argc, char *argv[])
 {
-    QString path = trace::takeFileArgument(argc, argv);
-    if (path.isEmpty())
-        path = QDir::current().filePath(trace::defaultTraceName(QDateTime::currentDateTime()));
+    setUpQtBeforeApplication();
     QApplication app(argc, argv);
+    InstanceGuard guard(InstanceGuard::inThisFolder(QStringLiteral(TAVRIX_CABLE_CLAIM)));
+    if (!guard.claimed()) {
+        qDebug().noquote() << "Tavrix is already running: its window comes to the front";
+        return 0;
+    }
     quitOnTerminationSignals();
-    if (trace::startRecording(path, QStringLiteral("tavrix-record")))
+    QString path = trace::fileArgument(app.arguments());
+    if (path.isEmpty()) {
+        path = trace::defaultRecordingPath(QDateTime::currentDateTime());
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    }
+    RecordNotice notice;
+    trace::setRecordingReporter([&notice](const QString &message) { notice.failed(message); });
+    const bool recording = trace::startRecording(path, QStringLiteral("tavrix-record"));
+    if (recording)
         qDebug().noquote() << "recording to " + path;
     QTimer flushTimer;
     QObject::connect(&flushTimer, &QTimer::timeout, [] { trace::flushRecording(); });
@@ -30,7 +52,9 @@ int main(int argc, char *argv[])
     int rc = 0;
     {
         MainWindow window;
+        guard.raiseOnSecondStart(&window);
         window.show();
+        notice.show(&window, QFileInfo(path).absoluteFilePath(), recording);
         rc = app.exec();
     } // the link closes the adapter in the window's destructor: still recorded
     trace::stopRecording();

@@ -3,6 +3,7 @@
 // that answers from the recording FILE.
 
 #include "mainwindow.h"
+#include "qtsetup.h"
 #include "sim/virtualcable.h"
 #include "trace/recording.h"
 #include "trace/replayecu.h"
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
                      qPrintable(trace::errorText(path, parsed.error)));
         return 1;
     }
+    setUpQtBeforeApplication();
     QApplication app(argc, argv);
     auto ecu = std::make_shared<trace::ReplayEcu>(parsed.events);
     qDebug().noquote() << QString("replaying %1: %2 requests").arg(path).arg(ecu->requests());

@@ -46,7 +46,13 @@ bool TraceWriter::open(const QString &path, const QString &program, const QStrin
 {
     finish();
     path_ = path;
+#ifdef Q_OS_WIN
+    // The name in full: the ANSI code page that fopen would go through
+    // cannot hold every name a user or a Documents folder may have.
+    file_ = _wfopen(reinterpret_cast<const wchar_t *>(path.utf16()), L"wb");
+#else
     file_ = std::fopen(QFile::encodeName(path).constData(), "wb");
+#endif
     if (!file_) {
         reporter_(QString("recording off: cannot create %1: %2; the session goes on unrecorded")
                       .arg(path, QString::fromLocal8Bit(std::strerror(errno))));

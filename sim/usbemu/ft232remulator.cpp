@@ -110,6 +110,12 @@ void Ft232rEmulator::plug()
     cable_.plug();
 }
 
+void Ft232rEmulator::holdForAnotherProgram(bool held)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    heldElsewhere_ = held;
+}
+
 void Ft232rEmulator::inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look)
 {
     std::lock_guard<std::mutex> guard(lock_);
@@ -247,6 +253,8 @@ void Ft232rEmulator::handle(UMockdevIoctlClient *client)
 
 int Ft232rEmulator::claimFor(UMockdevIoctlClient *client)
 {
+    if (heldElsewhere_)
+        return -EBUSY;
     if (owner_ == client)
         return 0;
     // It went away holding the claim, as a killed program does. Asked here

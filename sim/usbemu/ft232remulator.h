@@ -45,6 +45,9 @@ public:
     // The plug: pulled, every open handle answers "no device" from then on.
     void unplug();
     void plug();
+    // Another program on the bus has claimed the interface: every claim of
+    // ours is refused as busy, as usbfs refuses it.
+    void holdForAnotherProgram(bool held);
 
     // Runs `look` under the lock with the chip and the line behind it.
     void inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look);
@@ -85,6 +88,7 @@ private:
     VirtualCable &cable_;
     Ft232rChip chip_;
     UMockdevIoctlClient *owner_ = nullptr; // the handle that claimed the interface
+    bool heldElsewhere_ = false;
     std::map<UMockdevIoctlClient *, Client> clients_;
     UMockdevIoctlBase *handler_ = nullptr;
 };

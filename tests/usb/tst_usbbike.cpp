@@ -75,6 +75,23 @@ private slots:
         QCOMPARE(run.exitCode, 0); // the host outlived the killed program too
     }
 
+    void secondStartLeavesTheCableToTheFirst()
+    {
+        // The second start knocks and exits at once, without touching the
+        // adapter; the first one comes to the front and keeps its session.
+        const HostRun run =
+            runShellUnderHost({"--run-for", "9"},
+                              "\"$TAVRIX\" & first=$!; sleep 3; \"$TAVRIX\"; "
+                              "echo \"second start exited $?\"; sleep 1; kill $first; wait $first");
+        QVERIFY(run.finished);
+        const int second = run.indexOf("Tavrix is already running: its window comes to the front");
+        QVERIFY2(second >= 0, qPrintable(run.outline()));
+        QVERIFY(run.indexOf("second start exited 0", second) > second);
+        QVERIFY(run.indexOf("second start: window brought to the front") >= 0);
+        QCOMPARE(run.count("usbconnect"), 1);
+        QCOMPARE(run.count("Not Connect."), 0);
+    }
+
     void unplugDropsTheSessionAndReplugRestoresIt()
     {
         const HostRun run = runTavrixUnderHost(

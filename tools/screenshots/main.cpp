@@ -3,7 +3,10 @@
 // fault-code listings and the CO dialog; one PNG of each in DIR (default
 // docs/). Meant to run under xvfb-run, so that the window is drawn by the
 // same platform plugin, style and fonts as on a desktop.
+// tavrix-screenshots DIR --scaled NAME: only the picture of the window at
+// the screen's scale (a value with its unit, the longest item name).
 #include "mainwindow.h"
+#include "qtsetup.h"
 #include "shotsteps.h"
 
 #include <QApplication>
@@ -11,6 +14,7 @@
 
 int main(int argc, char *argv[])
 {
+    setUpQtBeforeApplication();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QDir outDir(args.value(1, "docs"));
@@ -20,7 +24,9 @@ int main(int argc, char *argv[])
     }
     MainWindow window;
     window.show();
-    const QString error = takeScreenshots(window, outDir);
+    const QString error = args.value(2) == "--scaled"
+                              ? takeScaledScreenshot(window, outDir, args.value(3))
+                              : takeScreenshots(window, outDir);
     if (!error.isEmpty()) {
         QTextStream(stderr) << "screenshots: " << error << "\n";
         return 1;

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLCDNumber>
+#include <QPainter>
 #include <QTextStream>
 #include <QTimer>
 
@@ -29,6 +30,10 @@ constexpr int kAutoThrottle = 1; // moves on the demo bike
 constexpr int kAutoPressure = 3;
 constexpr int kChartSeconds = 7;
 const char kReportPdf[] = "report.pdf"; // scripts/screenshots.sh makes a picture of its first page
+// The scaled picture: a value with its unit, and the longest item name.
+constexpr int kValueWithUnit = 9; // Volt
+constexpr int kLongestName = 67;  // Clear ISC Correction Value
+constexpr int kScaledGap = 16;    // device pixels between the two views
 
 struct Shots {
     MainWindow &window;
@@ -199,7 +204,44 @@ QString report(Shots &s)
     QTextStream(stdout) << "wrote " << path << "\n";
     return QString();
 }
+
+// The window scaled (QT_SCALE_FACTOR, or the screen's DPI): a value with its
+// unit and the longest item name, the two views side by side in one PNG.
+QString scaledTable(Shots &s, const QString &name)
+{
+    if (!sessionUp(s.probe, 87))
+        return "no Auto session with a full table";
+    activate(s.window);
+    QPixmap views[2];
+    int i = 0;
+    for (int code : {kValueWithUnit, kLongestName}) {
+        if (!visit(s.probe, code, [&](int row) { return !s.probe.cell(row, 3).isEmpty(); }))
+            return QString("no value for Auto item %1").arg(code);
+        showSelectedRow(s.probe);
+        views[i++] = s.window.grab();
+    }
+    QImage both(views[0].width() + kScaledGap + views[1].width(),
+                qMax(views[0].height(), views[1].height()), QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    for (QPixmap &view : views)
+        view.setDevicePixelRatio(1); // placed pixel for pixel
+    painter.drawPixmap(0, 0, views[0]);
+    painter.drawPixmap(views[0].width() + kScaledGap, 0, views[1]);
+    painter.end();
+    const QString path = s.dir.filePath(name);
+    if (!both.save(path, "PNG"))
+        return "cannot write " + path;
+    QTextStream(stdout) << "wrote " << path << " at scale " << s.window.devicePixelRatioF() << "\n";
+    return QString();
+}
 } // namespace
+
+QString takeScaledScreenshot(MainWindow &window, const QDir &outDir, const QString &name)
+{
+    Shots s{window, MainWindowProbe(window), outDir};
+    return scaledTable(s, name);
+}
 
 QString takeScreenshots(MainWindow &window, const QDir &outDir)
 {

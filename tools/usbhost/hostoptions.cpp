@@ -34,6 +34,10 @@ bool takeOption(const std::string &flag, const char *value, HostOptions &o, bool
         o.refuseLineProperty = true;
     else if (flag == "--refuse-baud")
         o.refuseBaud = true;
+    else if (flag == "--busy")
+        o.busy = true;
+    else if (flag == "--no-permission")
+        o.noPermission = true;
     else if (!value)
         return false;
     else if (flag == "--ecu" && sim::usbemu::knownHostEcu(value))
@@ -57,6 +61,8 @@ void printHostUsage()
                  "  --replug-after S          plug it in again S seconds after start\n"
                  "  --refuse-line-property    the chip stalls the line-property request\n"
                  "  --refuse-baud             the chip stalls baud-rate requests\n"
+                 "  --busy                    another program holds the adapter\n"
+                 "  --no-permission           the adapter's device node is closed to PROGRAM\n"
                  "  --ecu NAME                ECU behind the cable:");
     for (const std::string &name : sim::usbemu::hostEcuNames())
         std::fprintf(stderr, " %s", name.c_str());

@@ -15,6 +15,8 @@ struct HostOptions {
     double runFor = -1; // then SIGTERM to the program
     bool refuseLineProperty = false;
     bool refuseBaud = false;
+    bool busy = false;         // another program holds the adapter
+    bool noPermission = false; // its device node is closed to the program
     std::string ecu = "bike";
     std::string trace; // file for what the adapter saw
     std::vector<std::string> program;

@@ -14,10 +14,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
+#include <linux/capability.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +29,23 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr double kKillGraceSeconds = 5.0;
 
-pid_t startProgram(const std::vector<std::string> &program)
+// The adapter's device node closed to the program, as on a PC where no rule
+// gives the user access: no permission bits, and a program started by root
+// loses the capabilities that would override them (from its bounding set,
+// so that they stay gone across exec).
+bool closeNode(const sim::usbemu::EmulatedBus &bus)
+{
+    const char *root = std::getenv("UMOCKDEV_DIR");
+    return root && ::chmod((std::string(root) + bus.devNode()).c_str(), 0) == 0;
+}
+
+void dropFileCapabilities()
+{
+    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+}
+
+pid_t startProgram(const std::vector<std::string> &program, bool noPermission)
 {
     std::vector<char *> args;
     for (const std::string &arg : program)
@@ -35,6 +55,8 @@ pid_t startProgram(const std::vector<std::string> &program)
     if (pid == 0) {
         // Without its host the program's ioctls have nowhere to go.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (noPermission)
+            dropFileCapabilities();
         execvp(args[0], args.data());
         std::perror("tavrix-usbhost: exec");
         _exit(127);
@@ -114,10 +136,16 @@ int main(int argc, char **argv)
     cable.refuseBaud(options.refuseBaud);
     sim::usbemu::Ft232rEmulator adapter(cable);
     sim::usbemu::EmulatedBus bus(adapter);
+    adapter.holdForAnotherProgram(options.busy);
     if (!bus.ready() || (options.device && !bus.plugAdapter()))
         return 1;
+    if (options.noPermission && options.device && !closeNode(bus)) {
+        std::perror("tavrix-usbhost: cannot close the device node");
+        return 1;
+    }
     const Clock::time_point start = Clock::now();
-    const Outcome out = supervise(startProgram(options.program), options, bus);
+    const Outcome out =
+        supervise(startProgram(options.program, options.noPermission), options, bus);
     reportCpu(out, std::chrono::duration<double>(Clock::now() - start).count());
     if (!options.trace.empty() && !writeHostTrace(adapter, options.trace))
         std::fprintf(stderr, "tavrix-usbhost: cannot write %s\n", options.trace.c_str());

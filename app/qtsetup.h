@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef QTSETUP_H
+#define QTSETUP_H
+
+// What every program with a window sets up before its QApplication exists:
+// Qt's high-DPI scaling, so that a screen at 125 or 150 % scales the whole
+// window (the table's fixed column widths with the text), and on Windows
+// only the Qt plugins beside the program (qt.conf), whatever another
+// program's Qt has put in the environment.
+void setUpQtBeforeApplication();
+
+#endif // QTSETUP_H

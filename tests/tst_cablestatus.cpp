@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The reason beside "Not Connect." in the window: shown after each failed
+// open, gone once the cable opens, asked for only when an open fails.
+#include "support/logcapture.h"
+#include "support/mainwindowprobe.h"
+#include "support/simsupport.h"
+
+#include "cablehint.h"
+
+#include "virtualmain.h"
+#include <QtTest>
+
+using CableHint::Advice;
+using sim::VirtualCable;
+
+Q_DECLARE_METATYPE(CableHint::Advice)
+Q_DECLARE_METATYPE(VirtualCable::Refusal)
+
+class TestCableStatus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { VirtualCable::instance().reset(); }
+
+    void reasonBesideNotConnect_data()
+    {
+        QTest::addColumn<bool>("plugged");
+        QTest::addColumn<VirtualCable::Refusal>("refusal");
+        QTest::addColumn<Advice>("advice");
+        QTest::newRow("no cable") << false << VirtualCable::Refusal::None << Advice::NoCable;
+        QTest::newRow("held") << true << VirtualCable::Refusal::Busy << Advice::Busy;
+        QTest::newRow("no permission")
+            << true << VirtualCable::Refusal::NoPermission << Advice::NoPermission;
+    }
+    void reasonBesideNotConnect()
+    {
+        QFETCH(bool, plugged);
+        QFETCH(VirtualCable::Refusal, refusal);
+        QFETCH(Advice, advice);
+        VirtualCable &cable = VirtualCable::instance();
+        if (!plugged)
+            cable.unplug();
+        cable.refuseOpen(refusal);
+        LogCapture log;
+        MainWindow window;
+        MainWindowProbe probe(window);
+        auto *hint = window.findChild<QLabel *>("label_cable");
+        QVERIFY(!hint->isVisibleTo(&window));
+        QVERIFY(log.waitFor("Not Connect."));
+        // The status text stays the one it always was; the reason is beside it.
+        QCOMPARE(probe.status(), QString("Not Connect."));
+        QCOMPARE(hint->text(), CableHint::text(advice, OpenFailure(), CableSighting()));
+        QVERIFY(hint->isVisibleTo(&window));
+
+        cable.refuseOpen(VirtualCable::Refusal::None);
+        cable.plug();
+        QVERIFY(log.waitFor("Connected."));
+        QVERIFY(hint->text().isEmpty() && !hint->isVisibleTo(&window));
+    }
+
+    // The system is asked once per failed open, never while the cable works.
+    void lookupOnlyAfterAFailedOpen()
+    {
+        VirtualCable &cable = VirtualCable::instance();
+        cable.unplug();
+        const int before = cable.lookups();
+        LogCapture log;
+        MainWindow window;
+        QVERIFY(log.waitFor("Not Connect."));
+        runFor(6500); // two more attempts, at 3 s and 6 s
+        QCOMPARE(log.count("Not Connect."), 3);
+        QCOMPARE(cable.lookups() - before, 3);
+        cable.plug();
+        QVERIFY(log.waitFor("Connected."));
+        const int connectedAt = cable.lookups();
+        runFor(10000);
+        QCOMPARE(cable.lookups(), connectedAt);
+    }
+};
+
+TAVRIX_VIRTUAL_TEST_MAIN(TestCableStatus)
+#include "tst_cablestatus.moc"
