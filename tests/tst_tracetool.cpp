@@ -85,6 +85,24 @@ QString dataFile(const QString &name)
     return QDir(TRACE_DATA_DIR).filePath(name);
 }
 
+// The recorder over the simulated cable, writing to `path`, offscreen.
+bool startRecorder(QProcess &p, const QString &path)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(RECORD_SIM_TOOL, {path});
+    return p.waitForStarted(20000);
+}
+
+// Until the recording shows the wake-up pulse: the session is running.
+void waitForTheSession(const QString &path)
+{
+    QDeadlineTimer deadline(30000);
+    while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+        QTest::qWait(50);
+}
+
 const QByteArray kHeader = "KTRACE 1 tavrix-record 3.0.0 2026-12-07T10:00:00Z\n";
 
 } // namespace
@@ -252,15 +270,9 @@ private slots:
     {
         const QString path = dir.filePath("live.ktrace");
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(RECORD_SIM_TOOL, {path});
-        QVERIFY(p.waitForStarted(20000));
+        QVERIFY(startRecorder(p, path));
         // The window connects after half a second; the buffer reaches the disk within a second.
-        QDeadlineTimer deadline(30000);
-        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
-            QTest::qWait(50);
+        waitForTheSession(path);
         const QByteArray live = readAll(path);
         p.kill(); // as a crash would: no end mark
         p.waitForFinished(20000);
@@ -276,14 +288,8 @@ private slots:
     {
         const QString path = dir.filePath("term.ktrace");
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(RECORD_SIM_TOOL, {path});
-        QVERIFY(p.waitForStarted(20000));
-        QDeadlineTimer deadline(30000);
-        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
-            QTest::qWait(50);
+        QVERIFY(startRecorder(p, path));
+        waitForTheSession(path);
         p.terminate(); // SIGTERM (on Windows WM_CLOSE): closes like the window would
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
@@ -298,14 +304,8 @@ private slots:
     {
         const QString path = dir.filePath(QString::fromUtf8("rekaman-Łódź-中文-ñ.ktrace"));
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(RECORD_SIM_TOOL, {path});
-        QVERIFY(p.waitForStarted(20000));
-        QDeadlineTimer deadline(30000);
-        while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
-            QTest::qWait(50);
+        QVERIFY(startRecorder(p, path));
+        waitForTheSession(path);
         p.terminate();
         QVERIFY(p.waitForFinished(20000));
         QVERIFY2(readAll(path).endsWith(" end\n"),
@@ -319,11 +319,7 @@ private slots:
     {
         const QString path = dir.filePath("gone/live.ktrace");
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        p.setProcessEnvironment(env);
-        p.start(RECORD_SIM_TOOL, {path});
-        QVERIFY(p.waitForStarted(20000));
+        QVERIFY(startRecorder(p, path));
         QByteArray err;
         QDeadlineTimer deadline(30000);
         while (!err.contains("usbconnect") && !deadline.hasExpired()) {
