@@ -1,21 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The session journal without a window: the bound on its memory, where the
-// lines break, the ECU the logins name, the fault codes and clears it keeps,
-// the CSV, and the thinning of long lines for the chart.
+// The session journal without a window: what the end-to-end suites cannot
+// reach in reasonable time or see in a picture: the bound on its memory, a
+// text that is no number, the thinning of long lines for the chart, and
+// the CSV's rows and times.
 #include "chartsegments.h"
-#include "csvtext.h"
 #include "journalcsv.h"
-#include "kwp/kwplogin.h"
-#include "kwp/kwpreply.h"
-#include "reporttext.h"
 #include "sessionjournal.h"
 
 #include "auto/autoprotocol.h"
-#include "link/linebytes.h"
 
 #include <QtTest>
-
-#include <functional>
 
 namespace {
 // A clock the test moves by hand.
@@ -41,20 +35,6 @@ class TestSessionJournal : public QObject
 private slots:
     // --- memory ---
 
-    void ringTurnsRoundKeepingTheNewest()
-    {
-        SampleRing ring(4);
-        for (int i = 0; i < 10; ++i)
-            ring.push(i * 10, i);
-        QCOMPARE(ring.size(), 4);
-        QCOMPARE(ring.overwritten(), qint64(6));
-        QCOMPARE(ring.at(0).value, 6.0);
-        QCOMPARE(ring.last().value, 9.0);
-        QCOMPARE(ring.lowerBound(75), 2); // the sample at 80
-        QCOMPARE(ring.lowerBound(0), 0);
-        QCOMPARE(ring.lowerBound(1000), 4);
-    }
-
     void anHourAtTheFastestPaceAndNoMore()
     {
         // One Auto session tick waits 50 ms and shows one value.
@@ -76,42 +56,6 @@ private slots:
 
     // --- where the line breaks ---
 
-    void breaks_data()
-    {
-        QTest::addColumn<QString>("between");
-        QTest::addColumn<int>("pieces");
-        QTest::newRow("nothing") << "" << 1;
-        QTest::newRow("another item") << "item" << 2;
-        QTest::newRow("a new table") << "table" << 2;
-        QTest::newRow("the session") << "session" << 2;
-        QTest::newRow("the cable") << "cable" << 2;
-        QTest::newRow("the type box") << "type" << 2;
-        QTest::newRow("a row clicked") << "click" << 1; // polling goes on meanwhile
-    }
-    void breaks()
-    {
-        QFETCH(QString, between);
-        QFETCH(int, pieces);
-        ManualClock clock;
-        SessionJournal journal;
-        journal.setClock(clock.clock(), kStart);
-        const QMap<QString, std::function<void()>> events = {
-            {"item", [&] { journal.valueShown("3", "IAPS", "33", "kPa"); }},
-            {"table", [&] { journal.tableCleared(); }},
-            {"session", [&] { journal.sessionChanged(); }},
-            {"cable", [&] { journal.cableLost(); }},
-            {"type", [&] { journal.typeChosen("xmax"); }},
-            {"click", [&] { journal.itemSelected("3"); }},
-        };
-        for (int i = 0; i < 3; ++i, clock.ms += 50)
-            journal.valueShown("1", "TPS", QString::number(i), "deg");
-        if (events.contains(between))
-            events[between]();
-        for (int i = 0; i < 3; ++i, clock.ms += 50)
-            journal.valueShown("1", "TPS", QString::number(i), "deg");
-        QCOMPARE(::pieces(journal, 1), pieces);
-    }
-
     void aTextThatIsNoNumberBreaksTheLine()
     {
         ManualClock clock;
@@ -123,8 +67,6 @@ private slots:
         }
         QCOMPARE(pieces(journal, 7), 2);
         QCOMPARE(journal.item(7)->values(), qint64(5));
-        QVERIFY(SessionJournal::isFaultItem(61) && SessionJournal::isFaultItem(62));
-        QVERIFY(!SessionJournal::isFaultItem(1));
     }
 
     void longLinesAreThinnedKeepingTheirPeaks()
@@ -157,95 +99,7 @@ private slots:
         QCOMPARE(lines[0].last(), QPointF(9.0, 9));
     }
 
-    // --- the ECU the logins name ---
-
-    void kwpIdentity_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("identity");
-        QTest::newRow("text") << "85,f0,10,61,fe,54,58,33,62"
-                              << "TX3 (54 58 33)";
-        QTest::newRow("bytes") << "84,f0,10,61,fe,1,ff,6c"
-                               << "01 FF";
-        QTest::newRow("refused") << "83,f0,10,7f,21,12,f5"
-                                 << "";
-        QTest::newRow("echo only") << ""
-                                   << "";
-    }
-    void kwpIdentity()
-    {
-        QFETCH(QString, answer);
-        QFETCH(QString, identity);
-        const QString echo = "82,10,f0,21,fe,a1";
-        const KwpReply reply = KwpReply::parse(answer.isEmpty() ? echo : echo + ',' + answer,
-                                               KwpFrames::ReadLocalIdFE);
-        QCOMPARE(KwpLogin::identity(reply), identity);
-        // Only the answer to the identification request names the ECU.
-        QVERIFY(
-            KwpLogin::identity(KwpReply::parse(echo + ',' + answer, KwpFrames::Hold)).isEmpty());
-    }
-
-    // --- fault codes and clears ---
-
-    void aClearKeepsBeforeAndAfter_data()
-    {
-        QTest::addColumn<bool>("xmax");
-        QTest::newRow("auto") << false;
-        QTest::newRow("xmax") << true;
-    }
-    void aClearKeepsBeforeAndAfter()
-    {
-        QFETCH(bool, xmax);
-        ManualClock clock;
-        SessionJournal journal;
-        journal.setClock(clock.clock(), kStart);
-        journal.typeChosen(xmax ? "xmax" : "auto");
-        if (xmax)
-            journal.faultsRead(62, {true, 0, 1, {{"P0122", "TPS low"}}});
-        else
-            journal.valueShown("62", "Clear Malfunction Code", "2", "-");
-        clock.ms += 1000;
-        journal.faultsCleared();
-        QCOMPARE(journal.faults().clears().size(), 1);
-        clock.ms += 1000;
-        if (xmax)
-            journal.faultsRead(62, {true, 0, 0, {}});
-        else
-            journal.valueShown("62", "Clear Malfunction Code", "0", "-");
-        const FaultLedger::Clear &clear = journal.faults().clears().first();
-        QCOMPARE(clear.family, xmax ? FaultLedger::Xmax : FaultLedger::Auto);
-        QCOMPARE(clear.ms, qint64(1000));
-        QVERIFY(clear.before[FaultLedger::Current].read);
-        QCOMPARE(clear.before[FaultLedger::Current].count, xmax ? 1 : 2);
-        QCOMPARE(clear.after[FaultLedger::Current].count, 0);
-        QVERIFY(!clear.after[FaultLedger::History].read);
-        if (xmax)
-            QCOMPARE(clear.before[FaultLedger::Current].codes.first().code, QString("P0122"));
-    }
-
     // --- CSV ---
-
-    void csvField_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "TPS"
-                               << "TPS";
-        QTest::newRow("comma") << "a,b"
-                               << "\"a,b\"";
-        QTest::newRow("quote") << "say \"x\""
-                               << "\"say \"\"x\"\"\"";
-        QTest::newRow("line break") << "a\nb"
-                                    << "\"a\nb\"";
-        QTest::newRow("empty") << ""
-                               << "";
-    }
-    void csvField()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, field);
-        QCOMPARE(CsvText::field(text), field);
-    }
 
     void csvRowsInTimeOrderAcrossItems()
     {
@@ -270,21 +124,6 @@ private slots:
             "2026-12-08T09:31:01.000+07:00,61.000,7,\"Wheel, front\",3,-",
         };
         QCOMPARE(lines, expected);
-    }
-
-    // --- the report's words ---
-
-    void explanationsReadAsLines()
-    {
-        const QString stored =
-            "Error pada injektor 2 (kanan)                    #Kontak yang "
-            "longgar pada konektor injektor\n-Injektor atau rangkaiannya tidak "
-            "berfungsi                    #-";
-        QCOMPARE(ReportText::explanationLines(stored),
-                 QStringList({"Error pada injektor 2 (kanan)",
-                              "Kontak yang longgar pada konektor injektor",
-                              "Injektor atau rangkaiannya tidak berfungsi"}));
-        QCOMPARE(ReportText::explanationLines(""), QStringList());
     }
 };
 
