@@ -93,16 +93,25 @@ QString TableMenu::fileName(const char *stem, const char *suffix) const
            + QLatin1Char('.') + QLatin1String(suffix);
 }
 
+// Opened, not executed: the ticks go on while the mechanic picks a file.
+void TableMenu::openSaveDialog(const QString &title, const char *stem, const char *suffix,
+                               const char *chosenSlot)
+{
+    const QString ext = QLatin1String(suffix);
+    auto *dialog = new QFileDialog(window_, title, QString(),
+                                   ext.toUpper() + QStringLiteral(" (*.") + ext + QLatin1Char(')'));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(ext);
+    dialog->selectFile(fileName(stem, suffix));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, SIGNAL(fileSelected(QString)), this, chosenSlot);
+    dialog->open();
+}
+
 void TableMenu::chooseCsv()
 {
-    auto *dialog = new QFileDialog(window_, QStringLiteral("Simpan data grafik (CSV)"), QString(),
-                                   QStringLiteral("CSV (*.csv)"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setDefaultSuffix(QStringLiteral("csv"));
-    dialog->selectFile(fileName("tavrix-data", "csv"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, SIGNAL(fileSelected(QString)), this, SLOT(csvChosen(QString)));
-    dialog->open();
+    openSaveDialog(QStringLiteral("Simpan data grafik (CSV)"), "tavrix-data", "csv",
+                   SLOT(csvChosen(QString)));
 }
 
 void TableMenu::csvChosen(const QString &path)
@@ -140,14 +149,8 @@ void TableMenu::chooseReport()
 
 void TableMenu::choosePdf()
 {
-    auto *dialog = new QFileDialog(window_, QStringLiteral("Simpan laporan (PDF)"), QString(),
-                                   QStringLiteral("PDF (*.pdf)"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setDefaultSuffix(QStringLiteral("pdf"));
-    dialog->selectFile(fileName("laporan-tavrix", "pdf"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, SIGNAL(fileSelected(QString)), this, SLOT(reportChosen(QString)));
-    dialog->open();
+    openSaveDialog(QStringLiteral("Simpan laporan (PDF)"), "laporan-tavrix", "pdf",
+                   SLOT(reportChosen(QString)));
 }
 
 void TableMenu::reportChosen(const QString &path)

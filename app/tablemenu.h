@@ -52,6 +52,8 @@ private slots:
     void reportChosen(const QString &path);
 
 private:
+    void openSaveDialog(const QString &title, const char *stem, const char *suffix,
+                        const char *chosenSlot);
     void choosePdf();
     void choosePrinter();
     void warn(const QString &text);
