@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporttext.h"
 
+#include "faultrows.h"
 #include "sessionjournal.h"
 
 #include <QLocale>
@@ -24,9 +25,10 @@ struct RowText {
 };
 // The fault rows as each family's table names them.
 const RowText kRowTexts[FaultLedger::Families][FaultLedger::Rows] = {
-    {{61, "Riwayat kode kesalahan terakhir (item 61)"},
-     {62, "Jumlah kode kesalahan tersimpan (item 62)"}},
-    {{61, "Riwayat kode kesalahan (baris 61)"}, {62, "Kode kesalahan saat ini (baris 62)"}},
+    {{FaultRows::History, "Riwayat kode kesalahan terakhir (item 61)"},
+     {FaultRows::Current, "Jumlah kode kesalahan tersimpan (item 62)"}},
+    {{FaultRows::History, "Riwayat kode kesalahan (baris 61)"},
+     {FaultRows::Current, "Kode kesalahan saat ini (baris 62)"}},
 };
 
 QString esc(const QString &text)

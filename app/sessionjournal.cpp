@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sessionjournal.h"
 
+#include "faultrows.h"
+
 #include "auto/autoprotocol.h"
 
 #include <QElapsedTimer>
 
 namespace {
-// The items whose values are fault codes or counts of them: 60 the EEPROM
-// fault, 61 the history, 62 the stored codes, 63 the reinstatement.
-const int kFaultItems[] = {60, 61, 62, 63};
-constexpr int kHistoryRow = 61;
-constexpr int kCurrentRow = 62;
+const int kFaultItems[] = {FaultRows::EepromFault, FaultRows::History, FaultRows::Current,
+                           FaultRows::Reinstatement};
+constexpr int kHistoryRow = FaultRows::History;
+constexpr int kCurrentRow = FaultRows::Current;
 const char kXmax[] = "xmax";
 
 FaultLedger::Row faultRow(int code)

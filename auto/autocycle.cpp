@@ -3,6 +3,7 @@
 
 #include "auto/autoprotocol.h"
 #include "auto/diagvalue.h"
+#include "faultrows.h"
 #include "statustexts.h"
 
 #include <QDebug>
@@ -11,8 +12,8 @@ using namespace AutoProtocol;
 
 namespace {
 const char kHistoryHeading[] = "Info: History kode kesalahan";
-constexpr int kHistoryItem = 61;
-constexpr int kClearItem = 62;
+constexpr int kHistoryItem = FaultRows::History;
+constexpr int kClearItem = FaultRows::Current;
 } // namespace
 
 AutoCycle::AutoCycle(const QList<QString> &faultTexts, const ItemWalk &shown)

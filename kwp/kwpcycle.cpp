@@ -2,6 +2,7 @@
 #include "kwp/kwpcycle.h"
 
 #include "auto/diagvalue.h"
+#include "faultrows.h"
 #include "kwp/kwpprotocol.h"
 #include "statustexts.h"
 
@@ -11,9 +12,10 @@ using Read = KwpStep::Read;
 
 namespace {
 constexpr int kShortAnswer = 6; // items: not even a report
-constexpr int kHistoryRow = 61;
-constexpr int kCurrentRow = 62;
-constexpr int kFaultRowBase = 60; // row 61 shows the count as sent, row 62 half of it
+constexpr int kHistoryRow = FaultRows::History;
+constexpr int kCurrentRow = FaultRows::Current;
+constexpr int kFaultRowBase =
+    FaultRows::History - 1; // row 61 shows the count as sent, row 62 half of it
 } // namespace
 
 KwpCycle::KwpCycle(int pulseMs, const QList<QString> &faultTexts, const ItemWalk &shown)
