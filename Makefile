@@ -24,7 +24,7 @@ $(BUILD_ASAN)/Makefile: | deps
 
 # The fuzz targets: clang's libFuzzer with ASan and UBSan (fuzz/).
 $(BUILD_FUZZ)/Makefile: | deps
-	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-19 \
 	      -DTAVRIX_WERROR=$(WERROR) -DTAVRIX_FUZZ=ON
 
 build: deps $(BUILD)/Makefile
@@ -69,7 +69,7 @@ bench: build
 mechanic-campaign: build
 	@sh scripts/mechanic-campaign.sh $(BUILD) $(MECHANIC_STEPS) $(MECHANIC_SEED)
 
-# clang-format 14 with .clang-format over the project's own C++ sources
+# clang-format 19 with .clang-format over the project's own C++ sources
 # (app auto kwp link sim trace tests fuzz bench tools): format applies it,
 # format-check fails naming each file it would change.
 format: deps

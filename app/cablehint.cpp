@@ -85,39 +85,38 @@ struct Facts {
 const struct {
     Advice advice;
     bool (*matches)(const Facts &);
-} kRules[] =
-    {
-        {Advice::NoUsb, [](const Facts &f) { return f.failure.step == Step::Context; }},
-        {Advice::LineRefused, [](const Facts &f) { return f.failure.step == Step::LineProperty; }},
-        {Advice::NoCable, [](const Facts &f) { return f.sighting.looked && !f.sighting.present; }},
-        {Advice::NoCable, [](const Facts &f) { return !f.sighting.looked && f.notFound(); }},
-        // Windows: the driver decides before libftdi's code, which reads "device
-        // not found" for a cable without a driver.
-        {Advice::NoDriver,
-         [](const Facts &f) { return f.on(System::Windows) && !f.sighting.driverInstalled; }},
-        {Advice::NoLibusbK,
-         [](const Facts &f) {
+} kRules[] = {
+    {Advice::NoUsb, [](const Facts &f) { return f.failure.step == Step::Context; }},
+    {Advice::LineRefused, [](const Facts &f) { return f.failure.step == Step::LineProperty; }},
+    {Advice::NoCable, [](const Facts &f) { return f.sighting.looked && !f.sighting.present; }},
+    {Advice::NoCable, [](const Facts &f) { return !f.sighting.looked && f.notFound(); }},
+    // Windows: the driver decides before libftdi's code, which reads "device
+    // not found" for a cable without a driver.
+    {Advice::NoDriver,
+     [](const Facts &f) { return f.on(System::Windows) && !f.sighting.driverInstalled; }},
+    {Advice::NoLibusbK,
+     [](const Facts &f) {
     return f.on(System::Windows) && !f.libusbFamily().isEmpty() && !f.sighting.libusbKDll;
-         }},
-        {Advice::WrongDriver,
-         [](const Facts &f) { return f.on(System::Windows) && !f.windowsUsable(); }},
-        // A usable driver that would not open: WinUSB lets one program in at a time.
-        {Advice::Busy,
-         [](const Facts &f) {
+}},
+    {Advice::WrongDriver,
+     [](const Facts &f) { return f.on(System::Windows) && !f.windowsUsable(); }},
+    // A usable driver that would not open: WinUSB lets one program in at a time.
+    {Advice::Busy,
+     [](const Facts &f) {
     return f.on(System::Windows) && (f.open(kOpenFailed) || f.claimRefused());
-         }},
-  {Advice::NoPermission,
-   [](const Facts &f) {
+}},
+    {Advice::NoPermission,
+     [](const Facts &f) {
     return f.on(System::Linux) && (!f.sighting.accessible || f.open(kPermissions));
-   }},
+}},
     {Advice::KernelDriver,
      [](const Facts &f) {
     return f.on(System::Linux) && f.claimRefused() && f.driver == Driver::KernelSerial;
-     }},
+}},
     {Advice::Busy, [](const Facts &f) { return f.on(System::Linux) && f.claimRefused(); }},
     {Advice::NotAnswering,
      [](const Facts &f) { return f.open(kResetFailed) || f.open(kBaudFailed); }},
-    };
+};
 
 const struct {
     Advice advice;

@@ -42,9 +42,9 @@ int main(int argc, char **argv)
     MainWindowProbe probe(window);
     probe.journal().setClock(&VirtualTime::nowMs, QDateTime::currentDateTime());
     const auto rowOf = [&](int code) { return probe.rowCodes().indexOf(QString::number(code)); };
-    if (!waitUntil(
-            [&] { return probe.sessionState() == SessionState::Up && rowOf(kPressure) >= 0; },
-            60000)) {
+    if (!waitUntil([&] {
+        return probe.sessionState() == SessionState::Up && rowOf(kPressure) >= 0;
+    }, 60000)) {
         std::fprintf(stderr, "no session\n");
         return 1;
     }

@@ -91,8 +91,7 @@ struct Soak {
             for (int c : patterns)
                 n += c;
             return n;
-            }(),
-            int(patterns.size()), topCount, qPrintable(top.left(60)), probe.table()->rowCount(),
+        }(), int(patterns.size()), topCount, qPrintable(top.left(60)), probe.table()->rowCount(),
             int(window.findChildren<QObject *>().size()), cable.libraryCalls().size());
         std::fflush(stdout);
         patterns.clear();

@@ -1,7 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the project's own C++ sources against .clang-format with
-# clang-format 14, and fails naming every file it would change.
+# clang-format 19, and fails naming every file it would change.
 # With --apply it formats them in place instead (make format).
 # Usage: format-check.sh [--apply]
 set -eu
@@ -14,16 +14,16 @@ case "${1:-}" in
     *) echo "usage: $0 [--apply]" >&2; exit 2 ;;
 esac
 
-# Another clang-format version lays the same code out differently: only 14.
+# Another clang-format version lays the same code out differently: only 19.
 CLANG_FORMAT=""
-for c in clang-format-14 clang-format; do
-    if command -v "$c" >/dev/null 2>&1 && "$c" --version | grep -q 'version 14\.'; then
+for c in clang-format-19 clang-format; do
+    if command -v "$c" >/dev/null 2>&1 && "$c" --version | grep -q 'version 19\.'; then
         CLANG_FORMAT=$c
         break
     fi
 done
 [ -n "$CLANG_FORMAT" ] || {
-    echo "clang-format 14 not found: install the Debian package clang-format-14 (make deps)" >&2
+    echo "clang-format 19 not found: install the Debian package clang-format-19 (make deps)" >&2
     exit 2
 }
 

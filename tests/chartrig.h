@@ -104,9 +104,9 @@ public:
 
     bool sessionUp(int timeoutMs = kCeiling)
     {
-        return waitUntil(
-            [this] { return probe->sessionState() == SessionState::Up && rowOf(kThrottle) >= 0; },
-            timeoutMs);
+        return waitUntil([this] {
+            return probe->sessionState() == SessionState::Up && rowOf(kThrottle) >= 0;
+        }, timeoutMs);
     }
     int rowOf(int code) const { return probe->rowCodes().indexOf(QString::number(code)); }
     // Clicks the row of `code` and waits for its first value.

@@ -36,11 +36,9 @@ struct KwpBench {
     bool waitLogged(const QString &text, int ms = 20000) { return log.waitFor(text, ms); }
     bool waitPolling(int ms = 30000)
     {
-        return waitUntil(
-            [this] {
+        return waitUntil([this] {
             return probe.sessionState() == SessionState::Up && probe.table()->rowCount() > 0;
-            },
-            ms);
+        }, ms);
     }
     QStringList column(int col) const
     {

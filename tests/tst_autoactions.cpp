@@ -96,8 +96,7 @@ private slots:
             QVERIFY2(waitUntil(
                          [&] {
                 return probe.cell(row, 3) == value && probe.infoLabel()->text() == c.info;
-                         },
-                         kCeiling),
+            }, kCeiling),
                      qPrintable(probe.cell(row, 3) + " / " + probe.infoLabel()->text()));
         }
         QVERIFY(!probe.actionButton()->isEnabled());

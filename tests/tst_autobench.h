@@ -61,11 +61,9 @@ inline QStringList codesOf(const std::vector<int> &codes)
 
 inline bool sessionWithRows(MainWindowProbe &probe, int rows, int timeoutMs = kCeiling)
 {
-    return waitUntil(
-        [&] {
+    return waitUntil([&] {
         return probe.sessionState() == SessionState::Up && probe.table()->rowCount() == rows;
-        },
-        timeoutMs);
+    }, timeoutMs);
 }
 
 inline int rowOf(MainWindowProbe &probe, int code)
@@ -128,12 +126,10 @@ inline bool selectAndRead(MainWindowProbe &probe, sim::AutoEcu &ecu, int code,
     if (row < 0)
         return false;
     probe.clickRow(row);
-    return waitUntil(
-        [&] {
+    return waitUntil([&] {
         return !probe.selectionPending() && ecu.currentCode() == code
                && !probe.cell(row, 3).isEmpty();
-        },
-        timeoutMs);
+    }, timeoutMs);
 }
 
 // The CO dialog is modal: `body` runs inside its event loop and returns an

@@ -90,13 +90,11 @@ private slots:
             firstSessionLine = log.indexOf("tick 55");
             auto press = [&](const char *button, int expected, int offsetMs) -> bool {
                 QTimer::singleShot(offsetMs, coButton(probe, button), SLOT(click()));
-                return waitUntil(
-                    [&] {
+                return waitUntil([&] {
                     zeroSeen |= lcd(probe)->intValue() == 0 || coLabel(probe)->text() == "0";
                     return ecu->coSetting() == expected
                            && coLabel(probe)->text() == QString::number(expected);
-                    },
-                    kCeiling);
+                }, kCeiling);
             };
             // the presses land at varying points of the CO ticks
             for (int i = 6; i <= 15; ++i)
@@ -142,11 +140,11 @@ private slots:
             if (!up.isEmpty())
                 return up;
             ecu->setReplyBytes(2);
-            CHECK_OR_RETURN(
-                waitUntil(
-                    [&] { return lcd(probe)->intValue() == 0 && coLabel(probe)->text() == "0"; },
-                    kCeiling),
-                "not zeroed");
+            CHECK_OR_RETURN(waitUntil(
+                                [&] {
+                return lcd(probe)->intValue() == 0 && coLabel(probe)->text() == "0";
+            }, kCeiling),
+                            "not zeroed");
             CHECK_OR_RETURN(probe.sessionState() == SessionState::Up, "session lost");
             ecu->setReplyBytes(-1);
             CHECK_OR_RETURN(waitUntil([&] { return lcd(probe)->intValue() == 1500; }, kCeiling),
@@ -198,8 +196,7 @@ private slots:
                 CHECK_OR_RETURN(waitUntil(
                                     [&] {
                     return probe.sessionState() == SessionState::Up && sentCount() > mark + 28;
-                                    },
-                                    kCeiling),
+                }, kCeiling),
                                 "change never ended");
                 (index == 1 ? toTwo : toOne) = sentSince(mark);
                 CHECK_OR_RETURN(ecu->cylinder() == (index == 1 ? 2 : 1), "ECU cylinder");

@@ -215,8 +215,7 @@ private slots:
         QCOMPARE(clearedAt, item == 62 ? int(keys.count(' ')) - 1 : -1);
         QCOMPARE(cycle.walk().actionStep(), 0);
         sent.clear();
-        tick(
-            cycle, [&](std::uint8_t key) { return showsItem(key, item); }, &sent);
+        tick(cycle, [&](std::uint8_t key) { return showsItem(key, item); }, &sent);
         QCOMPARE(sent, QString("ca "));
     }
 
@@ -236,8 +235,7 @@ private slots:
         walkTo(cycle, items, 1); // the mechanic selects the row again
         QString sent;
         for (int i = 0; i < 5; ++i)
-            tick(
-                cycle, [](std::uint8_t key) { return showsItem(key, 30); }, &sent);
+            tick(cycle, [](std::uint8_t key) { return showsItem(key, 30); }, &sent);
         QVERIFY2(!sent.contains("ce"), qPrintable(sent));
     }
 
@@ -337,8 +335,7 @@ private slots:
         QCOMPARE(out.co.value_or(-999), 5);
         QVERIFY(cycle.key(Up));
         QString sent;
-        out = tick(
-            cycle, [](std::uint8_t) { return QString("cb,1c,0,40,85,0"); }, &sent);
+        out = tick(cycle, [](std::uint8_t) { return QString("cb,1c,0,40,85,0"); }, &sent);
         QCOMPARE(sent, QString("cb "));
         QVERIFY(!out.co); // an item code shown: the setting keeps its value
         out = tick(cycle, [](std::uint8_t) { return QString("ca"); });

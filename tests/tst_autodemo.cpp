@@ -28,22 +28,18 @@ private slots:
         QVERIFY(selectAndRead(probe, *ecu, 3));
         const int row = rowOf(probe, 3);
         QSet<QString> seen;
-        QVERIFY(waitUntil(
-            [&] {
+        QVERIFY(waitUntil([&] {
             seen.insert(probe.cell(row, 3));
             return seen.size() >= 2;
-            },
-            kCeiling));
+        }, kCeiling));
         for (const QString &value : seen)
             QVERIFY2(qAbs(value.toInt() - 33) <= 1, qPrintable(value));
 
         QVERIFY(selectAndRead(probe, *ecu, 61));
-        QVERIFY(waitUntil(
-            [&] {
+        QVERIFY(waitUntil([&] {
             return probe.infoLabel()->text()
                    == "Info: History kode kesalahan\nError pada sensor posisi crankshaft(CKPS)";
-            },
-            kCeiling));
+        }, kCeiling));
         QVERIFY(selectAndRead(probe, *ecu, 62));
         QCOMPARE(probe.cell(rowOf(probe, 62), 3), QString("2"));
     }

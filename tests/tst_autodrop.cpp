@@ -31,13 +31,11 @@ private slots:
         QVERIFY(waitUntil([&] { return probe.autoCycle()->loginStep() == 0; }, kCeiling));
         // while the ECU stays away the engine is not reported on
         bool onWhileAway = false;
-        QVERIFY(waitUntil(
-            [&] {
+        QVERIFY(waitUntil([&] {
             if (!log.contains("login=vixion"))
                 onWhileAway |= probe.status() != "Connected-Engine Off";
             return log.contains("login=vixion");
-            },
-            kCeiling));
+        }, kCeiling));
         QVERIFY(!onWhileAway);
         QVERIFY(sessionWithRows(probe, 24));
         QCOMPARE(probe.rowCodes(), codesOf(sim::AutoEcuConfig::vixion().items));
@@ -83,12 +81,10 @@ private slots:
         CableClock quiet;
         quiet.start();
         bool stayedOff = true;
-        waitUntil(
-            [&] {
+        waitUntil([&] {
             stayedOff &= probe.status() == "Connected-Engine Off";
             return quiet.elapsed() > 1500;
-            },
-            5000);
+        }, 5000);
         QVERIFY(stayedOff);
         QVERIFY(log.count("diag:fe,") >= 3);
         ecu->setSilent(false);

@@ -225,8 +225,7 @@ private:
         CableClock faultClock;
         CableClock notConnectClock;
         clock.start();
-        Watcher watch(
-            [&] {
+        Watcher watch([&] {
             if (clock.elapsed() > kCeiling) {
                 out.failure =
                     QString("stuck in phase %1, status \"%2\"").arg(phase).arg(b.probe.status());
@@ -268,8 +267,7 @@ private:
                 b.probe.coWindow()->done(0);
                 return true;
             }
-            },
-            1);
+        }, 1);
         if (co)
             b.probe.coButton()->click(); // returns when the watcher closes the window
         waitUntil([&] { return watch.done(); }, kCeiling + 5000);

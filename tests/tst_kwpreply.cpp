@@ -34,21 +34,20 @@ private slots:
         QTest::newRow("empty") << ""
                                << "1 -6 0 - - - - -1";
         QTest::newRow("echo only") << kHoldEcho << "7 0 1 - 10 f0 31 -1";
-        QTest::newRow("value report") << kHoldEcho + "87,f0,10,71,70,d0,5,47,0,0,6b,"
-                                      << "18 11 0 + d0 5 47 -1";
+        QTest::newRow("value report")
+            << kHoldEcho + "87,f0,10,71,70,d0,5,47,0,0,6b," << "18 11 0 + d0 5 47 -1";
         QTest::newRow("checking") << kHoldEcho + "87,f0,10,71,70,d1,1e,0,0,0,a0,"
                                   << "18 11 0 + d1 1e 0 -1";
-        QTest::newRow("negative") << kHoldEcho + "83,f0,10,7f,31,22,55,"
-                                  << "14 7 0 - f0 10 7f -1";
+        QTest::newRow("negative") << kHoldEcho + "83,f0,10,7f,31,22,55," << "14 7 0 - f0 10 7f -1";
         QTest::newRow("a late answer before the echo")
             << "87,f0,10,71,70,d0,5,47,0,0,6b," + kHoldEcho + "87,f0,10,71,70,d0,6,48,0,0,6d,"
             << "29 22 0 + d0 6 48 -1";
-        QTest::newRow("co report") << kHoldEcho + "87,f0,10,71,70,c8,0,0,5,c,2f,"
-                                   << "18 11 0 + c8 0 0 1292";
-        QTest::newRow("co report too short") << kHoldEcho + "85,f0,10,71,70,c8,0,0,90,"
-                                             << "16 9 0 + 71 70 c8 -1";
-        QTest::newRow("not a number") << kHoldEcho + "zz,zz,zz,zz,zz,zz,zz,"
-                                      << "14 7 0 - 0 0 zz -1";
+        QTest::newRow("co report")
+            << kHoldEcho + "87,f0,10,71,70,c8,0,0,5,c,2f," << "18 11 0 + c8 0 0 1292";
+        QTest::newRow("co report too short")
+            << kHoldEcho + "85,f0,10,71,70,c8,0,0,90," << "16 9 0 + 71 70 c8 -1";
+        QTest::newRow("not a number")
+            << kHoldEcho + "zz,zz,zz,zz,zz,zz,zz," << "14 7 0 - 0 0 zz -1";
     }
     void kwpFields()
     {

@@ -36,9 +36,9 @@ bool readFaultRow(Rig &rig, int code, bool xmax)
     const QString heading = code == 61 ? "Info: History kode kesalahan" : "Info: Daftar kode";
     const bool listed = xmax || code == 61;
     return rig.select(code) && waitUntil([&] {
-               return (!listed || rig.probe->infoLabel()->text().startsWith(heading))
-                      && !rig.probe->cell(rig.rowOf(code), 3).isEmpty();
-           });
+        return (!listed || rig.probe->infoLabel()->text().startsWith(heading))
+               && !rig.probe->cell(rig.rowOf(code), 3).isEmpty();
+    });
 }
 } // namespace
 

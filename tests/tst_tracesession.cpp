@@ -75,10 +75,10 @@ struct Script {
     void add(MainWindowProbe &probe, std::function<bool()> ready, std::function<void()> act)
     {
         stages.append({std::move(ready), [this, &probe, act] {
-                           views << view(probe);
-                           if (act)
-                               act();
-                       }});
+            views << view(probe);
+            if (act)
+                act();
+        }});
     }
 };
 
@@ -92,18 +92,14 @@ void clickCode(MainWindowProbe &probe, int code)
 // Auto: the voltage, the stored fault code of item 61, then CO mode.
 void autoSession(MainWindowProbe &p, Script &s)
 {
-    s.add(
-        p,
-        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kAutoRows; },
-        [&p] { clickCode(p, 9); });
-    s.add(
-        p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
-    s.add(
-        p, [&p] { return valueShown(p, 61) && p.infoLabel()->text().contains('\n'); },
-        [&p] { p.coButton()->click(); });
+    s.add(p, [&p] {
+        return p.sessionState() == SessionState::Up && p.table()->rowCount() == kAutoRows;
+    }, [&p] { clickCode(p, 9); });
+    s.add(p, [&p] { return valueShown(p, 9); }, [&p] { clickCode(p, 61); });
+    s.add(p, [&p] { return valueShown(p, 61) && p.infoLabel()->text().contains('\n'); },
+          [&p] { p.coButton()->click(); });
     s.add(p, [&p] { return coShowing(p); }, {});
-    s.add(
-        p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
+    s.add(p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
 }
 
 // The demo's KWP bike with fewer items (a shorter scan) and steady values.
@@ -126,33 +122,25 @@ bool listing(MainWindowProbe &p, const QString &heading)
 // KWP: a value, the history listing (61), the current listing (62), CO.
 void kwpSession(MainWindowProbe &p, Script &s)
 {
-    s.add(
-        p,
-        [&p] { return p.sessionState() == SessionState::Up && p.table()->rowCount() == kKwpRows; },
-        [&p] { clickCode(p, 5); });
-    s.add(
-        p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
-    s.add(
-        p, [&p] { return listing(p, "Info: History kode kesalahan:\n"); },
-        [&p] { clickCode(p, 62); });
-    s.add(
-        p, [&p] { return listing(p, "Info: Daftar kode kesalahan:\n"); },
-        [&p] { p.coButton()->click(); });
+    s.add(p, [&p] {
+        return p.sessionState() == SessionState::Up && p.table()->rowCount() == kKwpRows;
+    }, [&p] { clickCode(p, 5); });
+    s.add(p, [&p] { return valueShown(p, 5); }, [&p] { clickCode(p, 61); });
+    s.add(p, [&p] { return listing(p, "Info: History kode kesalahan:\n"); },
+          [&p] { clickCode(p, 62); });
+    s.add(p, [&p] { return listing(p, "Info: Daftar kode kesalahan:\n"); },
+          [&p] { p.coButton()->click(); });
     s.add(p, [&p] { return coShowing(p); }, {});
-    s.add(
-        p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
+    s.add(p, [&p] { return coShowing(p); }, [&p] { p.coWindow()->done(0); });
 }
 
 // Selects a row once the table is built and waits for its value.
 Writer selectRow(int rows, int row)
 {
     return [rows, row](MainWindowProbe &p, Script &s) {
-        s.add(
-            p,
-            [&p, rows] {
+        s.add(p, [&p, rows] {
             return p.sessionState() == SessionState::Up && p.table()->rowCount() == rows;
-            },
-            [&p, row] { p.clickRow(row); });
+        }, [&p, row] { p.clickRow(row); });
         s.add(p, [&p, row] { return !p.selectionPending() && !p.cell(row, 3).isEmpty(); }, {});
     };
 }
@@ -318,7 +306,7 @@ private:
             waitUntil([] { return false; }, 500); // the silent ECU's time to answer passes
             QVERIFY(probe.cell(5, 3).isEmpty());  // row 5 got no value
             sent = sentBytes();
-            }();
+        }();
         trace::stopRecording();
         return sent;
     }

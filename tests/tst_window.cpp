@@ -242,8 +242,7 @@ private slots:
         QVERIFY2(clock.elapsed() >= 35, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(fired);
         bool queued = false;
-        QMetaObject::invokeMethod(
-            &window, [&] { queued = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&window, [&] { queued = true; }, Qt::QueuedConnection);
         probe.delay(0); // still one pass of a local loop
         QVERIFY(queued);
     }
@@ -263,8 +262,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         bool queued = false;
-        QMetaObject::invokeMethod(
-            &window, [&] { queued = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&window, [&] { queued = true; }, Qt::QueuedConnection);
         QElapsedTimer clock;
         clock.start();
         probe.delayLogin(ms);

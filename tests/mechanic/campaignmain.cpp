@@ -48,13 +48,11 @@ int main(int argc, char *argv[])
     for (mechanic::Family family : families) {
         QElapsedTimer clock;
         clock.start();
-        const mechanic::CampaignResult result = mechanic::campaign(
-            family, steps, seed, runSteps,
-            [](const QString &text) {
+        const mechanic::CampaignResult result =
+            mechanic::campaign(family, steps, seed, runSteps, [](const QString &text) {
             std::fprintf(stdout, "VIOLATION %s\n", qPrintable(text));
             std::fflush(stdout);
-            },
-            options);
+        }, options);
         violations += result.violations;
         std::fprintf(stdout, "%s; %.0f s of wall time\n",
                      qPrintable(mechanic::summary(family, seed, result)), clock.elapsed() / 1000.0);

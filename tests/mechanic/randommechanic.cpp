@@ -431,11 +431,9 @@ bool RandomMechanic::settleRow(int row)
     const int bound = 2000 + 500 * probe_->table()->rowCount();
     revokeWaiting(row);
     probe_->clickRow(row);
-    const bool shown = waitUntil(
-        [&] {
+    const bool shown = waitUntil([&] {
         return probe_->cell(row, 3) == expected(f, row) && !QGuiApplication::overrideCursor();
-        },
-        bound);
+    }, bound);
     if (!shown) {
         violate(QString("%1 row %2 (item %3) shows \"%4\", not \"%5\", %6 ms after the click%7; %8")
                     .arg(name(f))
@@ -456,9 +454,9 @@ bool RandomMechanic::settleRow(int row)
         return false;
     }
     const Press &press = presses_.last();
-    const bool done = waitUntil(
-        [&] { return press.acts == press.actsAllowed && !QGuiApplication::overrideCursor(); },
-        5000);
+    const bool done = waitUntil([&] {
+        return press.acts == press.actsAllowed && !QGuiApplication::overrideCursor();
+    }, 5000);
     if (!done)
         violate(QString("%1 row %2: Action reached the ECU %3 of %4 times")
                     .arg(name(f))

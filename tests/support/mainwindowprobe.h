@@ -67,7 +67,7 @@ public:
     void clickRow(int row, int column = 2) const
     {
         table()->setCurrentCell(row, column);
-        emit table()->cellClicked(row, column);
+        emit table() -> cellClicked(row, column);
     }
 
     // --- Auto family ---

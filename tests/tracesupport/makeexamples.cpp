@@ -21,8 +21,7 @@ void record(const ExampleSession &s, const QString &folder)
     const QString path = QDir(folder).filePath(s.name + ".ktrace");
     if (!trace::startRecording(path, "tavrix-trace-examples", "2026-12-07T00:00:00Z"))
         std::exit(1);
-    playSession(
-        s, [](int ms) { fakeNs += qint64(ms) * 1000000; }, nullptr, s.name == "auto");
+    playSession(s, [](int ms) { fakeNs += qint64(ms) * 1000000; }, nullptr, s.name == "auto");
     trace::stopRecording();
     std::printf("%s\n", qPrintable(path));
 }

@@ -65,10 +65,7 @@ public:
     void registerSocketNotifier(QSocketNotifier *) override {}
     void unregisterSocketNotifier(QSocketNotifier *) override {}
 #ifdef Q_OS_WIN
-    bool registerEventNotifier(QWinEventNotifier *) override
-    {
-        return false;
-    }
+    bool registerEventNotifier(QWinEventNotifier *) override { return false; }
     void unregisterEventNotifier(QWinEventNotifier *) override {}
 #endif
 
@@ -117,10 +114,7 @@ public:
     }
 
     void wakeUp() override {}
-    void interrupt() override
-    {
-        interrupted_ = true;
-    }
+    void interrupt() override { interrupted_ = true; }
     void flush() override {}
 
 private:

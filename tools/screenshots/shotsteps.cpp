@@ -78,12 +78,10 @@ bool visit(MainWindowProbe &probe, int code, const std::function<bool(int)> &sho
 
 bool sessionUp(MainWindowProbe &probe, int lastCode)
 {
-    return waitUntil(
-        [&] {
+    return waitUntil([&] {
         return probe.sessionState() == SessionState::Up && probe.scanPass() == 0
                && rowOf(probe, lastCode) >= 0 && probe.status() == "Connected-Engine On";
-        },
-        kCeiling);
+    }, kCeiling);
 }
 
 // Gives the window the focus, so the selected row shows in the active colour.
@@ -155,9 +153,9 @@ QString coDialog(Shots &s)
         CoWindow *co = s.probe.coWindow();
         auto *lcd = co->findChild<QLCDNumber *>("lcdNumber_rpm");
         activate(*co);
-        if (!waitUntil(
-                [&] { return s.probe.sessionState() == SessionState::Up && lcd->intValue() > 0; },
-                kCeiling))
+        if (!waitUntil([&] {
+            return s.probe.sessionState() == SessionState::Up && lcd->intValue() > 0;
+        }, kCeiling))
             error = "no engine speed in the CO dialog";
         else
             error = save(co, s.dir, "screenshot-co.png");
@@ -174,16 +172,16 @@ QString xmaxFaults(Shots &s)
         return "no Xmax session with its fault-code rows";
     activate(s.window);
     if (!visit(s.probe, kXmaxHistory, [&](int) {
-            return s.probe.infoLabel()->text().startsWith("Info: History kode kesalahan:\n");
-        }))
+        return s.probe.infoLabel()->text().startsWith("Info: History kode kesalahan:\n");
+    }))
         return "no listing of the Xmax fault history";
     showSelectedRow(s.probe);
     QString error = save(&s.window, s.dir, "screenshot-xmax-history.png");
     if (!error.isEmpty())
         return error;
     if (!visit(s.probe, kXmaxCurrentCodes, [&](int) {
-            return s.probe.infoLabel()->text().startsWith("Info: Daftar kode kesalahan:\n");
-        }))
+        return s.probe.infoLabel()->text().startsWith("Info: Daftar kode kesalahan:\n");
+    }))
         return "no listing of the current Xmax fault codes";
     showSelectedRow(s.probe);
     return save(&s.window, s.dir, "screenshot-xmax-faults.png");
