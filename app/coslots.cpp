@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <cstdint>
+
 void MainWindow::up_clicked()
 {
     coKey(AutoKey::Up);

@@ -6,6 +6,8 @@
 
 #include <QDebug>
 
+#include <cstdint>
+
 using namespace AutoProtocol;
 
 namespace {

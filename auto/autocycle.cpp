@@ -8,6 +8,8 @@
 
 #include <QDebug>
 
+#include <cstdint>
+
 using namespace AutoProtocol;
 
 namespace {

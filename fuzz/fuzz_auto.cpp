@@ -2,6 +2,8 @@
 // libFuzzer target: arbitrary replies in every state of the Auto family.
 #include "fuzz/fuzzmain.h"
 
+#include <cstdint>
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzzdrive::initApplication();

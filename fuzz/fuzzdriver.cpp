@@ -11,6 +11,8 @@
 
 #include <QMetaObject>
 
+#include <cstdint>
+
 namespace fuzzdrive {
 
 namespace {

@@ -10,6 +10,7 @@
 #include "sim/virtualcable.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace fuzzdrive {
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdint>
 #include <cstdlib>
 
 // A bare run (libFuzzer's own leak check, as OSS-Fuzz runs a target) must

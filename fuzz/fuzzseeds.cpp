@@ -12,6 +12,8 @@
 
 #include <QMetaObject>
 
+#include <cstdint>
+
 namespace fuzzdrive {
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include <QDebug>
 
+#include <cstdint>
+
 namespace {
 constexpr int kFullReportItems = 16; // more than this carries the speed
 } // namespace

@@ -3,6 +3,7 @@
 #include "sim/autoecukeys.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace sim {

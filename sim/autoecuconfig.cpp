@@ -2,6 +2,8 @@
 // Ready-made Auto bikes.
 #include "sim/autoecu.h"
 
+#include <cstdint>
+
 namespace sim {
 
 namespace {

@@ -4,6 +4,8 @@
 #include "sim/autoecu.h"
 #include "sim/autoecukeys.h"
 
+#include <cstdint>
+
 namespace sim {
 
 namespace {

@@ -4,6 +4,8 @@
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 
+#include <cstdint>
+
 namespace sim {
 
 namespace {

@@ -4,6 +4,7 @@
 #include "sim/kwpecu.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace sim {

@@ -4,6 +4,7 @@
 #include "sim/kwpecu.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace sim {
 

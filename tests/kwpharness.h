@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 

@@ -191,3 +191,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestAutoActions)
 #include "tst_autoactions.moc"
+
+#include <cstdint>

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 

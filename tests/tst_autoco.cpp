@@ -242,3 +242,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestAutoCo)
 #include "tst_autoco.moc"
+
+#include <cstdint>

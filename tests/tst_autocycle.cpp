@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <cstdint>
 #include <functional>
 
 using namespace AutoKey;

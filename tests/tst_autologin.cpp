@@ -176,3 +176,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestAutoLogin)
 #include "tst_autologin.moc"
+
+#include <cstdint>

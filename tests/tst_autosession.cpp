@@ -131,3 +131,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestAutoSession)
 #include "tst_autosession.moc"
+
+#include <cstdint>

@@ -371,3 +371,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestChart)
 #include "tst_chart.moc"
+
+#include <cstdint>

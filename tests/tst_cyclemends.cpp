@@ -152,3 +152,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestCycleMends)
 #include "tst_cyclemends.moc"
+
+#include <cstdint>

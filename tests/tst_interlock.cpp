@@ -223,3 +223,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestInterlock)
 #include "tst_interlock.moc"
+
+#include <cstdint>

@@ -199,3 +199,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestKwpLogin)
 #include "tst_kwplogin.moc"
+
+#include <cstdint>

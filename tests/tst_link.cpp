@@ -354,3 +354,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestLink)
 #include "tst_link.moc"
+
+#include <cstdint>

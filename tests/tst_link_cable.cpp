@@ -323,3 +323,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestLinkCable)
 #include "tst_link_cable.moc"
+
+#include <cstdint>

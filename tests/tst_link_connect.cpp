@@ -338,3 +338,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestLinkConnect)
 #include "tst_link_connect.moc"
+
+#include <cstdint>

@@ -114,3 +114,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestMechanic)
 #include "tst_mechanic.moc"
+
+#include <cstdint>

@@ -530,3 +530,5 @@ private slots:
 
 QTEST_MAIN(TestTraceFormat)
 #include "tst_traceformat.moc"
+
+#include <cstdint>

@@ -387,3 +387,5 @@ private slots:
 
 TAVRIX_VIRTUAL_TEST_MAIN(TestTraceReplay)
 #include "tst_tracereplay.moc"
+
+#include <cstdint>

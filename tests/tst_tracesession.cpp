@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdint>
 #include <memory>
 
 using sim::VirtualCable;

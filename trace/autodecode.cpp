@@ -3,6 +3,8 @@
 
 #include "auto/autoprotocol.h"
 
+#include <cstdint>
+
 namespace trace {
 
 namespace {

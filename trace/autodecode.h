@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace trace {
 
 // "identify", "hold", ... or empty for a byte that is no key.

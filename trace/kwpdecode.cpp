@@ -3,6 +3,8 @@
 
 #include "trace/traceevent.h"
 
+#include <cstdint>
+
 namespace trace {
 
 namespace {

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <cstdint>
+
 namespace trace {
 
 struct KwpFrame {

@@ -3,6 +3,8 @@
 
 #include <QDebug>
 
+#include <cstdint>
+
 namespace trace {
 
 namespace {

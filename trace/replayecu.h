@@ -12,6 +12,8 @@
 #include "sim/virtualcable.h"
 #include "trace/exchanges.h"
 
+#include <cstdint>
+
 namespace trace {
 
 class ReplayEcu : public sim::EcuModel

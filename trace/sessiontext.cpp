@@ -5,6 +5,8 @@
 #include "trace/exchanges.h"
 #include "trace/kwpdecode.h"
 
+#include <cstdint>
+
 namespace trace {
 
 namespace {

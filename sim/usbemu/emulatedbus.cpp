@@ -7,6 +7,7 @@
 
 #include <glib/gstdio.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 

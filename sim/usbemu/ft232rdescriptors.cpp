@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/usbemu/ft232rdescriptors.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace sim::usbemu {

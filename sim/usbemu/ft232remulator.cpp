@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace sim::usbemu {

@@ -19,6 +19,7 @@
 #include "sim/usbemu/clientsocket.h"
 #include "sim/usbemu/ft232rchip.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>

@@ -5,6 +5,7 @@
 #include "sim/demobike.h"
 #include "sim/kwpecu.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace sim::usbemu {

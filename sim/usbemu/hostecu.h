@@ -8,6 +8,7 @@
 
 #include "sim/virtualcable.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>

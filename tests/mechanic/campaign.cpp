@@ -3,6 +3,8 @@
 
 #include "randommechanic.h"
 
+#include <cstdint>
+
 namespace mechanic {
 
 namespace {

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <cstdint>
 #include <cstdio>
 
 int main(int argc, char *argv[])

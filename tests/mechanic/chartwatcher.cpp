@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <cstdint>
+
 namespace mechanic {
 
 namespace {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mechanicbike.h"
 
+#include <cstdint>
+
 namespace mechanic {
 
 namespace {

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdint>
+
 namespace mechanic {
 
 namespace {

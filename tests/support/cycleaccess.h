@@ -7,6 +7,8 @@
 #include "kwp/kwpcocycle.h"
 #include "kwp/kwpcycle.h"
 
+#include <cstdint>
+
 // A test's hand on a cycle's state: to start it somewhere deep in its
 // states without walking the ECU there (the fuzz targets, a few suites).
 struct CycleAccess {

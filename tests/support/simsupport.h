@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 
 // Process events until `done` holds or the ceiling passes. Generous

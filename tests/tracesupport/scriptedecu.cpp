@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scriptedecu.h"
 
+#include <cstdint>
+
 ScriptedEcu::ScriptedEcu(Framing framing, sim::Nanos replyDelayNs)
     : framing_(framing), delay_(replyDelayNs)
 {

@@ -12,6 +12,8 @@
 #include <QHash>
 #include <QList>
 
+#include <cstdint>
+
 class ScriptedEcu : public sim::EcuModel
 {
 public:

@@ -4,6 +4,8 @@
 #include "link/usbserial.h"
 #include "sim/virtualcable.h"
 
+#include <cstdint>
+
 Step key(std::uint8_t byte, int waitMs)
 {
     return {Step::Key, QByteArray(1, char(byte)), 0, waitMs};

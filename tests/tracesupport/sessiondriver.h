@@ -10,6 +10,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 class UsbSerial;

@@ -150,3 +150,5 @@ private slots:
 
 QTEST_GUILESS_MAIN(TestFt232rChip)
 #include "tst_ft232rchip.moc"
+
+#include <cstdint>

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 

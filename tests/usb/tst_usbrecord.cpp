@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 struct Seen {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "usbtestbench.h"
 
+#include <cstdint>
+
 UsbTestBench::UsbTestBench() : adapter_(sim::VirtualCable::instance()), bus_(adapter_) {}
 
 void UsbTestBench::reset()

@@ -8,6 +8,7 @@
 
 #include "sim/usbemu/emulatedbus.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
