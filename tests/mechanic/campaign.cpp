@@ -32,6 +32,8 @@ CampaignResult campaign(Family family, long steps, std::uint64_t firstSeed, long
         result.settles += out.settles;
         result.troubles += out.troubles;
         result.virtualSeconds += out.virtualSeconds;
+        result.lineDigest ^= out.lineHash;
+        result.lineDigest *= 1099511628211ULL;
         if (out.violation.isEmpty())
             continue;
         ++result.violations;
@@ -56,7 +58,8 @@ QString summary(Family family, std::uint64_t firstSeed, const CampaignResult &r)
 {
     return QString(
                "%1: %2 steps in %3 runs (seeds %4..%5), %6 violations; %7 Action presses, "
-               "%8 check keys and %9 clears answered, %10 settles, %11 troubles, %12 virtual hours")
+               "%8 check keys and %9 clears answered, %10 settles, %11 troubles, %12 virtual hours; "
+               "line digest %13")
         .arg(family == Family::Auto ? "auto" : "kwp")
         .arg(r.steps)
         .arg(r.runs)
@@ -68,7 +71,8 @@ QString summary(Family family, std::uint64_t firstSeed, const CampaignResult &r)
         .arg(r.clears)
         .arg(r.settles)
         .arg(r.troubles)
-        .arg(double(r.virtualSeconds) / 3600.0, 0, 'f', 1);
+        .arg(double(r.virtualSeconds) / 3600.0, 0, 'f', 1)
+        .arg(r.lineDigest, 16, 16, QLatin1Char('0'));
 }
 
 } // namespace mechanic
