@@ -9,6 +9,14 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <sddl.h>
+#else
+#include <sys/resource.h>
+#endif
+
 namespace {
 QString uniqueName(const char *what)
 {
@@ -26,7 +34,7 @@ private slots:
         InstanceGuard first(name);
         QVERIFY(first.claimed());
         QSignalSpy knocks(&first, &InstanceGuard::secondStart);
-        QVERIFY(!InstanceGuard(name).claimed());
+        QCOMPARE(InstanceGuard(name).state(), InstanceGuard::State::Knocked);
         QVERIFY(knocks.wait(5000));
         QVERIFY(!InstanceGuard(name).claimed()); // the first still holds it
         QVERIFY(knocks.wait(5000));
@@ -40,6 +48,56 @@ private slots:
         InstanceGuard none{QString()}, noneAgain{QString()};
         QVERIFY(none.claimed() && noneAgain.claimed());
     }
+
+    // Fails closed: a claim that cannot be made or checked is no claim,
+    // and says why; the second program then starts no session.
+#ifdef Q_OS_WIN
+    // A name Windows refuses (no such namespace folder): CreateEventW fails
+    // with another error than access denied.
+    void unmadeClaimIsNoClaim()
+    {
+        InstanceGuard guard(uniqueName("no\\such\\folder"));
+        QCOMPARE(guard.state(), InstanceGuard::State::Unchecked);
+        QVERIFY(!guard.claimed());
+        QVERIFY2(guard.reason().contains(QStringLiteral("kode 3)")), qPrintable(guard.reason()));
+    }
+
+    // The name held by an event whose security lets nobody in, as a copy
+    // running as administrator holds it for a normal user: held, and the
+    // knock cannot get through.
+    void claimHeldOutOfReach()
+    {
+        const QString name = uniqueName("elevated");
+        SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+        QVERIFY(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P", SDDL_REVISION_1, &security.lpSecurityDescriptor, nullptr));
+        const QString full = InstanceGuard::objectName(name);
+        HANDLE holder =
+            CreateEventW(&security, FALSE, FALSE, reinterpret_cast<LPCWSTR>(full.utf16()));
+        LocalFree(security.lpSecurityDescriptor);
+        QVERIFY(holder);
+        InstanceGuard guard(name);
+        CloseHandle(holder);
+        QCOMPARE(guard.state(), InstanceGuard::State::HeldAway);
+        QVERIFY(!guard.claimed());
+    }
+#else
+    // No socket to be had (the process's descriptors used up): unchecked.
+    void unmadeClaimIsNoClaim()
+    {
+        rlimit saved;
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &none) == 0);
+        InstanceGuard guard(uniqueName("nofiles"));
+        setrlimit(RLIMIT_NOFILE, &saved);
+        QCOMPARE(guard.state(), InstanceGuard::State::Unchecked);
+        QVERIFY(!guard.claimed());
+        QVERIFY(!guard.reason().isEmpty());
+        QVERIFY(InstanceGuard(uniqueName("nofiles")).claimed()); // nothing was left held
+    }
+#endif
 
     void nameComesFreeWithItsHolder()
     {
