@@ -8,6 +8,7 @@
 #include "win/logconsole.h"
 #include "win/logpump.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -65,6 +66,13 @@ protected:
 class TestLogConsole : public QObject
 {
     Q_OBJECT
+public:
+    // Made before the application object, as tavrix-log makes it.
+    explicit TestLogConsole(LogConsole *console) : console(console) {}
+
+private:
+    LogConsole *console;
+
 private slots:
     // The program logs from the GUI thread as Qt's handler does (standard
     // error, a line at a time) while the console takes nothing: every write
@@ -72,13 +80,13 @@ private slots:
     // gets afterwards is each line in order or a count in its place.
     void stalledConsoleHoldsNothing()
     {
-        StalledConsole console;
-        QVERIFY(console.write);
+        StalledConsole stalled;
+        QVERIFY(stalled.write);
         std::uint64_t dropped = 0;
         int written = 0;
         qint64 longestWrite = 0, longestGap = 0;
         {
-            LogPump pump(console.write, 64);
+            LogPump pump(stalled.write, 64);
             QVERIFY(pump.running());
             QElapsedTimer clock;
             clock.start();
@@ -102,9 +110,11 @@ private slots:
             logger.stop();
             beat.stop();
             dropped = pump.dropped();
-            console.resume();
+            stalled.resume();
         } // the pump writes out what it holds, standard error is the test's again
-        console.finish();
+        stalled.finish();
+        qDebug("%d lines logged, %llu left out; longest write %.3f ms, longest gap %lld ms",
+               written, static_cast<unsigned long long>(dropped), longestWrite / 1e6, longestGap);
 
         QVERIFY2(longestWrite < 100'000'000, qPrintable(QString::number(longestWrite)));
         QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
@@ -115,7 +125,7 @@ private slots:
             QStringLiteral("^\\[\\.\\.\\. (\\d+) baris log tidak ditampilkan \\.\\.\\.\\]$"));
         int next = 0;
         std::uint64_t noticed = 0;
-        const QStringList lines = QString::fromLatin1(console.received.c_str()).split('\n');
+        const QStringList lines = QString::fromLatin1(stalled.received.c_str()).split('\n');
         for (QString line : lines) {
             line.remove('\r');
             if (line.isEmpty())
@@ -141,7 +151,6 @@ private slots:
     // Last here: Qt's quit ends every event loop started after it too.
     void consoleCloseEndsTheProgram()
     {
-        auto *console = new LogConsole; // no console here: no pump, no prompt
         ClosingWindow window;
         window.show();
         bool dialogEnded = false;
@@ -171,10 +180,20 @@ private slots:
         Sleep(200);
         QVERIFY2(!eventDone, "the event returned before the program had finished");
         delete console; // main has returned: the window, the link and the app are gone
+        console = nullptr;
         event.join();
         QVERIFY(eventDone);
     }
 };
 
-QTEST_MAIN(TestLogConsole)
+int main(int argc, char *argv[])
+{
+    // As in tavrix-log: the console first (here none: no pump, no prompt),
+    // then the application object.
+    auto *console = new LogConsole;
+    QApplication app(argc, argv);
+    TestLogConsole test(console);
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_logconsole.moc"
