@@ -14,7 +14,14 @@
 
 #include <sddl.h>
 #else
-#include <sys/resource.h>
+#include <cerrno>
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -82,20 +89,33 @@ private slots:
         QVERIFY(!guard.claimed());
     }
 #else
-    // No socket to be had (the process's descriptors used up): unchecked.
+    // No socket to be had (a sandbox refusing it): unchecked. In a child
+    // process of its own, for the filter stays with the process.
     void unmadeClaimIsNoClaim()
     {
-        rlimit saved;
-        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
-        rlimit none = saved;
-        none.rlim_cur = 0;
-        QVERIFY(setrlimit(RLIMIT_NOFILE, &none) == 0);
-        InstanceGuard guard(uniqueName("nofiles"));
-        setrlimit(RLIMIT_NOFILE, &saved);
-        QCOMPARE(guard.state(), InstanceGuard::State::Unchecked);
-        QVERIFY(!guard.claimed());
-        QVERIFY(!guard.reason().isEmpty());
-        QVERIFY(InstanceGuard(uniqueName("nofiles")).claimed()); // nothing was left held
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            sock_filter filter[] = {
+                BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_socket, 0, 1),
+                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EACCES),
+                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            };
+            sock_fprog program{sizeof filter / sizeof *filter, filter};
+            if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
+                || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+                _exit(2);
+            InstanceGuard guard(uniqueName("refused"));
+            const bool closed = guard.state() == InstanceGuard::State::Unchecked && !guard.claimed()
+                                && !guard.reason().isEmpty();
+            _exit(closed ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(InstanceGuard(uniqueName("refused")).claimed()); // nothing was left held
     }
 #endif
 
