@@ -70,6 +70,24 @@ void collect(std::vector<double> &into, std::size_t from, int askedMs)
         into.push_back(p.widthMs() - askedMs);
 }
 
+// From the end and from the start of the last pulse to the first byte
+// written after it.
+void collectStart(PulseResult &r, std::size_t fromEdge)
+{
+    const sim::VirtualCable &cable = sim::VirtualCable::instance();
+    const std::vector<Pulse> window = pulses(cable, fromEdge);
+    if (window.empty())
+        return;
+    const Pulse &p = window.back();
+    for (const sim::TxByte &b : cable.transmitted()) {
+        if (b.writtenAt >= p.high) {
+            r.startAfterPulseMs.push_back(double(b.writtenAt - p.high) / kNsPerMs);
+            r.wakeUpPatternMs.push_back(double(b.writtenAt - p.low) / kNsPerMs);
+            return;
+        }
+    }
+}
+
 // The pulse timed by a sleep; returns the scheduler's wait during it.
 double sleepPulse(UsbSerial &link, int ms)
 {
@@ -109,6 +127,7 @@ PulseResult runPulses(int logins)
         QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
         bench.probe.pollTimer()->stop();
         collect(r.windowErrorMs, from, asked);
+        collectStart(r, from);
         r.windowWaitMs.push_back(tap->raisedWait - tap->baudWait);
         from = edges.size();
         r.sleepWaitMs.push_back(sleepPulse(*bench.probe.link(), asked));

@@ -80,6 +80,7 @@ void VirtualCable::clearHistory()
     dtr_.clear();
     baud_.clear();
     reads_.clear();
+    received_.clear();
     calls_.clear();
 }
 
@@ -123,12 +124,14 @@ Nanos VirtualCable::byteTimeNs() const
     return line_.baud > 0 ? Nanos(10) * 1000000000LL / line_.baud : 0;
 }
 
-void VirtualCable::queueRx(std::uint8_t value, Nanos arrivesAt)
+void VirtualCable::queueRx(std::uint8_t value, Nanos arrivesAt, bool echo)
 {
     // Keep arrival order: a byte never overtakes one queued before it.
     if (!rx_.empty())
         arrivesAt = std::max(arrivesAt, rx_.back().arrivesAt);
-    rx_.push_back({value, arrivesAt});
+    rx_.push_back({value, arrivesAt, echo});
+    keepBounded(received_);
+    received_.push_back(rx_.back());
 }
 
 void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt)
@@ -141,7 +144,7 @@ void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt
     const Nanos step = byteTimeNs();
     for (std::uint8_t b : bytes) {
         t += step;
-        queueRx(b, t);
+        queueRx(b, t, false);
     }
     lineFreeAt_ = std::max(lineFreeAt_, t);
 }
@@ -292,7 +295,7 @@ int VirtualCable::write(int token, const std::uint8_t *buf, int size)
         lineFreeAt_ = end;
         keepBounded(tx_);
         tx_.push_back({buf[i], now, end, line_.baud, line_.dtr});
-        queueRx(buf[i], end); // the adapter hears itself
+        queueRx(buf[i], end, true); // the adapter hears itself
         if (ecu_)
             ecu_->onByte(*this, buf[i], end, line_);
     }
@@ -310,7 +313,7 @@ int VirtualCable::read(int token, std::uint8_t *buf, int size)
         rx_.pop_front();
     }
     keepBounded(reads_);
-    reads_.push_back({now, n});
+    reads_.push_back({now, n, nowNs()});
     return n;
 }
 

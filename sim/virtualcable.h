@@ -96,10 +96,20 @@ struct DtrEdge {
     Nanos at;
 };
 
-// One read that reached an open chip: when, and how many bytes it handed out.
+// One read that reached an open chip: when it was called, when it returned,
+// and how many bytes it handed out.
 struct ReadCall {
     Nanos at;
     int got;
+    Nanos returnedAt;
+};
+
+// One byte that reached the receive buffer: an ECU byte or the echo of one
+// of ours, with the time its stop bit ended.
+struct RxByte {
+    std::uint8_t value;
+    Nanos arrivesAt;
+    bool echo;
 };
 
 // One baud-rate request that reached an open chip, granted or refused.
@@ -191,6 +201,9 @@ public:
     // how long after a request the application looked for its answer
     // (bounded like libraryCalls()).
     const std::vector<ReadCall> &reads() const { return reads_; }
+    // Every byte that reached the receive buffer, in arrival order, so that
+    // a bench can time the ECU's answers on the line (bounded likewise).
+    const std::vector<RxByte> &received() const { return received_; }
     // Every libftdi1 call that reached the simulated library, in order, with
     // the arguments that matter, e.g. "ftdi_new", "ftdi_set_interface(A)",
     // "ftdi_usb_open(0x433,0x6066)", "ftdi_set_baudrate(15630)",
@@ -255,11 +268,7 @@ public:
 
 private:
     VirtualCable();
-    struct RxByte {
-        std::uint8_t value;
-        Nanos arrivesAt;
-    };
-    void queueRx(std::uint8_t value, Nanos arrivesAt);
+    void queueRx(std::uint8_t value, Nanos arrivesAt, bool echo);
 
     bool plugged_ = true;
     int openToken_ = 0; // the one handle that holds the device
@@ -274,6 +283,7 @@ private:
     std::vector<DtrEdge> dtr_;
     std::vector<BaudChange> baud_;
     std::vector<ReadCall> reads_;
+    std::vector<RxByte> received_;
     std::vector<std::string> calls_;
     std::vector<ListedDevice> listed_;
     int failNew_ = 0;
