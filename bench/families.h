@@ -22,6 +22,9 @@ struct PulseResult {
     std::vector<double> startAfterPulseMs;
     // From DTR going low to that byte: ISO 14230's wake-up pattern, TWuP.
     std::vector<double> wakeUpPatternMs;
+    // The same two when the cable hears its own pulse as a break (a 0x00
+    // byte waiting at the read that throws the line's bytes away).
+    std::vector<double> startWithByteMs, wakeUpWithByteMs;
 };
 
 struct PollResult {
@@ -57,6 +60,7 @@ struct TableResult {
 };
 
 PulseResult runPulses(int logins);
+void runPulsesWithBreakByte(int logins, PulseResult &into);
 TableResult runAuto(int pollSeconds);
 TableResult runKwp(int pollSeconds);
 

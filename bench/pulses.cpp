@@ -50,8 +50,14 @@ public:
     {
         if (level)
             raisedWait = runQueueWaitMs();
+        // A cable that hears its own wake-up pulse as a break: a 0x00 byte.
+        if (level && breakByte && lowAt >= 0)
+            c.ecuSend({0x00}, at - c.byteTimeNs());
+        lowAt = level ? -1 : at;
         ecu_->onDtr(c, level, at);
     }
+    bool breakByte = false;
+    sim::Nanos lowAt = -1; // DTR went low here; -1: it is high
     void onBaud(sim::VirtualCable &c, int baud, sim::Nanos at) override
     {
         baudWait = runQueueWaitMs();
@@ -137,6 +143,31 @@ PulseResult runPulses(int logins)
         collect(r.spinErrorMs, from, asked);
     }
     return r;
+}
+
+void runPulsesWithBreakByte(int logins, PulseResult &r)
+{
+    auto ecu = std::make_shared<sim::KwpEcu>();
+    ecu->injectFault(sim::KwpRequest::StartSession, sim::KwpFault::Silence, -1);
+    auto tap = std::make_shared<SchedulerTap>(ecu);
+    tap->breakByte = true;
+    Bench bench(tap, true);
+    if (!bench.waitConnected())
+        return;
+    const auto &edges = sim::VirtualCable::instance().dtrEdges();
+    for (int i = 0; i < logins; ++i) {
+        bench.probe.pollTimer()->stop();
+        bench.probe.setSessionState(SessionState::None);
+        const std::size_t from = edges.size();
+        QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
+        bench.probe.pollTimer()->stop();
+        PulseResult one;
+        collectStart(one, from);
+        r.startWithByteMs.insert(r.startWithByteMs.end(), one.startAfterPulseMs.begin(),
+                                 one.startAfterPulseMs.end());
+        r.wakeUpWithByteMs.insert(r.wakeUpWithByteMs.end(), one.wakeUpPatternMs.begin(),
+                                  one.wakeUpPatternMs.end());
+    }
 }
 
 } // namespace bench
