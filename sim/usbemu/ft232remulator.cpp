@@ -344,8 +344,10 @@ void Ft232rEmulator::reap(UMockdevIoctlClient *client, Client &state)
 // On umockdev's worker thread, whose context serves the client.
 void Ft232rEmulator::holdReap(UMockdevIoctlClient *client, Client &state, Nanos until)
 {
-    if (state.heldReap)
+    if (state.heldReap) { // one waits already: this one finds nothing yet
+        complete(client, -1, EAGAIN);
         return;
+    }
     constexpr Nanos kNsPerMs = 1000000;
     const Nanos left = until - nowNs();
     state.heldReap = g_timeout_source_new(guint((left + kNsPerMs - 1) / kNsPerMs));
@@ -485,7 +487,7 @@ void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long req
         complete(client, -1, ENODATA); // no kernel driver is bound
         break;
     case USBDEVFS_DISCARDURB:
-        complete(client, -1, EINVAL); // every URB has already finished
+        complete(client, -1, EINVAL); // every URB is decided when submitted
         break;
     case USBDEVFS_GET_SPEED: complete(client, kSpeedFull, 0); break;
     default: complete(client, -1, ENOTTY); break;
