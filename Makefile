@@ -70,7 +70,7 @@ mechanic-campaign: build
 	@sh scripts/mechanic-campaign.sh $(BUILD) $(MECHANIC_STEPS) $(MECHANIC_SEED)
 
 # clang-format 19 with .clang-format over the project's own C++ sources
-# (app auto kwp link sim trace tests fuzz bench tools): format applies it,
+# (the layers, sim trace tests fuzz bench tools): format applies it,
 # format-check fails naming each file it would change.
 format: deps
 	@sh scripts/format-check.sh --apply

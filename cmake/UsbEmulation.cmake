@@ -38,8 +38,8 @@ list(FILTER USB_TEST_SUPPORT EXCLUDE REGEX "/tst_[^/]*$")
 foreach(src ${USB_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${USB_TEST_SUPPORT})
-  target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu
-    tavrix_cablelookup PkgConfig::FTDI Qt5::Test)
+  target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu Qt5::Test)
+  set_target_properties(${name} PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
   add_dependencies(${name} tavrix tavrix-usbhost)
@@ -53,5 +53,5 @@ endforeach()
 
 add_executable(usb-dtr-pulse bench/usbdtrpulse.cpp)
 target_include_directories(usb-dtr-pulse PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(usb-dtr-pulse PRIVATE tavrix_app tavrix_usbemu tavrix_cablelookup
-  PkgConfig::FTDI)
+target_link_libraries(usb-dtr-pulse PRIVATE tavrix_app tavrix_usbemu)
+set_target_properties(usb-dtr-pulse PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")

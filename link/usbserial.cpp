@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "usbserial.h"
+#include "link/usbserial.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -110,14 +110,24 @@ QString UsbSerial::readData()
     return QString::fromLatin1(reinterpret_cast<const char *>(buf), n);
 }
 
-QString UsbSerial::readDataHex()
+QByteArray UsbSerial::readBytes()
 {
     unsigned char buf[kReadSize];
     const int n = readRaw(buf, kReadSize);
+    return QByteArray(reinterpret_cast<const char *>(buf), n);
+}
+
+QString UsbSerial::readDataHex()
+{
+    return hexText(readBytes());
+}
+
+QString UsbSerial::hexText(const QByteArray &bytes)
+{
     QString text;
-    text.reserve(n * 3);
-    for (int i = 0; i < n; ++i)
-        text += QString::number(buf[i], 16) + QLatin1Char(',');
+    text.reserve(bytes.size() * 3);
+    for (const char byte : bytes)
+        text += QString::number(static_cast<unsigned char>(byte), 16) + QLatin1Char(',');
     return text;
 }
 
@@ -134,6 +144,14 @@ void UsbSerial::writeDataHex(unsigned char *buf)
 {
     if (!buf || !ftdi || ftdi_write_data(ftdi, buf, 1) < 0)
         emit ftdiwriteError();
+}
+
+void UsbSerial::writeBytes(const QByteArray &bytes)
+{
+    for (const char byte : bytes) {
+        unsigned char one = static_cast<unsigned char>(byte);
+        writeDataHex(&one);
+    }
 }
 
 void UsbSerial::writeDataStr(QString cmd_str)

@@ -4,6 +4,7 @@
 
 #include "link/openfailure.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -23,6 +24,15 @@ public:
 
     // Why the last Connect failed; Step::None after one that succeeded.
     OpenFailure lastOpenFailure() const { return lastFailure; }
+
+    // The bytes of a request, each written as writeDataHex writes one
+    // (ftdiwriteError for every byte that fails).
+    void writeBytes(const QByteArray &bytes);
+    // What the adapter holds, as readDataHex reads it, as bytes.
+    QByteArray readBytes();
+    // Bytes as readDataHex gives them: lower-case hexadecimal without
+    // leading zeros, each followed by ",".
+    static QString hexText(const QByteArray &bytes);
 
 signals:
     void sendlog(QString s);

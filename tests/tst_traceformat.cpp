@@ -3,7 +3,7 @@
 // and failures, every kind of bad input, and the reader's decoders.
 #include "support/logcapture.h"
 
-#include "itemcatalogue.h"
+#include "ecu/itemcatalogue.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
 #include "trace/kwpdecode.h"

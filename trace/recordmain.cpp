@@ -3,12 +3,12 @@
 // call recorded to FILE (default: a new tavrix-YYYYMMDD-HHMMSS.ktrace in the
 // working folder on Linux, in Documents\Tavrix on Windows).
 
-#include "instanceguard.h"
-#include "mainwindow.h"
-#include "qtsetup.h"
+#include "program/instanceguard.h"
+#include "program/qtsetup.h"
 #include "trace/quitonsignal.h"
 #include "trace/recording.h"
 #include "trace/recordnotice.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDebug>

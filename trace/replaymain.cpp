@@ -2,12 +2,12 @@
 // tavrix-replay FILE: the application over the simulated cable, with an ECU
 // that answers from the recording FILE.
 
-#include "mainwindow.h"
-#include "qtsetup.h"
+#include "program/qtsetup.h"
 #include "sim/virtualcable.h"
 #include "trace/recording.h"
 #include "trace/replayecu.h"
 #include "trace/traceparser.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDebug>

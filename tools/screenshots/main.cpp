@@ -5,9 +5,9 @@
 // same platform plugin, style and fonts as on a desktop.
 // tavrix-screenshots DIR --scaled NAME: only the picture of the window at
 // the screen's scale (a value with its unit, the longest item name).
-#include "mainwindow.h"
-#include "qtsetup.h"
+#include "program/qtsetup.h"
 #include "shotsteps.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QTextStream>
