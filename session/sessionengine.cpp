@@ -23,10 +23,9 @@ namespace {
 constexpr int kHistoryItem = 61; // the catalogue slot the KWP family makes clearable
 } // namespace
 
-SessionEngine::SessionEngine(QObject *parent)
-    : QObject(parent), kwpPulseMs_(KwpProtocol::LongestPulseMs),
-      kwpCoPulseMs_(KwpProtocol::LongestPulseMs)
+SessionEngine::SessionEngine(QObject *parent) : QObject(parent)
 {
+    pulseMs_.fill(KwpProtocol::LongestPulseMs);
     pollTimer_ = new QTimer(this);
     // Qt's Windows dispatcher (qeventdispatcher_win.cpp, registerTimer) serves
     // a coarse timer of 20 ms or more with SetTimer, on the 15.6 ms system
@@ -59,14 +58,21 @@ const ItemWalk *SessionEngine::walk() const
     return cycle_ ? cycle_->walk() : nullptr;
 }
 
-int SessionEngine::kwpPulseMs() const
+int SessionEngine::pulseMs(Cycle::Kind kind) const
 {
-    return cycle_ && cycle_->kind() == Cycle::Kind::Kwp ? cycle_->pulseMs() : kwpPulseMs_;
+    return cycle_ && cycle_->kind() == kind ? cycle_->pulseMs() : pulseMs_[std::size_t(kind)];
 }
 
-int SessionEngine::kwpCoPulseMs() const
+int SessionEngine::selectedRow() const
 {
-    return cycle_ && cycle_->kind() == Cycle::Kind::KwpCo ? cycle_->pulseMs() : kwpCoPulseMs_;
+    const ItemWalk *table = walk();
+    return table ? table->selected() : carriedSelection_;
+}
+
+int SessionEngine::ecuRow() const
+{
+    const ItemWalk *table = walk();
+    return table ? table->pointer().row() : carriedPointer_;
 }
 
 void SessionEngine::loadAutoFaults()
@@ -233,7 +239,7 @@ void SessionEngine::selectRow(int row)
     if (cycle_)
         cycle_->select(row);
     Shown out;
-    mirror(out);
+    showState(out);
     const int code = rowCodes_.at(row);
     out.itemSelected = code;
     actionEnabled_ = actuatorRows_.value(row);
@@ -272,8 +278,8 @@ void SessionEngine::clearShownTable(Shown &out)
         return;
     rowCodes_.clear();
     actuatorRows_.clear();
-    selectedRow_ = 0;
-    ecuRow_ = 0;
+    carriedSelection_ = 0;
+    carriedPointer_ = 0;
 }
 
 // --- the cycles ---
@@ -283,25 +289,39 @@ void SessionEngine::startCycle(Shown &out)
     // A tick of the cycle that goes must not apply anything to the new one.
     ++epoch_;
     if (cycle_) {
-        if (cycle_->kind() == Cycle::Kind::Kwp)
-            kwpPulseMs_ = cycle_->pulseMs();
-        if (cycle_->kind() == Cycle::Kind::KwpCo)
-            kwpCoPulseMs_ = cycle_->pulseMs();
+        if (const int pulse = cycle_->pulseMs())
+            pulseMs_[std::size_t(cycle_->kind())] = pulse;
         // A cylinder change cut short starts again from its first key once
         // the next CO session is up: the box still shows the mechanic's choice.
-        cylinderOwed_ = cycle_->kind() == Cycle::Kind::AutoCo ? cycle_->cylinderOwed() : 0;
+        cylinderOwed_ = cycle_->cylinderOwed();
+        if (const ItemWalk *table = cycle_->walk()) {
+            carriedSelection_ = table->selected();
+            carriedPointer_ = table->pointer().row();
+        }
     }
+    // The cycle for the type and the window: Auto, Auto CO, KWP, KWP CO.
+    static const Cycle::Kind kinds[2][2] = {{Cycle::Kind::Auto, Cycle::Kind::AutoCo},
+                                            {Cycle::Kind::Kwp, Cycle::Kind::KwpCo}};
     const bool xmax = vehicleType_ == QLatin1String("xmax");
-    const ItemWalk shownTable(rowCodes_, selectedRow_, ecuRow_);
-    if (coMode_ && xmax)
-        cycle_ = std::make_shared<KwpCoCycle>(kwpCoPulseMs_);
-    else if (coMode_)
-        cycle_ = std::make_shared<AutoCoCycle>(AutoCoCycle::State(cylinderOwed_));
-    else if (xmax)
-        cycle_ = std::make_shared<KwpCycle>(kwpPulseMs_, errorList_, shownTable);
-    else
-        cycle_ = std::make_shared<AutoCycle>(errorList_, shownTable);
-    mirror(out);
+    cycle_ =
+        makeCycle(kinds[xmax][coMode_], ItemWalk(rowCodes_, carriedSelection_, carriedPointer_));
+    showState(out);
+}
+
+// A polling cycle knows the table the window still shows, so that a click
+// on a row is understood; the ECU's pointer stands on none of its rows
+// until a scan of its own.
+std::shared_ptr<Cycle> SessionEngine::makeCycle(Cycle::Kind kind, const ItemWalk &shown) const
+{
+    const int pulse = pulseMs_[std::size_t(kind)];
+    switch (kind) {
+    case Cycle::Kind::Auto: return std::make_shared<AutoCycle>(errorList_, shown);
+    case Cycle::Kind::AutoCo:
+        return std::make_shared<AutoCoCycle>(AutoCoCycle::State(cylinderOwed_));
+    case Cycle::Kind::Kwp: return std::make_shared<KwpCycle>(pulse, errorList_, shown);
+    case Cycle::Kind::KwpCo: return std::make_shared<KwpCoCycle>(pulse);
+    }
+    return nullptr;
 }
 
 void SessionEngine::show(const Effects &effects)
@@ -329,12 +349,13 @@ void SessionEngine::show(Shown &out)
     // Shown while the session is up as it was before this answer.
     if (out.display && shownState_ == SessionState::Up)
         out.coDisplay = Shown::CoDisplay{rpm_, coValue_};
-    mirror(out);
+    showState(out);
     emit shown(out);
 }
 
-// The cycle's state as the table and the cursors show it.
-void SessionEngine::mirror(Shown &out)
+// Whether the session came up or ended, and what the cursors show, as the
+// cycle's state is now.
+void SessionEngine::showState(Shown &out)
 {
     const int state = sessionState();
     if ((state == SessionState::Up) != (shownState_ == SessionState::Up)) {
@@ -343,10 +364,6 @@ void SessionEngine::mirror(Shown &out)
     }
     shownState_ = state;
     const ItemWalk *table = walk();
-    if (table) {
-        selectedRow_ = table->selected();
-        ecuRow_ = table->pointer().row();
-    }
     // A wait cursor shows exactly while something asked for is pending.
     const bool selectionBusy = table && table->selectionPending();
     const bool actionBusy = table && table->request().pending();

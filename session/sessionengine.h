@@ -78,16 +78,15 @@ public:
     // The table as shown: each row's item code, the row chosen, where the
     // ECU stands.
     const QList<int> &rowCodes() const { return rowCodes_; }
-    int selectedRow() const { return selectedRow_; }
-    int ecuRow() const { return ecuRow_; }
+    int selectedRow() const;
+    int ecuRow() const;
     int rpm() const { return rpm_; }
     int coValue() const { return coValue_; }
     // Changes whenever a session comes up or ends.
     int sessionSerial() const { return sessionSerial_; }
     bool running() const { return running_; }
-    // The wake-up pulses the next KWP cycles start from.
-    int kwpPulseMs() const;
-    int kwpCoPulseMs() const;
+    // The wake-up pulse the cycle of `kind` tries first.
+    int pulseMs(Cycle::Kind kind) const;
 
 public slots:
     void connectLink();
@@ -103,10 +102,11 @@ private:
     friend struct EngineAccess; // tests put the engine in a given state
 
     void startCycle(Shown &out);
+    std::shared_ptr<Cycle> makeCycle(Cycle::Kind kind, const ItemWalk &shown) const;
     void show(const Effects &effects);
     void show(Shown &out);
     void clearShownTable(Shown &out);
-    void mirror(Shown &out);
+    void showState(Shown &out);
     void run(const TickGuard &tick, Cycle &cycle);
     QByteArray exchange(const Step &step);
     bool wakeUp(const TickGuard &tick, const Step &step);
@@ -127,20 +127,21 @@ private:
     bool coMode_ = false;
     QString vehicleType_;
 
-    // Handed from one session to the next: the wake-up pulses that last woke
-    // the ECU (they belong to the cable and the ECU), a cylinder change not
-    // yet made, and whether the line was left at the KWP speed.
-    int kwpPulseMs_;
-    int kwpCoPulseMs_;
+    // Handed from one session to the next: the wake-up pulse that last woke
+    // the ECU, for each kind of cycle (it belongs to the cable and the ECU),
+    // a cylinder change the CO session left unmade, the row chosen and where
+    // the ECU stood when the last polling session ended, and whether the
+    // line was left at the KWP speed.
+    std::array<int, Cycle::Kinds> pulseMs_;
     int cylinderOwed_ = 0;
+    int carriedSelection_ = 0;
+    int carriedPointer_ = 0;
     bool lineAtKwpSpeed_ = false;
 
     QList<QString> itemList_;
     QList<QString> errorList_;
-    QList<int> rowCodes_;
+    QList<int> rowCodes_;      // the table as shown
     QList<bool> actuatorRows_; // Action serves the row: decided when it was added
-    int selectedRow_ = 0;
-    int ecuRow_ = 0;
     bool actionEnabled_ = false;
     int rpm_ = 0;
     int coValue_ = 0;

@@ -135,8 +135,8 @@ public:
     // Shows the cycle's state as it is now (after a hand put it there).
     void mirror() { EngineAccess::show(e, Effects()); }
     // The wake-up pulses the KWP cycles try next.
-    int kwpPulseMs() const { return e.kwpPulseMs(); }
-    int kwpCoPulseMs() const { return e.kwpCoPulseMs(); }
+    int kwpPulseMs() const { return e.pulseMs(Cycle::Kind::Kwp); }
+    int kwpCoPulseMs() const { return e.pulseMs(Cycle::Kind::KwpCo); }
     // A new cycle, as a new session of the window gets: the CO window's
     // own when `co`.
     void freshCycle(bool co) { EngineAccess::freshCycle(e, co); }
