@@ -165,9 +165,8 @@ QString text(Advice advice, const OpenFailure &failure, const CableSighting &sig
     return QString();
 }
 
-QString explain(const OpenFailure &failure)
+QString explain(const OpenFailure &failure, const CableSighting &sighting)
 {
-    const CableSighting sighting = lookUpCable();
     const QString hint = text(advise(failure, sighting), failure, sighting);
     qDebug().noquote() << QStringLiteral("cable: %1; hint: %2").arg(sighting.summary(), hint);
     return hint;

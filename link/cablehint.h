@@ -30,9 +30,9 @@ Advice advise(const OpenFailure &failure, const CableSighting &sighting);
 // The text for the window; names the driver or the code where it helps.
 QString text(Advice advice, const OpenFailure &failure, const CableSighting &sighting);
 
-// After a failed open: asks the system about the cable (only now: the
-// happy path never pays for it), logs what it saw, and gives the text.
-QString explain(const OpenFailure &failure);
+// After a failed open: logs what libftdi1 and the system said of the
+// cable (asked only then: the happy path never pays for it), and gives the text.
+QString explain(const OpenFailure &failure, const CableSighting &sighting);
 
 } // namespace CableHint
 

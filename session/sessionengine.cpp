@@ -37,6 +37,7 @@ SessionEngine::SessionEngine(QObject *parent) : QObject(parent)
 
     link_ = new UsbSerial(this);
     connect(link_, SIGNAL(ftdiwriteError()), this, SLOT(writeFailed()));
+    connect(link_, &UsbSerial::connectFinished, this, &SessionEngine::linkOpened);
     // One connection attempt is due at a time: several failed bytes in a
     // tick, or a failure while attempts already run, move the one attempt
     // rather than start a second round that would reopen a working link.
@@ -91,8 +92,16 @@ void SessionEngine::loadXmaxFaults()
 
 void SessionEngine::connectLink()
 {
+    link_->startConnect();
+}
+
+void SessionEngine::linkOpened(bool connected)
+{
+    // Closed while the open ran: the window is gone, nothing starts.
+    if (!running_)
+        return;
     Shown out;
-    if (link_->Connect()) {
+    if (connected) {
         // A new line, a new session: a tick that waited through the
         // reconnect belongs to the old one.
         startCycle(out);
@@ -106,9 +115,10 @@ void SessionEngine::connectLink()
     }
     qDebug().noquote() << "Not Connect.";
     out.status = Status::NotConnected;
-    connectTimer_->start(Pacing::RetryConnectMs);
-    // After the retry is set, so that asking the system never delays it.
-    out.cableHint = CableHint::explain(link_->lastOpenFailure());
+    // Every three seconds from the start of one attempt to the next, however
+    // long an open took on its thread.
+    connectTimer_->start(qMax(0, Pacing::RetryConnectMs - link_->lastOpenMs()));
+    out.cableHint = CableHint::explain(link_->lastOpenFailure(), link_->lastSighting());
     show(out);
 }
 

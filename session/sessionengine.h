@@ -89,6 +89,8 @@ public:
     int pulseMs(Cycle::Kind kind) const;
 
 public slots:
+    // An attempt to open the cable; linkOpened follows (at once on the
+    // simulated cable, when the open's thread is done on a real one).
     void connectLink();
     void writeFailed();
 
@@ -97,6 +99,7 @@ signals:
 
 private slots:
     void pollTimerExpired();
+    void linkOpened(bool connected);
 
 private:
     friend struct EngineAccess; // tests put the engine in a given state
