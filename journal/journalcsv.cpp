@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <tuple>
 
 namespace JournalCsv {
 
@@ -17,6 +18,7 @@ const char kHeader[] = "time,seconds,code,item,value,unit";
 struct Row {
     qint64 ms;
     int order; // the item's place in the journal: equal times keep it
+    int index; // the value's place in its item: equal times of one item keep it
     const ItemHistory *item;
     double value;
 };
@@ -37,11 +39,12 @@ QStringList lines(const SessionJournal &journal)
         const SampleRing &samples = item->samples();
         for (int i = 0; i < samples.size(); ++i) {
             if (!samples.at(i).isGap())
-                rows.append({samples.at(i).ms, order, item, samples.at(i).value});
+                rows.append({samples.at(i).ms, order, i, item, samples.at(i).value});
         }
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
-        return a.ms < b.ms || (a.ms == b.ms && a.order < b.order);
+    // A total order, so that no stable sort (and no temporary buffer) is needed.
+    std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+        return std::tie(a.ms, a.order, a.index) < std::tie(b.ms, b.order, b.index);
     });
     QStringList out{QLatin1String(kHeader)};
     out.reserve(rows.size() + 1);
