@@ -95,7 +95,7 @@ QT_CHARTS_WIN_CACHE ?= $(TAVRIX_THIRD_PARTY)/qt5charts-win-5.15.8-mingw64-gcc12.
 WIN_DEPS := $(abspath $(BUILD_WIN))/deps
 WINE_TEST_PACKAGES = wine64 xvfb xauth
 
-.PHONY: windows-deps windows test-windows windows-installer test-windows-installer windows-screenshot clean-windows
+.PHONY: windows-deps windows test-windows windows-sign-check windows-installer test-windows-installer windows-screenshot clean-windows
 
 windows-deps:
 	@sh scripts/windows/deps.sh '$(WIN_DEPS)' '$(LIBFTDI_TARBALL)' '$(QT_WIN_CACHE)' '$(QT_CHARTS_WIN_CACHE)'
@@ -108,16 +108,33 @@ $(BUILD_WIN)/Makefile: | windows-deps
 windows: windows-deps $(BUILD_WIN)/Makefile
 	cmake --build $(BUILD_WIN) -j$(JOBS)
 
-# Signed when given a certificate: SIGN_PKCS12=FILE.p12 SIGN_PASSWORD_FILE=FILE
-# [SIGN_TIMESTAMP_URL=URL] (scripts/windows/sign.sh).
+# Signed when given a key (scripts/windows/sign.sh), on a token through PKCS#11:
+#   SIGN_PKCS11_MODULE=/usr/lib/.../token-pkcs11.so SIGN_PKCS11_KEY='pkcs11:token=...;object=...'
+#   SIGN_CERT=chain.pem SIGN_PIN_FILE=FILE [SIGN_PKCS11_ENGINE=.../pkcs11.so]
+# or in a PKCS#12 file: SIGN_PKCS12=FILE.p12 SIGN_PASSWORD_FILE=FILE;
+# with SIGN_TIMESTAMP_URL=URL, which a release needs (SIGN_TEST=1 signs a
+# test build without one).
+SIGN_PKCS11_MODULE ?=
+SIGN_PKCS11_KEY ?=
+SIGN_PKCS11_ENGINE ?=
+SIGN_CERT ?=
+SIGN_PIN_FILE ?=
 SIGN_PKCS12 ?=
 SIGN_PASSWORD_FILE ?=
 SIGN_TIMESTAMP_URL ?=
-windows-installer: windows
+SIGN_TEST ?=
+SIGN_ENV = TAVRIX_SIGN_PKCS11_MODULE='$(SIGN_PKCS11_MODULE)' TAVRIX_SIGN_PKCS11_KEY='$(SIGN_PKCS11_KEY)' \
+	TAVRIX_SIGN_PKCS11_ENGINE='$(SIGN_PKCS11_ENGINE)' TAVRIX_SIGN_CERT='$(SIGN_CERT)' \
+	TAVRIX_SIGN_PIN_FILE='$(SIGN_PIN_FILE)' TAVRIX_SIGN_PKCS12='$(SIGN_PKCS12)' \
+	TAVRIX_SIGN_PASSWORD_FILE='$(SIGN_PASSWORD_FILE)' TAVRIX_SIGN_TIMESTAMP_URL='$(SIGN_TIMESTAMP_URL)' \
+	TAVRIX_SIGN_TEST='$(SIGN_TEST)'
+# A key given wrongly, or a release without a timestamp, stops before the build.
+windows-sign-check:
 	@sh scripts/windows/packages.sh nsis markdown osslsigncode
-	TAVRIX_SIGN_PKCS12='$(SIGN_PKCS12)' TAVRIX_SIGN_PASSWORD_FILE='$(SIGN_PASSWORD_FILE)' \
-	TAVRIX_SIGN_TIMESTAMP_URL='$(SIGN_TIMESTAMP_URL)' \
-	    cmake --build $(BUILD_WIN) --target windows-installer
+	@$(SIGN_ENV) sh scripts/windows/sign.sh --check
+
+windows-installer: windows-sign-check windows
+	$(SIGN_ENV) cmake --build $(BUILD_WIN) --target windows-installer
 
 # The suites on the simulated cable under Wine, in a fresh Wine prefix of the
 # build tree, then the installer test.
@@ -128,9 +145,10 @@ test-windows: windows
 	cd $(BUILD_WIN) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 	$(MAKE) test-windows-installer
 
-# The installer under Wine, then signing with a throwaway certificate.
+# The installer under Wine, then signing with throwaway keys: on a software
+# token (SoftHSM) through PKCS#11, and in a PKCS#12 file.
 test-windows-installer: windows-installer
-	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) openssl
+	@sh scripts/windows/packages.sh $(WINE_TEST_PACKAGES) openssl softhsm2 libengine-pkcs11-openssl opensc
 	sh scripts/windows/test-installer.sh $(BUILD_WIN)
 	sh scripts/windows/test-signing.sh $(BUILD_WIN)
 

@@ -37,13 +37,44 @@ Driver kindOf(const QString &name)
 }
 
 // libftdi1's codes of ftdi_usb_open (ftdi.c): -3 is both "device not found"
-// and "unable to set usb configuration".
+// and "unable to set usb configuration". -4 is the first device with the ids
+// that libusb lists but cannot open (a driver it cannot use: libusb 1.0.26
+// also listed a cable with no driver yet; 1.0.27 and later skip it, as any
+// device no driver has configured, and libftdi1 says -3).
 constexpr int kNotFoundOrConfig = -3;
 constexpr int kOpenFailed = -4;
 constexpr int kClaimFailed = -5;
 constexpr int kResetFailed = -6;
 constexpr int kBaudFailed = -7;
 constexpr int kPermissions = -8;
+
+// Device Manager's problem codes (cfg.h, CM_PROB_*) by what the mechanic
+// can do about them; any other code gets Advice::Problem.
+const struct {
+    int code;
+    Advice advice;
+} kProblems[] = {
+    {1, Advice::NoDriver},       // not configured
+    {18, Advice::NoDriver},      // to be reinstalled
+    {28, Advice::NoDriver},      // its driver's installation failed
+    {39, Advice::NoDriver},      // its driver could not be loaded (missing, damaged)
+    {22, Advice::Disabled},      // disabled by the user
+    {29, Advice::Disabled},      // disabled by the firmware
+    {10, Advice::NotStarted},    // failed to start
+    {31, Advice::NotStarted},    // its driver could not be added
+    {43, Advice::NotStarted},    // stopped after it reported problems
+    {48, Advice::BlockedDriver}, // its driver is blocked
+    {52, Advice::BlockedDriver}, // its driver's signature is refused
+};
+
+Advice problemAdvice(int code)
+{
+    for (const auto &p : kProblems) {
+        if (p.code == code)
+            return p.advice;
+    }
+    return Advice::Problem;
+}
 
 // The facts a rule looks at.
 struct Facts {
@@ -63,6 +94,13 @@ struct Facts {
     bool on(System system) const
     {
         return sighting.looked && sighting.present && sighting.system == system;
+    }
+    // What the device's problem code asks for; Unknown when it has none.
+    Advice problem() const
+    {
+        if (!on(System::Windows) || sighting.problem == 0)
+            return Advice::Unknown;
+        return problemAdvice(sighting.problem);
     }
     // The name of a libusb-family driver bound to the device, as its
     // service or as a filter driver above or below it; empty when none.
@@ -92,8 +130,13 @@ const struct {
     {Advice::LineRefused, [](const Facts &f) { return f.failure.step == Step::LineProperty; }},
     {Advice::NoCable, [](const Facts &f) { return f.sighting.looked && !f.sighting.present; }},
     {Advice::NoCable, [](const Facts &f) { return !f.sighting.looked && f.notFound(); }},
-    // Windows: the driver decides before libftdi's code, which reads "device
-    // not found" for a cable without a driver.
+    // Windows: the device's own state decides before libftdi's code, which
+    // reads "device not found" for a cable libusb skipped.
+    {Advice::NoDriver, [](const Facts &f) { return f.problem() == Advice::NoDriver; }},
+    {Advice::Disabled, [](const Facts &f) { return f.problem() == Advice::Disabled; }},
+    {Advice::NotStarted, [](const Facts &f) { return f.problem() == Advice::NotStarted; }},
+    {Advice::BlockedDriver, [](const Facts &f) { return f.problem() == Advice::BlockedDriver; }},
+    {Advice::Problem, [](const Facts &f) { return f.problem() == Advice::Problem; }},
     {Advice::NoDriver,
      [](const Facts &f) { return f.on(System::Windows) && !f.sighting.driverInstalled; }},
     {Advice::NoLibusbK,
@@ -122,11 +165,15 @@ const struct {
 
 const struct {
     Advice advice;
-    const char *text; // %1: the driver's name, or libftdi1's code
+    const char *text; // %1: the driver's name, libftdi1's code or the problem code
 } kTexts[] = {
     {Advice::NoUsb, "USB tidak bisa dipakai: tutup program lalu jalankan lagi."},
     {Advice::NoCable, "Kabel 0433:6066 tidak terdeteksi: colokkan kabel ke port USB."},
     {Advice::NoDriver, "Kabel belum punya driver: pasang WinUSB, lihat Panduan kabel."},
+    {Advice::Disabled, "Kabel dinonaktifkan di Windows: aktifkan di Device Manager."},
+    {Advice::NotStarted, "Windows gagal menjalankan kabel (kode %1): cabut dan colok lagi."},
+    {Advice::BlockedDriver, "Windows menolak driver kabel (kode %1): lihat Panduan kabel."},
+    {Advice::Problem, "Windows melaporkan masalah kabel (kode %1): lihat Device Manager."},
     {Advice::WrongDriver, "Kabel memakai driver %1, bukan WinUSB: lihat Panduan kabel."},
     {Advice::NoLibusbK, "Driver %1 butuh libusbK.dll yang tidak ada: lihat Panduan kabel."},
     {Advice::Busy, "Kabel sedang dipakai program lain: tutup program itu."},
@@ -136,6 +183,7 @@ const struct {
     {Advice::NotAnswering, "Kabel tidak menjawab: cabut dan colok lagi kabel."},
     {Advice::Unknown, "Kabel tidak bisa dibuka (kode %1): cabut dan colok lagi kabel."},
 };
+const char kSeveral[] = "%1 kabel terpasang: ";
 } // namespace
 
 Advice advise(const OpenFailure &failure, const CableSighting &sighting)
@@ -154,13 +202,21 @@ QString text(Advice advice, const OpenFailure &failure, const CableSighting &sig
     for (const auto &entry : kTexts) {
         if (entry.advice != advice)
             continue;
-        const QString message = QString::fromUtf8(entry.text);
+        QString message = QString::fromUtf8(entry.text);
         switch (advice) {
-        case Advice::Unknown: return message.arg(failure.code);
-        case Advice::WrongDriver: return message.arg(sighting.driver);
-        case Advice::NoLibusbK: return message.arg(facts.libusbFamily());
-        default: return message;
+        case Advice::Unknown: message = message.arg(failure.code); break;
+        case Advice::WrongDriver: message = message.arg(sighting.driver); break;
+        case Advice::NoLibusbK: message = message.arg(facts.libusbFamily()); break;
+        case Advice::NotStarted:
+        case Advice::BlockedDriver:
+        case Advice::Problem: message = message.arg(sighting.problem); break;
+        default: break;
         }
+        // Several cables: the hint is about the one that counts (see
+        // CableSighting::chosen); unplugging the others rules them out.
+        if (sighting.present && sighting.count > 1)
+            message = QString::fromUtf8(kSeveral).arg(sighting.count) + message;
+        return message;
     }
     return QString();
 }

@@ -2,6 +2,7 @@
 #ifndef CABLESIGHTING_H
 #define CABLESIGHTING_H
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,9 +20,23 @@ struct CableSighting {
     bool driverInstalled = true; // Windows: a driver is installed and reports no problem
     bool accessible = true;      // Linux: we may read and write its device node
     bool libusbKDll = false;     // Windows: the system folder holds libusbK.dll
+    // Windows: the device's problem code as Device Manager shows it
+    // (CM_Get_DevNode_Status: 22 disabled, 10 failed to start, 28 no
+    // driver, ...), 0 when it reports none.
+    int problem = 0;
+    // Devices with the cable's ids; the fields above are of the one that
+    // matters (chosen()). 0 for a sighting that counted none: as `present` says.
+    int count = 0;
 
     // One line for the log: what was seen.
     QString summary() const;
+
+    // Of several devices with the cable's ids (each a sighting of its own,
+    // in the system's order), the one the hint is about, with the count:
+    // the first that has a working driver, for it is the one libftdi1 met
+    // (libusb lists a device only once its driver has configured it, and
+    // libftdi1 opens the first it lists); when none has, the first.
+    static CableSighting chosen(const QList<CableSighting> &devices);
 };
 
 // Asks the system. Defined twice: link/lookup/ for the real machine

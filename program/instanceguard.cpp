@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "program/instanceguard.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDebug>
+#include <QMessageBox>
 #include <QWidget>
 
 #ifdef Q_OS_WIN
@@ -26,12 +27,37 @@
 InstanceGuard::InstanceGuard(const QString &name, QObject *parent) : QObject(parent)
 {
     if (name.isEmpty()) {
-        claimed_ = true; // a program that claims nothing runs beside any other
+        state_ = State::Claimed; // a program that claims nothing runs beside any other
         return;
     }
-    claimed_ = claim(name);
-    if (claimed_)
+    state_ = claim(name);
+    if (state_ == State::Claimed)
         listen();
+    else if (state_ != State::Knocked)
+        sayWhy();
+}
+
+void InstanceGuard::sayWhy() const
+{
+    QString text;
+    if (state_ == State::HeldAway) {
+        qDebug().noquote() << "cable claim: held by a program out of reach (" + reason_
+                                  + "): no session started";
+        text = QStringLiteral(
+            "Tavrix sudah berjalan di PC ini, mungkin sebagai administrator, "
+            "dan memakai kabel.\nPakai jendela Tavrix itu, atau tutup dulu "
+            "lalu jalankan lagi.");
+    } else {
+        qDebug().noquote() << "cable claim could not be made or checked (" + reason_
+                                  + "): no session started";
+        text = QStringLiteral(
+                   "Tavrix tidak bisa memastikan hanya satu program memakai kabel "
+                   "(%1).\nTavrix ditutup agar tidak berebut kabel dengan program "
+                   "lain. Jalankan lagi; bila tetap begini, mulai ulang PC.")
+                   .arg(reason_);
+    }
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QMessageBox::warning(nullptr, QStringLiteral("Tavrix"), text);
 }
 
 QString InstanceGuard::inThisFolder(const QString &name)
@@ -86,22 +112,45 @@ QString userSid()
 }
 } // namespace
 
-bool InstanceGuard::claim(const QString &name)
+QString InstanceGuard::objectName(const QString &name)
 {
-    const QString full = QStringLiteral("Local\\Tavrix.%1.%2").arg(name, userSid());
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, reinterpret_cast<LPCWSTR>(full.utf16()));
-    if (!event)
-        return true; // no way to tell: run rather than refuse
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+    return QStringLiteral("Local\\Tavrix.%1.%2").arg(name, userSid());
+}
+
+InstanceGuard::State InstanceGuard::claim(const QString &name)
+{
+    const QString full = objectName(name);
+    const auto *wide = reinterpret_cast<LPCWSTR>(full.utf16());
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, wide);
+    const DWORD error = GetLastError();
+    if (event && error != ERROR_ALREADY_EXISTS) {
         handle_ = reinterpret_cast<qintptr>(event);
-        return true;
+        return State::Claimed;
+    }
+    if (!event && error != ERROR_ACCESS_DENIED) {
+        reason_ = QStringLiteral("%1 (kode %2)").arg(qt_error_string(int(error))).arg(error);
+        return State::Unchecked;
+    }
+    // The name exists. Access denied: its holder's security keeps us from
+    // opening it for everything (a copy running as administrator): a knock
+    // may still be let through.
+    if (!event)
+        event = OpenEventW(EVENT_MODIFY_STATE, FALSE, wide);
+    if (!event) {
+        reason_ = qt_error_string(int(GetLastError()));
+        return State::HeldAway;
     }
     // We are the foreground program the user just started: let the holder
     // take the foreground, which Windows refuses a background program.
     AllowSetForegroundWindow(ASFW_ANY);
-    SetEvent(event);
+    const bool knocked = SetEvent(event);
+    const DWORD knockError = GetLastError();
     CloseHandle(event);
-    return false;
+    if (!knocked) {
+        reason_ = qt_error_string(int(knockError));
+        return State::HeldAway;
+    }
+    return State::Knocked;
 }
 
 void InstanceGuard::listen()
@@ -136,25 +185,32 @@ socklen_t abstractAddress(const QString &name, sockaddr_un &address)
 }
 } // namespace
 
-bool InstanceGuard::claim(const QString &name)
+InstanceGuard::State InstanceGuard::claim(const QString &name)
 {
     sockaddr_un address;
     const socklen_t length = abstractAddress(name, address);
     // Never blocking: a knock at a holder that has stopped answering must
     // not hang the second start.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return true; // no way to tell: run rather than refuse
+    if (fd < 0) {
+        reason_ = qt_error_string(errno);
+        return State::Unchecked;
+    }
     if (::bind(fd, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(fd, 4) == 0) {
         handle_ = fd;
-        return true;
+        return State::Claimed;
     }
-    const bool taken = errno == EADDRINUSE;
-    // Knocking is the whole message: the holder brings its window forward.
-    if (taken)
+    const int error = errno;
+    State state = State::Unchecked;
+    if (error == EADDRINUSE) {
+        // Knocking is the whole message: the holder brings its window forward.
         ::connect(fd, reinterpret_cast<sockaddr *>(&address), length);
+        state = State::Knocked;
+    } else {
+        reason_ = qt_error_string(error);
+    }
     ::close(fd);
-    return !taken;
+    return state;
 }
 
 void InstanceGuard::listen()

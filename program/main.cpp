@@ -7,7 +7,7 @@
 #include <QDebug>
 
 #ifdef TAVRIX_LOG_CONSOLE
-#include "win/logconsole.h"
+#include "program/win/logconsole.h"
 #endif
 
 // The programs on the real cable claim it (CMake names the claim); the demo
@@ -24,10 +24,12 @@ int main(int argc, char *argv[])
     setUpQtBeforeApplication();
     QApplication app(argc, argv);
     InstanceGuard guard(InstanceGuard::inThisFolder(QStringLiteral(TAVRIX_CABLE_CLAIM)));
-    if (!guard.claimed()) {
+    if (guard.state() == InstanceGuard::State::Knocked) {
         qDebug().noquote() << "Tavrix is already running: its window comes to the front";
         return 0;
     }
+    if (!guard.claimed())
+        return 1; // the guard has said why
     MainWindow window;
     guard.raiseOnSecondStart(&window);
     window.show();

@@ -36,6 +36,14 @@ CableSighting seen(System system, const QString &driver, bool libusbKDll = false
     return s;
 }
 
+// A cable Device Manager shows with a problem code.
+CableSighting withProblem(const QString &driver, int problem)
+{
+    CableSighting s = seen(System::Windows, driver);
+    s.problem = problem;
+    return s;
+}
+
 CableSighting absent()
 {
     CableSighting s;
@@ -76,6 +84,30 @@ private slots:
         QTest::newRow("win: libusb0 without libusbK.dll")
             << kOpenFailed << seen(win, "libusb0") << Advice::NoLibusbK << "libusb0";
         QTest::newRow("win: no cable") << kNotFound << absent() << Advice::NoCable << "0433:6066";
+        // Device Manager's problem codes. libusb 1.0.28 skips a device no
+        // driver has configured: libftdi1 reads "not found" for all of these.
+        QTest::newRow("win: disabled in Device Manager (22)")
+            << kNotFound << withProblem("WINUSB", 22) << Advice::Disabled << "Device Manager";
+        QTest::newRow("win: driver failed to start (10)")
+            << kNotFound << withProblem("WINUSB", 10) << Advice::NotStarted << "10";
+        QTest::newRow("win: driver blocked, unsigned (52)")
+            << kNotFound << withProblem("libusb0", 52) << Advice::BlockedDriver << "52";
+        QTest::newRow("win: failed install (28), listed by libusb 1.0.26")
+            << kOpenFailed << withProblem("", 28) << Advice::NoDriver << "WinUSB";
+        QTest::newRow("win: another problem code (24)")
+            << kNotFound << withProblem("FTDIBUS", 24) << Advice::Problem << "24";
+        // Two cables: libftdi1 tries the first libusb lists, one with a
+        // working driver; a driverless one before it is not listed.
+        QTest::newRow("win: two cables, the first on the vendor's driver")
+            << kOpenFailed << CableSighting::chosen({seen(win, "FTDIBUS"), seen(win, "WINUSB")})
+            << Advice::WrongDriver << "2 kabel terpasang: Kabel memakai driver FTDIBUS";
+        QTest::newRow("win: two cables, a driverless one first, WinUSB held")
+            << kOpenFailed << CableSighting::chosen({withProblem("", 28), seen(win, "WINUSB")})
+            << Advice::Busy << "2 kabel terpasang: Kabel sedang dipakai";
+        QTest::newRow("win: three cables, none with a driver")
+            << kNotFound
+            << CableSighting::chosen({withProblem("", 28), withProblem("", 22), withProblem("", 1)})
+            << Advice::NoDriver << "3 kabel terpasang: Kabel belum punya driver";
 
         QTest::newRow("linux: device node closed to us") << kOpenFailed << [&] {
             CableSighting s = seen(lin, "");

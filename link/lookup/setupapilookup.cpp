@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The cable as Windows sees it: SetupAPI lists the USB devices present with
 // their hardware ids, the service (driver) bound to each and its filters,
-// as libusb's Windows backend reads them to decide whether it can open one.
+// as libusb's Windows backend reads them to decide whether it can open one;
+// the configuration manager says what Device Manager shows as the device's
+// problem (disabled, not started, no driver).
 #include "link/cablesighting.h"
 
 #include <QFileInfo>
 
 #include <windows.h>
 
+#include <cfgmgr32.h>
 #include <setupapi.h>
 
 namespace {
@@ -59,6 +62,15 @@ bool systemHasLibusbK()
         return false;
     return QFileInfo::exists(QString::fromWCharArray(folder, int(length)) + "\\libusbK.dll");
 }
+
+// The problem code Device Manager shows for the device, 0 when none.
+int problemOf(DEVINST device)
+{
+    ULONG status = 0, problem = 0;
+    if (CM_Get_DevNode_Status(&status, &problem, device, 0) != CR_SUCCESS)
+        return 0;
+    return (status & DN_HAS_PROBLEM) ? int(problem) : 0;
+}
 } // namespace
 
 CableSighting lookUpCable()
@@ -70,23 +82,28 @@ CableSighting lookUpCable()
     if (set == INVALID_HANDLE_VALUE)
         return sighting;
     sighting.looked = true;
+    // Every device with the ids: with two cables plugged in, the reason
+    // must be about the one libftdi1 met.
+    QList<CableSighting> devices;
     SP_DEVINFO_DATA info;
     info.cbSize = sizeof info;
     for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &info); ++i) {
         if (!isTheCable(strings(property(set, info, SPDRP_HARDWAREID))))
             continue;
-        sighting.present = true;
-        sighting.driver = strings(property(set, info, SPDRP_SERVICE)).value(0);
-        sighting.filters = strings(property(set, info, SPDRP_UPPERFILTERS))
-                           + strings(property(set, info, SPDRP_LOWERFILTERS));
-        // libusb skips a device whose driver installation reports a problem
-        // (a device with no driver is one), as if it were not there.
+        CableSighting device = sighting;
+        device.present = true;
+        device.driver = strings(property(set, info, SPDRP_SERVICE)).value(0);
+        device.filters = strings(property(set, info, SPDRP_UPPERFILTERS))
+                         + strings(property(set, info, SPDRP_LOWERFILTERS));
+        // libusb gives up on a device whose driver installation reports a
+        // problem (a device with no driver is one).
         const QByteArray state = property(set, info, SPDRP_INSTALL_STATE);
         const bool stateOk = state.size() < int(sizeof(DWORD))
                              || *reinterpret_cast<const DWORD *>(state.data()) == 0;
-        sighting.driverInstalled = stateOk && !sighting.driver.isEmpty();
-        break;
+        device.driverInstalled = stateOk && !device.driver.isEmpty();
+        device.problem = problemOf(info.DevInst);
+        devices.append(device);
     }
     SetupDiDestroyDeviceInfoList(set);
-    return sighting;
+    return devices.isEmpty() ? sighting : CableSighting::chosen(devices);
 }

@@ -15,7 +15,9 @@ QTCHARTSCACHE=${4:-}
 # imagemagick makes the icon; dpkg-dev unpacks Debian's sources.
 apt_install g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make pkg-config \
     imagemagick dpkg-dev xz-utils bzip2
-sh "$HERE/libusb.sh" "$DEPS/usb" "$DEPS/src"
-sh "$HERE/libftdi.sh" "$DEPS/usb" "$DEPS/src" "$LIBFTDI"
+# Qt first: what it needs (a cache tarball, or Debian 12's source) stops
+# the build before anything else is made.
 sh "$HERE/qt.sh" "$DEPS/qt" "$DEPS/src" "$QTCACHE"
 sh "$HERE/qtcharts.sh" "$DEPS/qt" "$DEPS/src" "$QTCHARTSCACHE"
+sh "$HERE/libusb.sh" "$DEPS/usb" "$DEPS/src"
+sh "$HERE/libftdi.sh" "$DEPS/usb" "$DEPS/src" "$LIBFTDI"

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer from a Windows build tree: installs the build into
 # WORK/stage (stripped), adds the cable guide as a web page, signs every
-# program and DLL there when a certificate is given (sign.sh), and makes
+# program and DLL there when a key is given (sign.sh), and makes
 # OUT with NSIS, signing it and its uninstaller the same way.
 # Usage: installer.sh BUILD_DIR WORK OUT VERSION ICON
 set -eu
@@ -15,6 +15,8 @@ VERSION=$4
 ICON=$5
 STAGE="$WORK/stage"
 
+# A key given wrongly, or a release without a timestamp, stops here.
+signing=$(sh "$HERE/sign.sh" --check)
 rm -rf "$WORK"
 mkdir -p "$WORK"
 cmake --install "$BUILD" --prefix "$STAGE" --strip >"$WORK/install.log"
@@ -25,8 +27,4 @@ license=""
 [ -f "$SRC/COPYING" ] && license="-DLICENSE_FILE=$SRC/COPYING"
 makensis -V2 -DVERSION="$VERSION" -DLISTS="$WORK" -DICON="$ICON" -DOUTFILE="$OUT" $license \
     -DSIGN="sh $HERE/sign.sh" "$SRC/packaging/windows/tavrix.nsi"
-if [ -n "${TAVRIX_SIGN_PKCS12:-}" ]; then
-    echo "$OUT: signed, with its programs and DLLs ($TAVRIX_SIGN_PKCS12)"
-else
-    echo "$OUT: unsigned, as are its programs and DLLs (no certificate given: SIGN_PKCS12)"
-fi
+echo "$OUT and its programs and DLLs: $signing"

@@ -24,6 +24,13 @@ fi
 
 echo "Qt: no cache tarball; building qtbase from Debian's source (nice 19, -j${JOBS:-2})"
 sh "$(dirname "$0")/debsrc.sh"
+# The notices name Qt 5.15.8, Debian 12's: another release (Debian 13 has
+# 5.15.15) would ship under the wrong notices.
+version=$(apt-cache showsrc qtbase-opensource-src | sed -n 's/^Version: //p' | sort -V | tail -n 1)
+case "$version" in
+    5.15.8*) ;;
+    *) die "qtbase-opensource-src $version here, the build ships Qt 5.15.8 (Debian 12's): give the cache tarball (QT_WIN_CACHE=FILE), or build on Debian 12" ;;
+esac
 apt_install build-essential perl python3
 rm -rf "$WORK/qt"
 mkdir -p "$WORK/qt"

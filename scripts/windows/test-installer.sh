@@ -7,7 +7,8 @@
 # The installed tavrix.exe with no cable says so and why, and tries again
 # every 3 s, with only the DLLs, qt.conf and the platform plugin installed
 # beside it (on a virtual X display); tavrix-log.exe shows the same log on
-# its console; a second start of tavrix.exe hands over to the first and
+# its console, through its pump on a console of its own, where Ctrl+C does
+# not end it and which it keeps until an Enter pressed after the run; a second start of tavrix.exe hands over to the first and
 # exits; while it runs, the installer and the uninstaller refuse to touch
 # it; killed, it leaves nothing that blocks the next start. The installed
 # tavrix-trace reads a recording; a silent uninstall leaves nothing.
@@ -120,6 +121,37 @@ for line in "unable to open device" "Not Connect." "cable: no device 0433:6066 p
     grep -q "^$line" "$LOG/log-run.txt" || fail "tavrix-log.exe did not show '$line' on its console"
 done
 echo "tavrix-log.exe: the log on its console"
+
+# tavrix-log.exe on a console of its own (Wine's, on a terminal): the log
+# comes through its pump; Ctrl+C (the copy key) does not end it; closed,
+# the program waits for Enter, and an Enter pressed during the run does not
+# count.
+PTY="$LOG/log-console.txt"
+{
+    sleep 8
+    printf '\003' # Ctrl+C: Wine's console sends CTRL_C_EVENT
+    sleep 1
+    printf '\r' # pressed during the run
+    for try in 1 2 3 4 5; do
+        grep -q "Jendela" "$PTY" 2>/dev/null && break
+        "$WINE" taskkill /im tavrix-log.exe >>"$LOG/wine.log" 2>&1 || true
+        sleep 3
+    done
+    sleep 2
+    date +%s >"$LOG/enter-at"
+    printf '\r'
+    sleep 3
+} | timeout 60 script -qfc "cd '$APP' && '$WINE' tavrix-log.exe; echo EXITED at \$(date +%s)" "$PTY" \
+    >/dev/null 2>&1 || true
+$WINESERVER -k 2>/dev/null || true
+grep -aq "Connect\." "$PTY" || fail "tavrix-log.exe's console showed no log"
+grep -aq "Jendela" "$PTY" \
+    || fail "tavrix-log.exe did not keep its console after the window closed (or Ctrl+C ended it)"
+exited=$(sed -n 's/.*EXITED at \([0-9]*\).*/\1/p' "$PTY" | tr -d '\r')
+[ -n "$exited" ] || fail "tavrix-log.exe did not end with the Enter pressed after it"
+[ "$exited" -ge "$(cat "$LOG/enter-at")" ] \
+    || fail "an Enter pressed during the run closed tavrix-log.exe's console ($exited < $(cat "$LOG/enter-at"))"
+echo "tavrix-log.exe on its own console: the log through its pump; Ctrl+C ignored; kept open until an Enter after the run"
 
 # One program per cable: a second start brings the first forward and exits.
 logged "$WINE" "$APP/tavrix.exe" </dev/null >"$LOG/first.log" 2>&1 &
