@@ -32,10 +32,13 @@ TableResult runAuto(int pollSeconds)
     Bench bench(std::make_shared<sim::AutoEcu>(twentyFiveItems()), false);
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     sim::Nanos tableEnd = 0;
+    std::vector<sim::Nanos> tickEnds;
     bench.onTick([&] {
-        if (tableEnd == 0 && bench.probe.sessionState() == SessionState::Up
-            && !cable.reads().empty()) {
-            tableEnd = cable.reads().back().at;
+        if (tableEnd != 0)
+            return;
+        tickEnds.push_back(sim::nowNs());
+        if (bench.probe.sessionState() == SessionState::Up && !cable.reads().empty()) {
+            tableEnd = cable.reads().back().returnedAt;
             r.ticks = bench.ticks();
         }
     });
@@ -48,6 +51,8 @@ TableResult runAuto(int pollSeconds)
     const LineSpan span = lineSpan(cable, start, tableEnd);
     r.exchanges = int(span.exchanges.size());
     r.tableOverrunMs = overrunsMs(span.exchanges, kLoginWaitMs);
+    r.tableReturnOverrunMs = returnOverrunsMs(span.exchanges, kLoginWaitMs);
+    r.tableTickPeriodMs = periodsMs(tickEnds);
     r.measuredMs = double(tableEnd - start) / kNsPerMs;
     // Ticks start one timer period apart; the last one ends after its wait.
     r.prescribedMs = (r.ticks - 1) * kTimerMs + kLoginWaitMs;

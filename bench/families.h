@@ -17,13 +17,24 @@ struct PulseResult {
     // How long the scheduler kept the thread waiting (runnable, not
     // running) during each pulse, in the same order.
     std::vector<double> windowWaitMs, sleepWaitMs, spinWaitMs;
+    // From DTR going high at the end of the window's pulse to the first
+    // byte of StartCommunication.
+    std::vector<double> startAfterPulseMs;
+    // From DTR going low to that byte: ISO 14230's wake-up pattern, TWuP.
+    std::vector<double> wakeUpPatternMs;
+    // The same two when the cable hears its own pulse as a break (a 0x00
+    // byte waiting at the read that throws the line's bytes away).
+    std::vector<double> startWithByteMs, wakeUpWithByteMs;
 };
 
 struct PollResult {
-    std::vector<double> overrunMs;   // per exchange, against its fixed wait
-    std::vector<double> cpuPerWall;  // per second of polling
-    std::vector<double> residentKiB; // sampled each second
-    std::vector<double> ticksAt;     // tick count at each sample
+    std::vector<double> overrunMs;       // per exchange, read called, against its fixed wait
+    std::vector<double> returnOverrunMs; // ... read returned
+    std::vector<double> tickPeriodMs;    // from one tick's end to the next
+    std::vector<double> p3Ms;            // KWP: ECU answer's end to the next request
+    std::vector<double> cpuPerWall;      // per second of polling
+    std::vector<double> residentKiB;     // sampled each second
+    std::vector<double> ticksAt;         // tick count at each sample
     int ticks = 0;
     double seconds = 0;
     std::string simNote; // what the simulated ECU itself kept meanwhile
@@ -40,11 +51,16 @@ struct TableResult {
     double prescribedMs = 0;            // timer periods and fixed waits
     double floorMs = 0;                 // the same bytes at the line rate
     std::vector<double> tableOverrunMs; // exchanges while the table is built
+    std::vector<double> tableReturnOverrunMs;
+    std::vector<double> tableTickPeriodMs;
+    std::vector<double> tableP3Ms;         // KWP
+    std::vector<double> startAfterPulseMs; // KWP: DTR high to StartCommunication
     PollResult poll;
     PollResult chartPoll; // the same polling again with the chart window open
 };
 
 PulseResult runPulses(int logins);
+void runPulsesWithBreakByte(int logins, PulseResult &into);
 TableResult runAuto(int pollSeconds);
 TableResult runKwp(int pollSeconds);
 

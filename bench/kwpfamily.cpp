@@ -51,7 +51,7 @@ TableResult runKwp(int pollSeconds)
         if (bench.probe.sessionState() == SessionState::None)
             pulseMs = bench.probe.kwpCycle()->pulseMs(); // what the next login uses
         if (bench.probe.sessionState() == SessionState::Up && !cable.reads().empty())
-            tableEnd = cable.reads().back().at;
+            tableEnd = cable.reads().back().returnedAt;
     });
     if (!runEvents(60000, [&] { return tableEnd != 0; }) || pulses(cable).empty()) {
         r.failure = "KWP session never came up";
@@ -64,6 +64,16 @@ TableResult runKwp(int pollSeconds)
     const LineSpan span = lineSpan(cable, start, tableEnd);
     r.exchanges = int(span.exchanges.size());
     r.tableOverrunMs = overrunsMs(span.exchanges, kExchangeWaitMs);
+    r.tableReturnOverrunMs = returnOverrunsMs(span.exchanges, kExchangeWaitMs);
+    const KwpLineTimes line = kwpLineTimes(cable, start, tableEnd);
+    r.tableP3Ms = line.p3Ms;
+    r.startAfterPulseMs = line.startAfterPulseMs;
+    std::vector<sim::Nanos> scanTickEnds;
+    for (sim::Nanos end : tickEnds) {
+        if (end > start)
+            scanTickEnds.push_back(end);
+    }
+    r.tableTickPeriodMs = periodsMs(scanTickEnds);
     r.measuredMs = double(tableEnd - start) / kNsPerMs;
     r.prescribedMs = pulseMs + kAfterPulseMs + r.exchanges * kExchangeWaitMs
                      + span.secondReads * kSecondReadMs + (r.ticks - 1) * kTimerMs;

@@ -19,7 +19,8 @@ LineSpan lineSpan(const sim::VirtualCable &cable, sim::Nanos from, sim::Nanos to
             span.txBytes += int(t - first);
             span.rxBytes += r.got;
             if (wrote && tx[first].writtenAt >= from)
-                span.exchanges.push_back({tx[first].writtenAt, r.at, int(t - first), r.got});
+                span.exchanges.push_back(
+                    {tx[first].writtenAt, r.at, r.returnedAt, int(t - first), r.got});
             else if (!wrote && lastReadEmpty)
                 ++span.secondReads;
         }
@@ -34,6 +35,56 @@ std::vector<double> overrunsMs(const std::vector<Exchange> &exchanges, double wa
     out.reserve(exchanges.size());
     for (const Exchange &e : exchanges)
         out.push_back(double(e.read - e.firstWrite) / kNsPerMs - waitMs);
+    return out;
+}
+
+std::vector<double> returnOverrunsMs(const std::vector<Exchange> &exchanges, double waitMs)
+{
+    std::vector<double> out;
+    out.reserve(exchanges.size());
+    for (const Exchange &e : exchanges)
+        out.push_back(double(e.readReturned - e.firstWrite) / kNsPerMs - waitMs);
+    return out;
+}
+
+std::vector<double> periodsMs(const std::vector<sim::Nanos> &times)
+{
+    std::vector<double> out;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        out.push_back(double(times[i] - times[i - 1]) / kNsPerMs);
+    return out;
+}
+
+KwpLineTimes kwpLineTimes(const sim::VirtualCable &cable, sim::Nanos from, sim::Nanos to)
+{
+    KwpLineTimes out;
+    const auto &tx = cable.transmitted();
+    const auto &rx = cable.received();
+    // A request starts where a byte of ours follows a byte of the ECU's.
+    std::size_t r = 0;
+    sim::Nanos lastEcuByte = 0;
+    sim::Nanos lastOwnByte = 0;
+    for (const sim::TxByte &b : tx) {
+        const sim::Nanos onWire = b.endsAt - (b.baud > 0 ? 10 * 1000000000LL / b.baud : 0);
+        while (r < rx.size() && rx[r].arrivesAt <= onWire) {
+            if (!rx[r].echo)
+                lastEcuByte = rx[r].arrivesAt;
+            ++r;
+        }
+        if (lastEcuByte > lastOwnByte && onWire >= from && onWire <= to)
+            out.p3Ms.push_back(double(onWire - lastEcuByte) / kNsPerMs);
+        lastOwnByte = b.endsAt;
+    }
+    for (const Pulse &p : pulses(cable)) {
+        if (p.high < from || p.high > to)
+            continue;
+        for (const sim::TxByte &b : tx) {
+            if (b.writtenAt >= p.high) {
+                out.startAfterPulseMs.push_back(double(b.writtenAt - p.high) / kNsPerMs);
+                break;
+            }
+        }
+    }
     return out;
 }
 

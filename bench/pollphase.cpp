@@ -13,13 +13,19 @@
 namespace bench {
 
 namespace {
+void append(std::vector<double> &to, const std::vector<double> &from)
+{
+    to.insert(to.end(), from.begin(), from.end());
+}
+
 void harvest(PollResult &r, double waitMs)
 {
     sim::VirtualCable &cable = sim::VirtualCable::instance();
-    const LineSpan span = lineSpan(cable, std::numeric_limits<sim::Nanos>::min(),
-                                   std::numeric_limits<sim::Nanos>::max());
-    const std::vector<double> over = overrunsMs(span.exchanges, waitMs);
-    r.overrunMs.insert(r.overrunMs.end(), over.begin(), over.end());
+    constexpr sim::Nanos kAll = std::numeric_limits<sim::Nanos>::max();
+    const LineSpan span = lineSpan(cable, -kAll, kAll);
+    append(r.overrunMs, overrunsMs(span.exchanges, waitMs));
+    append(r.returnOverrunMs, returnOverrunsMs(span.exchanges, waitMs));
+    append(r.p3Ms, kwpLineTimes(cable, -kAll, kAll).p3Ms);
     cable.clearHistory();
 }
 } // namespace
@@ -31,7 +37,9 @@ PollResult pollFor(Bench &bench, int seconds, double waitMs)
     const int startTicks = bench.ticks();
     double lastWall = wallSeconds(), lastCpu = cpuSeconds();
     const double startWall = lastWall;
+    std::vector<sim::Nanos> tickEnds;
     bench.onTick([&] {
+        tickEnds.push_back(sim::nowNs());
         const double wall = wallSeconds();
         if (wall - lastWall < 1.0)
             return;
@@ -46,6 +54,7 @@ PollResult pollFor(Bench &bench, int seconds, double waitMs)
     runEvents(seconds * 1000);
     bench.onTick({});
     r.ticks = bench.ticks() - startTicks;
+    r.tickPeriodMs = periodsMs(tickEnds);
     r.seconds = wallSeconds() - startWall;
     return r;
 }

@@ -50,8 +50,14 @@ public:
     {
         if (level)
             raisedWait = runQueueWaitMs();
+        // A cable that hears its own wake-up pulse as a break: a 0x00 byte.
+        if (level && breakByte && lowAt >= 0)
+            c.ecuSend({0x00}, at - c.byteTimeNs());
+        lowAt = level ? -1 : at;
         ecu_->onDtr(c, level, at);
     }
+    bool breakByte = false;
+    sim::Nanos lowAt = -1; // DTR went low here; -1: it is high
     void onBaud(sim::VirtualCable &c, int baud, sim::Nanos at) override
     {
         baudWait = runQueueWaitMs();
@@ -68,6 +74,24 @@ void collect(std::vector<double> &into, std::size_t from, int askedMs)
 {
     for (const Pulse &p : pulses(sim::VirtualCable::instance(), from))
         into.push_back(p.widthMs() - askedMs);
+}
+
+// From the end and from the start of the last pulse to the first byte
+// written after it.
+void collectStart(PulseResult &r, std::size_t fromEdge)
+{
+    const sim::VirtualCable &cable = sim::VirtualCable::instance();
+    const std::vector<Pulse> window = pulses(cable, fromEdge);
+    if (window.empty())
+        return;
+    const Pulse &p = window.back();
+    for (const sim::TxByte &b : cable.transmitted()) {
+        if (b.writtenAt >= p.high) {
+            r.startAfterPulseMs.push_back(double(b.writtenAt - p.high) / kNsPerMs);
+            r.wakeUpPatternMs.push_back(double(b.writtenAt - p.low) / kNsPerMs);
+            return;
+        }
+    }
 }
 
 // The pulse timed by a sleep; returns the scheduler's wait during it.
@@ -109,6 +133,7 @@ PulseResult runPulses(int logins)
         QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
         bench.probe.pollTimer()->stop();
         collect(r.windowErrorMs, from, asked);
+        collectStart(r, from);
         r.windowWaitMs.push_back(tap->raisedWait - tap->baudWait);
         from = edges.size();
         r.sleepWaitMs.push_back(sleepPulse(*bench.probe.link(), asked));
@@ -118,6 +143,31 @@ PulseResult runPulses(int logins)
         collect(r.spinErrorMs, from, asked);
     }
     return r;
+}
+
+void runPulsesWithBreakByte(int logins, PulseResult &r)
+{
+    auto ecu = std::make_shared<sim::KwpEcu>();
+    ecu->injectFault(sim::KwpRequest::StartSession, sim::KwpFault::Silence, -1);
+    auto tap = std::make_shared<SchedulerTap>(ecu);
+    tap->breakByte = true;
+    Bench bench(tap, true);
+    if (!bench.waitConnected())
+        return;
+    const auto &edges = sim::VirtualCable::instance().dtrEdges();
+    for (int i = 0; i < logins; ++i) {
+        bench.probe.pollTimer()->stop();
+        bench.probe.setSessionState(SessionState::None);
+        const std::size_t from = edges.size();
+        QMetaObject::invokeMethod(&bench.window, "send_clicked_xmax", Qt::DirectConnection);
+        bench.probe.pollTimer()->stop();
+        PulseResult one;
+        collectStart(one, from);
+        r.startWithByteMs.insert(r.startWithByteMs.end(), one.startAfterPulseMs.begin(),
+                                 one.startAfterPulseMs.end());
+        r.wakeUpWithByteMs.insert(r.wakeUpWithByteMs.end(), one.wakeUpPatternMs.begin(),
+                                  one.wakeUpPatternMs.end());
+    }
 }
 
 } // namespace bench

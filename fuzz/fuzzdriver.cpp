@@ -11,6 +11,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace fuzzdrive {
@@ -25,6 +26,8 @@ sim::Nanos virtualNow = 1000 * kMs;
 void useVirtualClock()
 {
     sim::setClock([] { return virtualNow; });
+    // A read that waits for the chip's packets moves the clock on.
+    sim::setSleeper([](sim::Nanos until) { virtualNow = std::max(virtualNow, until); });
 }
 
 void advanceClock(int ms)

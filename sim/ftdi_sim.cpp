@@ -7,11 +7,13 @@
 
 #include <ftdi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // Opaque in libusb.h; the listing hands out pointers to these.
 struct libusb_device {
@@ -63,6 +65,70 @@ std::string interfaceName(ftdi_interface interface)
     static const char *const names[] = {"ANY", "A", "B", "C", "D"};
     const int i = int(interface);
     return i >= 0 && i <= 4 ? names[i] : std::to_string(i);
+}
+
+// libftdi1's own read buffer of a context: what the last bulk transfer
+// brought beyond the size the caller asked for.
+struct ReadBuffer {
+    std::vector<unsigned char> bytes;
+    std::size_t offset = 0;
+};
+
+std::unordered_map<const ftdi_context *, ReadBuffer> &readBuffers()
+{
+    static std::unordered_map<const ftdi_context *, ReadBuffer> map;
+    return map;
+}
+
+// The data of one bulk IN transfer: every packet's two status bytes dropped.
+std::vector<unsigned char> packetData(const unsigned char *transfer, int length, int packetSize)
+{
+    std::vector<unsigned char> data;
+    for (int at = 0; at < length; at += packetSize) {
+        const int end = std::min(length, at + packetSize);
+        if (end - at > VirtualCable::StatusBytes)
+            data.insert(data.end(), transfer + at + VirtualCable::StatusBytes, transfer + end);
+    }
+    return data;
+}
+
+// libftdi 1.5's ftdi_read_data (src/ftdi.c): the read buffer first; then
+// bulk transfers of readbuffer_chunksize until one brings no data (only the
+// status bytes) or `size` bytes are there; what a transfer brings beyond
+// `size` stays in the read buffer.
+int readLikeLibftdi(ftdi_context *ftdi, int token, unsigned char *buf, int size, int &transfers)
+{
+    ReadBuffer &rb = readBuffers()[ftdi];
+    const int remaining = int(rb.bytes.size() - rb.offset);
+    if (size <= remaining) {
+        std::copy_n(rb.bytes.begin() + long(rb.offset), std::max(size, 0), buf);
+        rb.offset += std::size_t(std::max(size, 0));
+        return size;
+    }
+    int offset = remaining;
+    std::copy_n(rb.bytes.begin() + long(rb.offset), remaining, buf);
+    rb = ReadBuffer();
+    std::vector<unsigned char> transfer(std::size_t(ftdi->readbuffer_chunksize));
+    for (;;) {
+        const int got = VirtualCable::instance().bulkIn(token, transfer.data(),
+                                                        int(ftdi->readbuffer_chunksize));
+        ++transfers;
+        if (got < 0)
+            return got;
+        if (got <= VirtualCable::StatusBytes)
+            return offset; // no more data to read
+        const std::vector<unsigned char> data =
+            packetData(transfer.data(), got, ftdi->max_packet_size);
+        const int fits = std::min(int(data.size()), size - offset);
+        std::copy_n(data.begin(), fits, buf + offset);
+        offset += fits;
+        if (fits < int(data.size())) {
+            rb.bytes.assign(data.begin() + fits, data.end());
+            return offset;
+        }
+        if (offset == size)
+            return offset;
+    }
 }
 
 // Closes the handle a context holds, once.
@@ -128,6 +194,7 @@ int ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
     if (result < 0)
         return fail(ftdi, -3, "usb device not found");
     handles()[ftdi] = result;
+    readBuffers().erase(ftdi); // the open resets the chip and the library's buffer
     ftdi->type = TYPE_R;
     ftdi->baudrate = 9600;
     ftdi->max_packet_size = 64;
@@ -180,13 +247,19 @@ int ftdi_setdtr(struct ftdi_context *ftdi, int state)
 int ftdi_read_data(struct ftdi_context *ftdi, unsigned char *buf, int size)
 {
     note("ftdi_read_data(" + std::to_string(size) + ")");
-    if (!known(ftdi))
+    VirtualCable &cable = VirtualCable::instance();
+    if (!known(ftdi) || !cable.isOpen(tokenOf(ftdi)))
         return fail(ftdi, -666, "USB device unavailable");
-    const int result = VirtualCable::instance().read(tokenOf(ftdi), buf, size);
+    if (ftdi->max_packet_size <= 0)
+        return fail(ftdi, -1, "max_packet_size is bogus (zero)");
+    const sim::Nanos calledAt = sim::nowNs();
+    int transfers = 0;
+    const int result = readLikeLibftdi(ftdi, tokenOf(ftdi), buf, size, transfers);
     if (result == -666)
         return fail(ftdi, -666, "USB device unavailable");
     if (result < 0)
         return fail(ftdi, -1, "usb bulk read failed");
+    cable.noteRead({calledAt, result, sim::nowNs(), transfers});
     return result;
 }
 
@@ -220,6 +293,7 @@ void ftdi_free(struct ftdi_context *ftdi)
     // Like the library, freeing a context releases the device it holds.
     dropHandle(ftdi);
     handles().erase(ftdi);
+    readBuffers().erase(ftdi);
     VirtualCable::instance().contextFreed();
     delete ftdi;
 }

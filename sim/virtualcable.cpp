@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <thread>
 
 namespace sim {
 
@@ -17,6 +19,16 @@ std::function<Nanos()> &clockFn()
     static std::function<Nanos()> fn;
     return fn;
 }
+
+std::function<void(Nanos)> &sleeperFn()
+{
+    static std::function<void(Nanos)> fn;
+    return fn;
+}
+
+constexpr Nanos kNsPerMs = 1000000;
+// Before any packet: the chip's timer ran out long ago.
+constexpr Nanos kLongAgo = std::numeric_limits<Nanos>::min() / 4;
 
 // libftdi1's own error codes for the situations the cable models.
 constexpr int kNoDevice = -3;  // ftdi_usb_open: usb device not found
@@ -44,6 +56,25 @@ Nanos nowNs()
 void setClock(std::function<Nanos()> clock)
 {
     clockFn() = std::move(clock);
+    sleeperFn() = nullptr;
+}
+
+void setSleeper(std::function<void(Nanos)> sleeper)
+{
+    sleeperFn() = std::move(sleeper);
+}
+
+void sleepUntil(Nanos until)
+{
+    if (sleeperFn()) {
+        sleeperFn()(until);
+        return;
+    }
+    if (clockFn())
+        return; // a lent clock moves only when its owner moves it
+    const Nanos left = until - nowNs();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(left));
 }
 
 VirtualCable &VirtualCable::instance()
@@ -54,6 +85,7 @@ VirtualCable &VirtualCable::instance()
 
 VirtualCable::VirtualCable()
 {
+    lastPacketAt_ = kLongAgo;
     listed_ = defaultListing();
     ecu_ = makeDemoBike();
 }
@@ -64,6 +96,8 @@ void VirtualCable::reset()
     openToken_ = 0;
     line_ = LineState();
     lineFreeAt_ = 0;
+    latencyMs_ = DefaultLatencyMs;
+    lastPacketAt_ = kLongAgo;
     rx_.clear();
     ecu_.reset();
     clearHistory();
@@ -80,6 +114,7 @@ void VirtualCable::clearHistory()
     dtr_.clear();
     baud_.clear();
     reads_.clear();
+    received_.clear();
     calls_.clear();
 }
 
@@ -123,12 +158,14 @@ Nanos VirtualCable::byteTimeNs() const
     return line_.baud > 0 ? Nanos(10) * 1000000000LL / line_.baud : 0;
 }
 
-void VirtualCable::queueRx(std::uint8_t value, Nanos arrivesAt)
+void VirtualCable::queueRx(std::uint8_t value, Nanos arrivesAt, bool echo)
 {
     // Keep arrival order: a byte never overtakes one queued before it.
     if (!rx_.empty())
         arrivesAt = std::max(arrivesAt, rx_.back().arrivesAt);
-    rx_.push_back({value, arrivesAt});
+    rx_.push_back({value, arrivesAt, echo});
+    keepBounded(received_);
+    received_.push_back(rx_.back());
 }
 
 void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt)
@@ -141,9 +178,15 @@ void VirtualCable::ecuSend(const std::vector<std::uint8_t> &bytes, Nanos startAt
     const Nanos step = byteTimeNs();
     for (std::uint8_t b : bytes) {
         t += step;
-        queueRx(b, t);
+        queueRx(b, t, false);
     }
     lineFreeAt_ = std::max(lineFreeAt_, t);
+}
+
+void VirtualCable::setLatencyMs(int ms)
+{
+    if (ms >= 1 && ms <= 255)
+        latencyMs_ = ms;
 }
 
 void VirtualCable::failNextNew(int count)
@@ -292,26 +335,71 @@ int VirtualCable::write(int token, const std::uint8_t *buf, int size)
         lineFreeAt_ = end;
         keepBounded(tx_);
         tx_.push_back({buf[i], now, end, line_.baud, line_.dtr});
-        queueRx(buf[i], end); // the adapter hears itself
+        queueRx(buf[i], end, true); // the adapter hears itself
         if (ecu_)
             ecu_->onByte(*this, buf[i], end, line_);
     }
     return size;
 }
 
-int VirtualCable::read(int token, std::uint8_t *buf, int size)
+int VirtualCable::inTransfer(int token, std::uint8_t *buf, int room, Nanos startedAt, Nanos &endsAt)
+{
+    endsAt = startedAt;
+    if (!isOpen(token))
+        return kNotOpen;
+    constexpr int kPacketData = PacketSize - StatusBytes;
+    const Nanos latency = Nanos(latencyMs_) * kNsPerMs;
+    int filled = 0;
+    Nanos at = startedAt; // the host asks for the next packet from here on
+    while (room - filled >= StatusBytes) {
+        const int cap = std::min(kPacketData, room - filled - StatusBytes);
+        // The timer's run-out, or sooner the moment a full packet waits.
+        Nanos due = std::max(at, lastPacketAt_ + latency);
+        if (cap > 0 && int(rx_.size()) >= cap)
+            due = std::min(due, std::max(at, rx_[std::size_t(cap - 1)].arrivesAt));
+        buf[filled] = ModemStatus[0];
+        buf[filled + 1] = ModemStatus[1];
+        int n = 0;
+        while (n < cap && !rx_.empty() && rx_.front().arrivesAt <= due) {
+            buf[filled + StatusBytes + n++] = rx_.front().value;
+            rx_.pop_front();
+        }
+        filled += StatusBytes + n;
+        lastPacketAt_ = due;
+        at = due;
+        if (StatusBytes + n < PacketSize)
+            break; // a short packet ends the transfer
+    }
+    endsAt = at;
+    return filled;
+}
+
+int VirtualCable::bulkIn(int token, std::uint8_t *buf, int room)
+{
+    Nanos endsAt = 0;
+    const int result = inTransfer(token, buf, room, nowNs(), endsAt);
+    if (result >= 0)
+        sleepUntil(endsAt);
+    return result;
+}
+
+int VirtualCable::purgeReceive(int token)
 {
     if (!isOpen(token))
         return kNotOpen;
     const Nanos now = nowNs();
-    int n = 0;
-    while (n < size && !rx_.empty() && rx_.front().arrivesAt <= now) {
-        buf[n++] = rx_.front().value;
+    int dropped = 0;
+    while (!rx_.empty() && rx_.front().arrivesAt <= now) {
         rx_.pop_front();
+        ++dropped;
     }
+    return dropped;
+}
+
+void VirtualCable::noteRead(const ReadCall &read)
+{
     keepBounded(reads_);
-    reads_.push_back({now, n});
-    return n;
+    reads_.push_back(read);
 }
 
 } // namespace sim

@@ -25,8 +25,34 @@
 //     with its times and the line settings; the adapter hears itself, so
 //     each byte is echoed into the receive buffer when its stop bit ends.
 //     ECU bytes and our own bytes share the wire one after the other.
-//   - the receive buffer: a read hands out, in order, only the bytes whose
-//     arrival time has passed, at most as many as asked; the rest stays.
+//   - the receive buffer and the chip's way back to the host: the chip
+//     sends what the line brought in 64-byte USB packets, each two
+//     modem-status bytes and then at most 62 data bytes, and it answers
+//     the host's IN requests only when it has a packet to give:
+//       * 62 data bytes are waiting: a full packet goes at once;
+//       * its latency timer has run out: whatever has arrived goes at
+//         once, and when nothing has, the two status bytes alone;
+//       * otherwise the host waits (the chip NAKs its IN tokens) until
+//         one of the two happens.
+//     The timer restarts whenever a packet goes to the host; an IN that
+//     comes after it ran out (nobody asked meanwhile) is answered at once.
+//     16 ms, as the chip ships (setLatencyMs changes it; the link sets
+//     none of its own). A bulk IN transfer (bulkIn) is such packets until
+//     a short one (fewer than 64 bytes) or the host's buffer is full.
+//     Sources: FTDI's AN232B-04 "Data Throughput, Latency and Handshaking"
+//     (the buffer-full and latency-timer rules, the status bytes sent on
+//     every timeout even with no data) and the FT232R data sheet (64-byte
+//     packets, two status bytes each, 1..255 ms, 16 ms default); that the
+//     timer restarts at every packet and that a late IN is answered at
+//     once is how we read AN232B-04 and what libftdi's read loop relies
+//     on, not something FTDI states in so many words.
+//   - libftdi 1.5's ftdi_read_data on top of it (sim/ftdi_sim.cpp): the
+//     library's read buffer first, then bulk transfers of 4096 bytes until
+//     one brings only the status bytes; what a transfer brings beyond the
+//     size asked stays in the library for the next call. So a read that
+//     finds data takes one more latency period to end, and a read made
+//     less than a period after the last one waits for the timer first:
+//     up to about 16-32 ms beyond the application's own wait.
 //   - faults to inject: ftdi_new failure, open failure, refused baud rate,
 //     refused line properties, failing writes, failing device listing,
 //     failing string descriptors of a listed device.
@@ -48,6 +74,9 @@
 //   cable.libraryCalls();                // "ftdi_usb_open(0x433,0x6066)", ...
 //   cable.contextsAlive();               // contexts made and not yet freed
 //
+//   cable.setLatencyMs(1);               // the chip's latency timer (16)
+//   cable.reads();                       // ftdi_read_data calls, with times
+//
 // Times are nanoseconds on the steady clock (std::chrono::steady_clock),
 // the same clock QElapsedTimer uses on Linux.
 
@@ -68,8 +97,18 @@ Nanos nowNs();
 // Lets a harness run the cable on a clock of its own (fuzzing, benches, or
 // a test that checks exact arrival times). Passing nullptr restores the
 // steady clock; a test that sets a clock restores it in cleanup(). The
-// application's own timers keep running on real time.
+// application's own timers keep running on real time. Setting a clock
+// drops the sleeper: set one after it.
 void setClock(std::function<Nanos()> clock);
+
+// Blocks the calling thread until the cable's clock shows `until`, as a
+// USB transfer blocks it on a real cable: on the steady clock the thread
+// sleeps; a harness with a clock of its own moves its clock on instead
+// (virtual time: VirtualTime::advanceNs). A harness that lends a clock
+// and no sleeper gets no wait at all: a read then answers as of the
+// moment it would have ended, while the clock stands still.
+void sleepUntil(Nanos until);
+void setSleeper(std::function<void(Nanos until)> sleeper);
 
 // The chip's line settings as they are now (VirtualCable::line()). An open
 // resets the rate to 9600; the other settings keep their last values.
@@ -96,10 +135,22 @@ struct DtrEdge {
     Nanos at;
 };
 
-// One read that reached an open chip: when, and how many bytes it handed out.
+// One ftdi_read_data that reached an open chip: when it was called, when it
+// returned, how many bytes it handed out, and how many bulk transfers it
+// took (1 when the first brought nothing).
 struct ReadCall {
     Nanos at;
     int got;
+    Nanos returnedAt;
+    int transfers;
+};
+
+// One byte that reached the receive buffer: an ECU byte or the echo of one
+// of ours, with the time its stop bit ended.
+struct RxByte {
+    std::uint8_t value;
+    Nanos arrivesAt;
+    bool echo;
 };
 
 // One baud-rate request that reached an open chip, granted or refused.
@@ -133,6 +184,12 @@ public:
     static constexpr int Forever = -1;
     static constexpr int VendorId = 0x0433;
     static constexpr int ProductId = 0x6066;
+    // The chip's bulk IN packets: two status bytes, then the data.
+    static constexpr int PacketSize = 64;
+    static constexpr int StatusBytes = 2;
+    // Modem status (CTS and DSR low) and line status (transmitter empty).
+    static constexpr std::uint8_t ModemStatus[StatusBytes] = {0x01, 0x60};
+    static constexpr int DefaultLatencyMs = 16;
 
     // The one cable of the process. It starts plugged with the demo bike
     // seated (sim/demobike.cpp), which is what tavrix-demo finds.
@@ -165,6 +222,11 @@ public:
         ecuTap_ = std::move(tap);
     }
 
+    // --- the chip's latency timer (reset: 16 ms) ---
+    // 1..255 ms, as SIO_SET_LATENCY_TIMER takes it; other values are ignored.
+    void setLatencyMs(int ms);
+    int latencyMs() const { return latencyMs_; }
+
     // --- injectable faults (all cleared by reset) ---
     void failNextNew(int count = 1); // the next `count` ftdi_new return NULL
     void failOpen(bool fail);        // ftdi_usb_open: -3 "usb device not found"
@@ -187,10 +249,15 @@ public:
     const std::vector<TxByte> &transmitted() const { return tx_; }
     const std::vector<DtrEdge> &dtrEdges() const { return dtr_; }
     const std::vector<BaudChange> &baudChanges() const { return baud_; }
-    // Reads on the open handle with their times, so that a bench can tell
-    // how long after a request the application looked for its answer
-    // (bounded like libraryCalls()).
+    // The simulated library's reads on the open handle with their times,
+    // so that a bench can tell how long after a request the application
+    // looked for its answer and when it had it (bounded like
+    // libraryCalls()).
     const std::vector<ReadCall> &reads() const { return reads_; }
+    void noteRead(const ReadCall &read);
+    // Every byte that reached the receive buffer, in arrival order, so that
+    // a bench can time the ECU's answers on the line (bounded likewise).
+    const std::vector<RxByte> &received() const { return received_; }
     // Every libftdi1 call that reached the simulated library, in order, with
     // the arguments that matter, e.g. "ftdi_new", "ftdi_set_interface(A)",
     // "ftdi_usb_open(0x433,0x6066)", "ftdi_set_baudrate(15630)",
@@ -236,7 +303,20 @@ public:
     int setLineProperty(int token, int bits, int stopBits, int parity);
     int setDtr(int token, bool level);
     int write(int token, const std::uint8_t *buf, int size);
-    int read(int token, std::uint8_t *buf, int size);
+    // One bulk IN transfer that the host starts at `startedAt` with room for
+    // `room` bytes: the chip's packets (see the top of this file) until a
+    // short one or the room is full, written to `buf` as they go on the
+    // bus, status bytes included. The bytes they carry leave the receive
+    // buffer and the latency timer restarts at the last packet; `endsAt`
+    // is when that packet goes, and the host has nothing of the transfer
+    // before then. Returns the bytes written.
+    int inTransfer(int token, std::uint8_t *buf, int room, Nanos startedAt, Nanos &endsAt);
+    // The same as libusb_bulk_transfer makes it: started now, the calling
+    // thread waits (sleepUntil) until the transfer ends.
+    int bulkIn(int token, std::uint8_t *buf, int room);
+    // The chip's purge of its receive buffer (SIO_RESET): the bytes that
+    // have arrived are dropped. Returns how many, or a cable error.
+    int purgeReceive(int token);
 
     // The default-ID FTDI devices that a listing finds (never 0433:6066).
     // Tests may edit the list (reset restores two devices); stringsFail
@@ -255,11 +335,7 @@ public:
 
 private:
     VirtualCable();
-    struct RxByte {
-        std::uint8_t value;
-        Nanos arrivesAt;
-    };
-    void queueRx(std::uint8_t value, Nanos arrivesAt);
+    void queueRx(std::uint8_t value, Nanos arrivesAt, bool echo);
 
     bool plugged_ = true;
     int openToken_ = 0; // the one handle that holds the device
@@ -268,12 +344,15 @@ private:
     int openHandles_ = 0;
     LineState line_;
     Nanos lineFreeAt_ = 0; // end of the last byte on the wire
+    int latencyMs_ = DefaultLatencyMs;
+    Nanos lastPacketAt_ = 0; // the latency timer restarted here
     std::deque<RxByte> rx_;
     std::shared_ptr<EcuModel> ecu_;
     std::vector<TxByte> tx_;
     std::vector<DtrEdge> dtr_;
     std::vector<BaudChange> baud_;
     std::vector<ReadCall> reads_;
+    std::vector<RxByte> received_;
     std::vector<std::string> calls_;
     std::vector<ListedDevice> listed_;
     int failNew_ = 0;

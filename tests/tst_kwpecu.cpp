@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using sim::KwpEcu;
 using sim::KwpEcuConfig;
 using sim::VirtualCable;
@@ -23,6 +25,7 @@ struct Tester {
         : ecu(std::make_shared<KwpEcu>(config)), now(sim::nowNs())
     {
         sim::setClock([this] { return now; });
+        sim::setSleeper([this](sim::Nanos until) { now = std::max(now, until); });
         VirtualCable::instance().seat(ecu);
         link.Connect();
         link.writeDataBit(1);

@@ -120,6 +120,24 @@ private slots:
         QCOMPARE(link.readDataHex(), QString("55,aa,"));
     }
 
+    // On virtual time a read holds the thread as on a real cable: the clock
+    // moves on by the chip's wait (sim/virtualcable.h), and no further.
+    void aReadMovesVirtualTimeByTheChipsWait()
+    {
+        UsbSerial link;
+        QVERIFY(link.Connect());
+        runFor(100); // the latency timer has long run out
+        qint64 before = VirtualTime::nowMs();
+        QCOMPARE(link.readDataHex(), QString());
+        QCOMPARE(VirtualTime::nowMs(), before); // answered at once: nothing came
+        pending({0x10});
+        before = VirtualTime::nowMs();
+        QCOMPARE(link.readDataHex(), QString("10,"));
+        // The timer restarted at the empty read: one period to the packet
+        // with the byte, one more to the packet that ends the read.
+        QCOMPARE(VirtualTime::nowMs() - before, 32);
+    }
+
     void readsWhileNotConnectedLeaveTheAdapterAlone()
     {
         VirtualCable &cable = VirtualCable::instance();

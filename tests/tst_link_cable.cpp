@@ -8,6 +8,8 @@
 #include "virtualmain.h"
 #include <QtTest>
 
+#include <algorithm>
+
 using sim::Nanos;
 using sim::VirtualCable;
 
@@ -60,6 +62,7 @@ private slots:
     void init()
     {
         sim::setClock([] { return fakeNow; });
+        sim::setSleeper([](Nanos until) { fakeNow = std::max(fakeNow, until); });
         fakeNow = 1000 * kMs;
         VirtualCable::instance().reset();
     }
@@ -224,11 +227,56 @@ private slots:
         QCOMPARE(tx[1].baud, 10399);
         const Nanos start = fakeNow;
         fakeNow = start + byteTime - 1;
-        QVERIFY(readAll(open.ctx).empty()); // not before its arrival
+        QCOMPARE(cable.receivePending(), 0); // not before its arrival
         fakeNow = start + byteTime;
-        QCOMPARE(readAll(open.ctx), Bytes{0x81});
+        QCOMPARE(cable.receivePending(), 1);
         fakeNow = start + 2 * byteTime;
-        QCOMPARE(readAll(open.ctx), Bytes{0x10});
+        QCOMPARE(readAll(open.ctx), (Bytes{0x81, 0x10}));
+    }
+
+    // libftdi's read loop over the chip's packets: a read with an answer
+    // waiting ends one latency period later, when a packet brings nothing;
+    // a read soon after another waits for the timer first; what arrives
+    // meanwhile rides along and costs one more period. The clock is moved
+    // on by the read itself (the sleeper), as the thread would be held.
+    void readWaitsForTheChip_data()
+    {
+        QTest::addColumn<bool>("readBefore"); // an empty read just before
+        QTest::addColumn<int>("waiting");     // bytes arrived by the read
+        QTest::addColumn<int>("laterMs");     // one more byte arrives then (0: none)
+        QTest::addColumn<int>("latencyMs");
+        QTest::addColumn<int>("got");
+        QTest::addColumn<int>("elapsedMs");
+        QTest::addColumn<int>("transfers");
+        QTest::newRow("nothing, timer run out") << false << 0 << 0 << 16 << 0 << 0 << 1;
+        QTest::newRow("an answer waiting") << false << 3 << 0 << 16 << 3 << 16 << 2;
+        QTest::newRow("nothing, right after a read") << true << 0 << 0 << 16 << 0 << 16 << 1;
+        QTest::newRow("answer, right after a read") << true << 3 << 0 << 16 << 3 << 32 << 2;
+        QTest::newRow("a byte comes in the wait") << false << 2 << 9 << 16 << 3 << 32 << 3;
+        QTest::newRow("a byte comes after it") << false << 2 << 20 << 16 << 2 << 16 << 2;
+        QTest::newRow("1 ms timer") << false << 3 << 0 << 1 << 3 << 1 << 2;
+        QTest::newRow("255 ms timer") << false << 3 << 0 << 255 << 3 << 255 << 2;
+    }
+    void readWaitsForTheChip()
+    {
+        QFETCH(bool, readBefore);
+        QFETCH(int, waiting);
+        QFETCH(int, laterMs);
+        QFETCH(int, latencyMs);
+        VirtualCable &cable = VirtualCable::instance();
+        cable.setLatencyMs(latencyMs);
+        OpenContext open;
+        if (readBefore)
+            QVERIFY(readAll(open.ctx).empty());
+        const Nanos byteTime = cable.byteTimeNs();
+        cable.ecuSend(Bytes(std::size_t(waiting), 0x31), fakeNow - waiting * byteTime);
+        if (laterMs > 0)
+            cable.ecuSend({0x32}, fakeNow + laterMs * kMs - byteTime);
+        const Nanos start = fakeNow;
+        QTEST(int(readAll(open.ctx).size()), "got");
+        QTEST(int((fakeNow - start) / kMs), "elapsedMs");
+        QCOMPARE(cable.reads().back().returnedAt, fakeNow);
+        QTEST(cable.reads().back().transfers, "transfers");
     }
 
     void readsDrainUpToTheSizeAsked()
@@ -278,9 +326,9 @@ private slots:
         QCOMPARE(ecu->heard[0].at, start + byteTime);
         QCOMPARE(ecu->heard[0].baud, 15625);
         fakeNow = start + byteTime + 5 * kMs + byteTime - 1;
-        QCOMPARE(readAll(open.ctx), Bytes{0x41}); // the echo only
+        QCOMPARE(cable.receivePending(), 1); // the echo only
         fakeNow += 1;
-        QCOMPARE(readAll(open.ctx), Bytes{0x42});
+        QCOMPARE(readAll(open.ctx), (Bytes{0x41, 0x42}));
     }
 
     void failingWrites()

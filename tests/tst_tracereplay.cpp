@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 using sim::VirtualCable;
 using namespace trace;
 
@@ -339,6 +341,8 @@ private slots:
             ev(201000, Kind::Read, 0, "", 4), ev(261000, Kind::Read, 2, "0000", 5)};
         qint64 fakeNs = 5000000000;
         sim::setClock([&fakeNs] { return fakeNs; });
+        sim::setSleeper(
+            [&fakeNs](sim::Nanos until) { fakeNs = std::max<sim::Nanos>(fakeNs, until); });
         VirtualCable::instance().reset();
         VirtualCable::instance().seat(std::make_shared<ReplayEcu>(events));
         UsbSerial link;

@@ -222,21 +222,21 @@ private slots:
             << "auto"
             << QStringList{"      0.030  DTR   high",
                            "      0.040  TX    FE  Auto identify",
-                           "     10.050  RX    00 00  Auto reply fe,0,0,: model 0 (vixion)",
-                           "     20.070  RX    00 10  Auto reply ce,0,10,: login acknowledged",
-                           "    220.150  RX    00 00 40 05 00  Auto reply cb,0,0,40,5,0,: item 5 IATS",
-                           "    420.240  ERROR write failed: -1 usb bulk write failed",
+                           "     26.070  RX    00 00  Auto reply fe,0,0,: model 0 (vixion)",
+                           "     58.070  RX    00 10  Auto reply ce,0,10,: login acknowledged",
+                           "    322.230  RX    00 00 40 05 00  Auto reply cb,0,0,40,5,0,: item 5 IATS",
+                           "    586.400  ERROR write failed: -1 usb bulk write failed",
                            "      0.000  ERROR open failed: -3 usb device not found"}
-            << QStringList{"120.110,1,TPS,50,40,deg", "170.130,1,TPS,52,41,deg",
-                           "270.170,5,IATS,5a,60,C", "320.190,5,IATS,5b,61,C"};
+            << QStringList{"190.150,1,TPS,50,40,deg", "256.190,1,TPS,52,41,deg",
+                           "388.270,5,IATS,5a,60,C", "454.310,5,IATS,5b,61,C"};
         QTest::newRow("kwp")
             << "kwp"
             << QStringList{"     25.070  DTR   high (low for 25.010 ms)",
                            "      0.050  BAUD  10400 baud ok",
                            "     25.080  TX    C1 33 F0 81 65  KWP C1 33<-F0 StartCommunication (81), checksum 65 ok",
-                           "   1336.010  RX    83 F0 10 7F 14 22 38  KWP 83 F0<-10 negative response (7F) to ClearDiagnosticInformation (14), code 22, checksum 38 ok",
-                           "   1225.920  RX    84 F0 10 58 00 00 00  KWP frame cut short (7 of 8 bytes)"}
-            << QStringList{"575.440,1,TPS,50,40,deg", "895.680,5,IATS,5b,61,C"};
+                           "   1528.250  RX    83 F0 10 7F 14 22 38  KWP 83 F0<-10 negative response (7F) to ClearDiagnosticInformation (14), code 22, checksum 38 ok",
+                           "   1402.140  RX    84 F0 10 58 00 00 00  KWP frame cut short (7 of 8 bytes)"}
+            << QStringList{"655.540,1,TPS,50,40,deg", "1023.840,5,IATS,5b,61,C"};
     }
 
     void examplesDecode()

@@ -33,10 +33,6 @@ constexpr std::uint8_t kTypeMask = 0x60;
 constexpr std::uint8_t kTypeVendor = 0x40;
 constexpr std::uint8_t kDirIn = 0x80;
 
-// Idle modem status (CTS/DSR low) and line status (transmitter empty).
-constexpr std::uint8_t kModemStatus[2] = {0x01, 0x60};
-constexpr int kDataPerPacket = kPacketSize - 2;
-
 // Eighths of the divisor for the three-bit sub-integer code of the chip.
 constexpr int kEighthsOfCode[8] = {0, 4, 2, 1, 3, 5, 6, 7};
 constexpr double kBaseClockEighths = 3000000.0 * 8;
@@ -99,13 +95,6 @@ Outcome Ft232rChip::fromCable(int result) const
     return result == kNotOpen && !cable_.plugged() ? Outcome::NoDevice : Outcome::Stall;
 }
 
-void Ft232rChip::purgeReceive()
-{
-    std::uint8_t sink[256];
-    while (cable_.read(token_, sink, int(sizeof sink)) > 0) {
-    }
-}
-
 Outcome Ft232rChip::control(const SetupPacket &setup, std::vector<std::uint8_t> &data)
 {
     if (!cable_.plugged())
@@ -125,7 +114,7 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
     switch (s.request) {
     case kReset:
         if (s.value != 2) // 0 resets the chip, 1 purges the receive side
-            purgeReceive();
+            cable_.purgeReceive(token_);
         return Outcome::Done;
     case kModemCtrl:
         if (s.value & 0x0100)
@@ -143,7 +132,7 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
     case kSetLatency:
         if (s.value < 1 || s.value > 255)
             return Outcome::Stall;
-        latencyMs_ = s.value;
+        cable_.setLatencyMs(s.value);
         return Outcome::Done;
     case kFlowCtrl:
     case kEventChar:
@@ -156,8 +145,10 @@ Outcome Ft232rChip::vendorOut(const SetupPacket &s)
 Outcome Ft232rChip::vendorIn(const SetupPacket &s, std::vector<std::uint8_t> &data)
 {
     switch (s.request) {
-    case kPollModemStatus: data.assign(std::begin(kModemStatus), std::end(kModemStatus)); break;
-    case kGetLatency: data = {std::uint8_t(latencyMs_)}; break;
+    case kPollModemStatus:
+        data.assign(std::begin(VirtualCable::ModemStatus), std::end(VirtualCable::ModemStatus));
+        break;
+    case kGetLatency: data = {std::uint8_t(cable_.latencyMs())}; break;
     case kReadPins: data = {0xFF}; break;
     case kReadEeprom:
         data = {0xFF, 0xFF}; // a blank EEPROM
@@ -199,22 +190,13 @@ Outcome Ft232rChip::bulkOut(const std::uint8_t *buf, int length, int &written)
     return Outcome::Done;
 }
 
-Outcome Ft232rChip::bulkIn(std::uint8_t *buf, int room, int &filled)
+Outcome Ft232rChip::bulkIn(std::uint8_t *buf, int room, int &filled, Nanos startedAt, Nanos &endsAt)
 {
-    // Packets of 64 bytes until one comes out short: that ends the transfer,
-    // exactly as a status-only packet ends a read on the real chip.
     filled = 0;
-    while (room - filled >= 2) {
-        buf[filled] = kModemStatus[0];
-        buf[filled + 1] = kModemStatus[1];
-        const int want = std::min(kDataPerPacket, room - filled - 2);
-        const int n = cable_.read(token_, buf + filled + 2, want);
-        if (n < 0)
-            return fromCable(n);
-        filled += 2 + n;
-        if (2 + n < kPacketSize)
-            break;
-    }
+    const int result = cable_.inTransfer(token_, buf, room, startedAt, endsAt);
+    if (result < 0)
+        return fromCable(result);
+    filled = result;
     return Outcome::Done;
 }
 

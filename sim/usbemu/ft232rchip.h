@@ -5,8 +5,9 @@
 // The FT232R's own behaviour between its USB endpoints and the K-line:
 // the vendor requests libftdi1 sends on endpoint 0, the bulk OUT bytes that
 // go on the wire and the bulk IN packets (two modem-status bytes, then at
-// most 62 data bytes) that bring back what the line has delivered. The line
-// and the ECU behind it are the same sim::VirtualCable the link-level tests
+// most 62 data bytes) that bring back what the line has delivered, paced by
+// the chip's latency timer. The line, the receive side with its timer, and
+// the ECU behind them are the same sim::VirtualCable the link-level tests
 // use, so both doors share one model of the far side.
 //
 // Not thread-safe: the owner serialises the calls.
@@ -54,21 +55,22 @@ public:
     // `data` carries the OUT payload in and the IN answer out.
     Outcome control(const SetupPacket &setup, std::vector<std::uint8_t> &data);
     Outcome bulkOut(const std::uint8_t *buf, int length, int &written);
-    Outcome bulkIn(std::uint8_t *buf, int room, int &filled);
+    // A bulk IN transfer the host started at `startedAt`: the packets are
+    // decided now, as the line will have brought them; the host may have
+    // them only at `endsAt` (the emulator holds the URB until then).
+    Outcome bulkIn(std::uint8_t *buf, int room, int &filled, Nanos startedAt, Nanos &endsAt);
 
     const std::vector<ControlRecord> &requests() const { return requests_; }
-    int latencyMs() const { return latencyMs_; }
+    int latencyMs() const { return cable_.latencyMs(); }
 
 private:
     Outcome vendorOut(const SetupPacket &setup);
     Outcome vendorIn(const SetupPacket &setup, std::vector<std::uint8_t> &data);
     Outcome standardIn(const SetupPacket &setup, std::vector<std::uint8_t> &data);
     Outcome fromCable(int result) const;
-    void purgeReceive();
 
     VirtualCable &cable_;
     int token_ = 0;
-    int latencyMs_ = 16;
     std::vector<ControlRecord> requests_;
 };
 

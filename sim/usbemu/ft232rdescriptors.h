@@ -7,6 +7,8 @@
 // configuration, one vendor-class interface, bulk OUT 0x02 and bulk IN 0x81
 // of 64 bytes.
 
+#include "sim/virtualcable.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -17,7 +19,7 @@ namespace sim::usbemu {
 constexpr int kVendorId = 0x0433;
 constexpr int kProductId = 0x6066;
 constexpr int kDeviceRelease = 0x0600;
-constexpr int kPacketSize = 64;
+constexpr int kPacketSize = VirtualCable::PacketSize;
 constexpr std::uint8_t kBulkOut = 0x02;
 constexpr std::uint8_t kBulkIn = 0x81;
 

@@ -76,6 +76,26 @@ struct Ft232rEmulator::HangUp {
     static void destroy(gpointer data) { delete static_cast<HangUp *>(data); }
 };
 
+struct Ft232rEmulator::ReapDue {
+    Ft232rEmulator *emulator;
+    UMockdevIoctlClient *client;
+
+    static gboolean fired(gpointer data)
+    {
+        const auto *due = static_cast<ReapDue *>(data);
+        Ft232rEmulator *emulator = due->emulator;
+        std::lock_guard<std::mutex> guard(emulator->lock_);
+        const auto it = emulator->clients_.find(due->client);
+        if (it != emulator->clients_.end() && it->second.heldReap) {
+            g_source_unref(it->second.heldReap);
+            it->second.heldReap = nullptr;
+            emulator->reap(due->client, it->second);
+        }
+        return G_SOURCE_REMOVE;
+    }
+    static void destroy(gpointer data) { delete static_cast<ReapDue *>(data); }
+};
+
 Ft232rEmulator::Ft232rEmulator(VirtualCable &cable)
     : cable_(cable), chip_(cable), handler_(umockdev_ioctl_base_new())
 {
@@ -207,9 +227,14 @@ void Ft232rEmulator::release(UMockdevIoctlClient *client)
         return;
     Client &state = it->second;
     // A killed program's transfers must not reach the next one.
-    for (UMockdevIoctlData *urb : state.reapable)
-        g_object_unref(urb);
+    for (const Finished &finished : state.reapable)
+        g_object_unref(finished.urb);
     state.reapable.clear();
+    if (state.heldReap) {
+        g_source_destroy(state.heldReap);
+        g_source_unref(state.heldReap);
+        state.heldReap = nullptr;
+    }
     if (state.lastReaped)
         g_object_unref(state.lastReaped);
     state.lastReaped = nullptr;
@@ -277,13 +302,14 @@ void Ft232rEmulator::submit(UMockdevIoctlClient *client, Client &state)
         complete(client, -1, EFAULT);
         return;
     }
-    const int rc = runUrb(client, urbData.get());
+    Nanos readyAt = 0;
+    const int rc = runUrb(client, urbData.get(), readyAt);
     if (rc < 0) {
         complete(client, -1, -rc);
         return;
     }
     // The finished URB waits for libusb to reap it.
-    state.reapable.push_back(urbData.release());
+    state.reapable.push_back({urbData.release(), readyAt});
     complete(client, 0, 0);
 }
 
@@ -293,18 +319,41 @@ void Ft232rEmulator::reap(UMockdevIoctlClient *client, Client &state)
         complete(client, -1, state.dead ? ENODEV : EAGAIN);
         return;
     }
+    // The transfer that has ended first; none yet: the reap waits for it.
+    const auto next = std::min_element(
+        state.reapable.begin(), state.reapable.end(),
+        [](const Finished &a, const Finished &b) { return a.readyAt < b.readyAt; });
+    if (next->readyAt > nowNs()) {
+        holdReap(client, state, next->readyAt);
+        return;
+    }
     Resolved slot = resolve(umockdev_ioctl_client_get_arg(client), 0, sizeof(void *));
     if (!slot) {
         complete(client, -1, EFAULT);
         return;
     }
-    UMockdevIoctlData *urb = state.reapable.front();
-    state.reapable.erase(state.reapable.begin());
+    UMockdevIoctlData *urb = next->urb;
+    state.reapable.erase(next);
     umockdev_ioctl_data_set_ptr(slot.get(), 0, urb);
     complete(client, 0, 0);
     if (state.lastReaped)
         g_object_unref(state.lastReaped);
     state.lastReaped = urb;
+}
+
+// On umockdev's worker thread, whose context serves the client.
+void Ft232rEmulator::holdReap(UMockdevIoctlClient *client, Client &state, Nanos until)
+{
+    if (state.heldReap) { // one waits already: this one finds nothing yet
+        complete(client, -1, EAGAIN);
+        return;
+    }
+    constexpr Nanos kNsPerMs = 1000000;
+    const Nanos left = until - nowNs();
+    state.heldReap = g_timeout_source_new(guint((left + kNsPerMs - 1) / kNsPerMs));
+    g_source_set_callback(state.heldReap, &ReapDue::fired, new ReapDue{this, client},
+                          &ReapDue::destroy);
+    g_source_attach(state.heldReap, g_main_context_get_thread_default());
 }
 
 int Ft232rEmulator::runControl(std::uint8_t *bytes, int length, int &actual, Outcome &outcome)
@@ -328,22 +377,24 @@ int Ft232rEmulator::runControl(std::uint8_t *bytes, int length, int &actual, Out
 }
 
 int Ft232rEmulator::runTransfer(int type, int endpoint, std::uint8_t *bytes, int length,
-                                int &actual, Outcome &outcome)
+                                int &actual, Outcome &outcome, Nanos &readyAt)
 {
     actual = 0;
     outcome = Outcome::Done;
+    const Nanos submittedAt = nowNs();
+    readyAt = submittedAt;
     if (type == USBDEVFS_URB_TYPE_CONTROL)
         return runControl(bytes, length, actual, outcome);
     if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkOut)
         outcome = chip_.bulkOut(bytes, length, actual);
     else if (type == USBDEVFS_URB_TYPE_BULK && endpoint == kBulkIn)
-        outcome = bytes ? chip_.bulkIn(bytes, length, actual) : Outcome::Done;
+        outcome = bytes ? chip_.bulkIn(bytes, length, actual, submittedAt, readyAt) : Outcome::Done;
     else
         return -EINVAL;
     return 0;
 }
 
-int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData)
+int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData, Nanos &readyAt)
 {
     const int length = reinterpret_cast<usbdevfs_urb *>(urbData->data)->buffer_length;
     if (length < 0)
@@ -363,7 +414,7 @@ int Ft232rEmulator::runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbDa
         return -EBUSY;
     int actual = 0;
     Outcome outcome = Outcome::Done;
-    const int rc = runTransfer(urb->type, urb->endpoint, bytes, length, actual, outcome);
+    const int rc = runTransfer(urb->type, urb->endpoint, bytes, length, actual, outcome, readyAt);
     if (rc < 0)
         return rc;
     if (outcome == Outcome::NoDevice)
@@ -436,7 +487,7 @@ void Ft232rEmulator::housekeeping(UMockdevIoctlClient *client, unsigned long req
         complete(client, -1, ENODATA); // no kernel driver is bound
         break;
     case USBDEVFS_DISCARDURB:
-        complete(client, -1, EINVAL); // every URB has already finished
+        complete(client, -1, EINVAL); // every URB is decided when submitted
         break;
     case USBDEVFS_GET_SPEED: complete(client, kSpeedFull, 0); break;
     default: complete(client, -1, ENOTTY); break;

@@ -15,6 +15,16 @@
 // dies loses its claim and its transfers at once: the emulator watches each
 // program's connection (sim/usbemu/clientsocket.h) rather than wait for
 // umockdev to notice.
+//
+// A bulk IN transfer ends when the chip's latency timer lets its last
+// packet go (sim/virtualcable.h), up to a timer period or two after it was
+// submitted. Its URB is reapable only from then on: a reap that comes
+// earlier is held until that moment and then answered, as the program's
+// poll() would have woken then (the node is a plain file, whose poll
+// cannot wait). The transfer's packets are decided when it is submitted,
+// from what the line will have brought by its end; a write made by another
+// thread while it is pending is not in it (libftdi programs read and write
+// from one thread).
 
 #include "sim/usbemu/clientsocket.h"
 #include "sim/usbemu/ft232rchip.h"
@@ -54,15 +64,21 @@ public:
     void inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look);
 
 private:
-    struct Client {
-        bool dead = false;                         // opened before an unplug
-        bool gone = false;                         // its program closed the node or died
-        std::vector<UMockdevIoctlData *> reapable; // completed URBs, oldest first
-        UMockdevIoctlData *lastReaped = nullptr;   // held until its reap is synced
-        ClientSocket socket;                       // our end of its connection, when found
-        GSource *hangUpWatch = nullptr;            // fires when that socket hangs up
+    struct Finished {
+        UMockdevIoctlData *urb;
+        Nanos readyAt; // the host has it from then on
     };
-    struct HangUp; // the hang-up watch's callback and its data
+    struct Client {
+        bool dead = false;                       // opened before an unplug
+        bool gone = false;                       // its program closed the node or died
+        std::vector<Finished> reapable;          // submitted URBs, oldest first
+        UMockdevIoctlData *lastReaped = nullptr; // held until its reap is synced
+        ClientSocket socket;                     // our end of its connection, when found
+        GSource *hangUpWatch = nullptr;          // fires when that socket hangs up
+        GSource *heldReap = nullptr;             // answers a reap that came too early
+    };
+    struct HangUp;  // the hang-up watch's callback and its data
+    struct ReapDue; // the held reap's timer and its data
     static int onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
     static void onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
     static void onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *client, void *self);
@@ -76,10 +92,11 @@ private:
     void dropVanished();
     void submit(UMockdevIoctlClient *client, Client &state);
     void reap(UMockdevIoctlClient *client, Client &state);
+    void holdReap(UMockdevIoctlClient *client, Client &state, Nanos until);
     // 0, or the negative errno with which the submission itself fails.
-    int runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData);
+    int runUrb(UMockdevIoctlClient *client, UMockdevIoctlData *urbData, Nanos &readyAt);
     int runTransfer(int type, int endpoint, std::uint8_t *bytes, int length, int &actual,
-                    Outcome &outcome);
+                    Outcome &outcome, Nanos &readyAt);
     int runControl(std::uint8_t *bytes, int length, int &actual, Outcome &outcome);
     void syncControl(UMockdevIoctlClient *client);
     int claimFor(UMockdevIoctlClient *client);

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
     }
     // Every call takes 10 us of fake time, so events keep their order.
     sim::setClock([] { return fakeNs += 10000; });
+    sim::setSleeper([](sim::Nanos until) { fakeNs = std::max<sim::Nanos>(fakeNs, until); });
     trace::setRecordingClock([] { return fakeNs / 1000; });
     record(autoExample(), QString::fromLocal8Bit(argv[1]));
     record(kwpExample(), QString::fromLocal8Bit(argv[1]));

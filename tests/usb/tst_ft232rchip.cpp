@@ -11,6 +11,8 @@ using sim::usbemu::Outcome;
 using sim::usbemu::SetupPacket;
 
 namespace {
+constexpr sim::Nanos kMs = 1000000;
+
 SetupPacket vendorOut(std::uint8_t request, std::uint16_t value, std::uint16_t index = 1)
 {
     SetupPacket s;
@@ -116,16 +118,19 @@ private slots:
         QCOMPARE(second.claim(), 0);
     }
 
+    // What is waiting goes in full packets at once; the rest, and the
+    // status bytes that end the transfer, when the latency timer runs out.
     void bulkInPackets_data()
     {
         QTest::addColumn<int>("waiting");
         QTest::addColumn<int>("room");
         QTest::addColumn<int>("filled");
-        QTest::newRow("nothing") << 0 << 4096 << 2;
-        QTest::newRow("62 bytes") << 62 << 4096 << 66; // a full packet, then status only
-        QTest::newRow("63 bytes") << 63 << 4096 << 67;
-        QTest::newRow("1500 bytes") << 1500 << 4096 << 1550;
-        QTest::newRow("room 100") << 200 << 100 << 100;
+        QTest::addColumn<int>("endsMs");
+        QTest::newRow("nothing") << 0 << 4096 << 2 << 0;
+        QTest::newRow("62 bytes") << 62 << 4096 << 66 << 16; // a full packet, then status only
+        QTest::newRow("63 bytes") << 63 << 4096 << 67 << 16;
+        QTest::newRow("1500 bytes") << 1500 << 4096 << 1550 << 16;
+        QTest::newRow("room 100") << 200 << 100 << 100 << 0;
     }
     void bulkInPackets()
     {
@@ -136,8 +141,11 @@ private slots:
         queueArrived(waiting);
         std::vector<std::uint8_t> buf(std::size_t(room), 0);
         int filled = 0;
-        QVERIFY(chip.bulkIn(buf.data(), room, filled) == Outcome::Done);
+        const sim::Nanos start = sim::nowNs();
+        sim::Nanos ends = 0;
+        QVERIFY(chip.bulkIn(buf.data(), room, filled, start, ends) == Outcome::Done);
         QTEST(filled, "filled");
+        QTEST(int((ends - start) / kMs), "endsMs");
         int data = 0;
         for (int at = 0; at < filled; at += 64) {
             QCOMPARE(int(buf[std::size_t(at)]), 0x01);     // modem status
@@ -145,6 +153,53 @@ private slots:
             for (int i = at + 2; i < std::min(filled, at + 64); ++i, ++data)
                 QCOMPARE(int(buf[std::size_t(i)]), (0x80 + data) & 0xFF);
         }
+    }
+
+    // The timer restarts at every packet: a transfer started `gapMs` after
+    // an empty one ended, with `bytes` arriving `arriveMs` after that start.
+    void latencyTimerPhase_data()
+    {
+        QTest::addColumn<int>("latencyMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("arriveMs");
+        QTest::addColumn<int>("filled");
+        QTest::addColumn<int>("endsMs");
+        QTest::newRow("at once: waits a period") << 16 << 0 << 0 << 0 << 2 << 16;
+        QTest::newRow("5 ms on: the rest of it") << 16 << 5 << 0 << 0 << 2 << 11;
+        QTest::newRow("ran out: answered at once") << 16 << 40 << 0 << 0 << 2 << 0;
+        QTest::newRow("bytes in the wait go with it") << 16 << 0 << 10 << 3 << 12 << 16;
+        QTest::newRow("bytes after the run-out wait") << 16 << 0 << 10 << 20 << 2 << 16;
+        QTest::newRow("a full packet goes when full") << 16 << 0 << 62 << 3 << 66 << 19;
+        QTest::newRow("1 ms timer") << 1 << 0 << 10 << 0 << 12 << 1;
+        QTest::newRow("255 ms timer") << 255 << 0 << 10 << 3 << 12 << 255;
+    }
+    void latencyTimerPhase()
+    {
+        QFETCH(int, latencyMs);
+        QFETCH(int, gapMs);
+        QFETCH(int, bytes);
+        QFETCH(int, arriveMs);
+        VirtualCable &cable = VirtualCable::instance();
+        Ft232rChip chip(cable);
+        QCOMPARE(chip.claim(), 0);
+        std::vector<std::uint8_t> none;
+        QVERIFY(chip.control(vendorOut(0x09, std::uint16_t(latencyMs)), none) == Outcome::Done);
+        QCOMPARE(chip.latencyMs(), latencyMs);
+        std::vector<std::uint8_t> buf(4096);
+        int filled = 0;
+        sim::Nanos ends = 0;
+        const sim::Nanos first = sim::nowNs();
+        QVERIFY(chip.bulkIn(buf.data(), 4096, filled, first, ends) == Outcome::Done);
+        QCOMPARE(filled, 2); // nothing waiting, the timer long run out
+        const sim::Nanos start = ends + gapMs * kMs;
+        // At 3 MBd the bytes come all but together (3.3 us each).
+        QVERIFY(chip.control(vendorOut(0x03, 0x0000, 0), none) == Outcome::Done);
+        cable.ecuSend(std::vector<std::uint8_t>(std::size_t(bytes), 0x55),
+                      start + arriveMs * kMs - cable.byteTimeNs());
+        QVERIFY(chip.bulkIn(buf.data(), 4096, filled, start, ends) == Outcome::Done);
+        QTEST(filled, "filled");
+        QTEST(int((ends - start) / kMs), "endsMs");
     }
 };
 

@@ -9,8 +9,11 @@
 #include "sim/usbemu/hostecu.h"
 #include "sim/usbemu/umockdevpreload.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <ftdi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -162,6 +165,42 @@ private slots:
         QCOMPARE(rest.value(0), QString("0"));    // byte 1024
         QCOMPARE(rest.value(475), QString("db")); // byte 1499
         QCOMPARE(link.readDataHex(), QString());
+    }
+
+    // The real libftdi read loop against the chip's latency timer: the
+    // emulator holds each IN transfer's reap until the chip would have let
+    // its last packet go, so a read lasts at least as long as on the chip.
+    void readWaitsForTheLatencyTimer_data()
+    {
+        QTest::addColumn<int>("latencyMs");
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<bool>("readBefore");
+        QTest::newRow("16 ms, an answer waiting") << 16 << 3 << false;
+        QTest::newRow("16 ms, nothing, right after a read") << 16 << 0 << true;
+        QTest::newRow("100 ms, an answer waiting") << 100 << 3 << false;
+    }
+    void readWaitsForTheLatencyTimer()
+    {
+        QFETCH(int, latencyMs);
+        QFETCH(int, waiting);
+        QFETCH(bool, readBefore);
+        ftdi_context *ctx = ftdi_new();
+        QVERIFY(ctx);
+        QCOMPARE(ftdi_usb_open(ctx, 0x0433, 0x6066), 0);
+        QCOMPARE(ftdi_set_latency_timer(ctx, std::uint8_t(latencyMs)), 0);
+        unsigned char latency = 0;
+        QCOMPARE(ftdi_get_latency_timer(ctx, &latency), 0);
+        QCOMPARE(int(latency), latencyMs);
+        unsigned char buf[1024];
+        QElapsedTimer clock;
+        clock.start();
+        if (readBefore)
+            QCOMPARE(ftdi_read_data(ctx, buf, sizeof buf), 0); // the timer restarts
+        arrived(*bench, waiting);
+        QCOMPARE(ftdi_read_data(ctx, buf, sizeof buf), waiting);
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= latencyMs, qPrintable(QString::number(elapsed)));
+        ftdi_free(ctx);
     }
 
     void refusedLinePropertyFailsConnect()

@@ -13,6 +13,7 @@ void UsbTestBench::reset()
         cable.refuseLineProperty(false);
         cable.refuseBaud(false);
         cable.failWrites(0);
+        cable.setLatencyMs(sim::VirtualCable::DefaultLatencyMs); // as after a power-up
         cable.seat(nullptr);
         cable.clearHistory();
         requestsSeen_ = chip.requests().size();

@@ -18,7 +18,8 @@ public:
     UsbTestBench();
     bool ready() const { return bus_.ready(); }
 
-    // Plugged, silent line, no faults, empty history.
+    // Plugged, silent line, no faults, the chip's own latency timer, empty
+    // history.
     void reset();
     void plug() { bus_.plugAdapter(); }
     void unplug() { bus_.unplugAdapter(); }

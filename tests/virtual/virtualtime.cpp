@@ -191,6 +191,9 @@ void install()
 void restoreCableClock()
 {
     sim::setClock([] { return virtualNow; });
+    // A USB transfer that keeps the thread waiting moves virtual time on,
+    // as the busy wait of the wake-up pulse does.
+    sim::setSleeper([](sim::Nanos until) { advanceNs(until - virtualNow); });
 }
 
 bool installed()

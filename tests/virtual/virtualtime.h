@@ -25,11 +25,12 @@
 namespace VirtualTime {
 
 // Installs the dispatcher for the main thread and points the cable's clock
-// at it. Call once, before the application object exists.
+// at it, and the cable's waits (a read waiting for the chip's packets) at
+// advanceNs. Call once, before the application object exists.
 void install();
 bool installed();
-// Points the cable's clock at virtual time again after a test lent it a
-// clock of its own.
+// Points the cable's clock and its waits at virtual time again after a
+// test lent it a clock of its own.
 void restoreCableClock();
 
 sim::Nanos nowNs();

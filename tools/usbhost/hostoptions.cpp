@@ -15,6 +15,16 @@ bool readSeconds(const char *text, double &out)
     return end && *end == '\0' && out >= 0;
 }
 
+bool readLatency(const char *text, int &out)
+{
+    char *end = nullptr;
+    const long ms = std::strtol(text, &end, 10);
+    if (!end || *end != '\0' || ms < 1 || ms > 255)
+        return false;
+    out = int(ms);
+    return true;
+}
+
 bool takeTimed(const std::string &flag, const char *value, HostOptions &o)
 {
     double *target = flag == "--plug-after"     ? &o.plugAfter
@@ -44,6 +54,8 @@ bool takeOption(const std::string &flag, const char *value, HostOptions &o, bool
         o.ecu = value, used = true;
     else if (flag == "--trace")
         o.trace = value, used = true;
+    else if (flag == "--latency")
+        return (used = readLatency(value, o.latencyMs));
     else
         return (used = takeTimed(flag, value, o));
     return true;
@@ -69,7 +81,8 @@ void printHostUsage()
     std::fprintf(stderr,
                  " (default bike)\n"
                  "  --run-for S               end PROGRAM (SIGTERM) after S seconds\n"
-                 "  --trace FILE              write what the adapter saw to FILE\n");
+                 "  --trace FILE              write what the adapter saw to FILE\n"
+                 "  --latency MS              the chip's latency timer, 1..255 (default 16)\n");
 }
 
 bool parseHostOptions(int argc, char **argv, HostOptions &o)

@@ -17,6 +17,7 @@ struct HostOptions {
     bool refuseBaud = false;
     bool busy = false;         // another program holds the adapter
     bool noPermission = false; // its device node is closed to the program
+    int latencyMs = 16;        // the chip's latency timer at power-up
     std::string ecu = "bike";
     std::string trace; // file for what the adapter saw
     std::vector<std::string> program;

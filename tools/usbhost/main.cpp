@@ -134,6 +134,7 @@ int main(int argc, char **argv)
     cable.seat(sim::usbemu::makeHostEcu(options.ecu));
     cable.refuseLineProperty(options.refuseLineProperty);
     cable.refuseBaud(options.refuseBaud);
+    cable.setLatencyMs(options.latencyMs);
     sim::usbemu::Ft232rEmulator adapter(cable);
     sim::usbemu::EmulatedBus bus(adapter);
     adapter.holdForAnotherProgram(options.busy);
