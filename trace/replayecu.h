@@ -12,6 +12,8 @@
 #include "sim/virtualcable.h"
 #include "trace/exchanges.h"
 
+#include <functional>
+
 namespace trace {
 
 class ReplayEcu : public sim::EcuModel
@@ -25,6 +27,12 @@ public:
     int answered() const { return next_; }
     int requests() const { return script_.size(); }
     int divergences() const { return divergences_; }
+    // Hears each divergence: the trace line of the request expected, and
+    // what was expected and seen.
+    void setDivergenceListener(std::function<void(int line, const QString &what)> listener)
+    {
+        divergenceListener_ = std::move(listener);
+    }
 
 private:
     void startBurst();
@@ -42,6 +50,7 @@ private:
     bool endReported_ = false;
     int divergences_ = 0;
     QString lastReport_;
+    std::function<void(int, const QString &)> divergenceListener_;
 };
 
 } // namespace trace

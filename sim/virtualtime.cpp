@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "virtualtime.h"
+#include "sim/virtualtime.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -23,6 +23,7 @@ constexpr sim::Nanos kNsPerMs = 1000000;
 constexpr int kIdleSpinsAllowed = 1000;
 
 sim::Nanos virtualNow = 1000 * kNsPerMs;
+int outermostLoop = 0;
 
 class VirtualDispatcher : public QAbstractEventDispatcher
 {
@@ -36,7 +37,7 @@ public:
         // loop: objects a shown window or a closed dialog leaves for later
         // deletion go here, as they would there. Left queued, they would
         // keep the clock from ever moving on.
-        if (QThread::currentThread()->loopLevel() == 0)
+        if (QThread::currentThread()->loopLevel() <= outermostLoop)
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QWindowSystemInterface::sendWindowSystemEvents(flags);
         if (interrupted_)
@@ -191,6 +192,11 @@ void install()
 void restoreCableClock()
 {
     sim::setClock([] { return virtualNow; });
+}
+
+void runInApplicationLoop()
+{
+    outermostLoop = 1;
 }
 
 bool installed()
