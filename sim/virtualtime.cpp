@@ -24,6 +24,7 @@ constexpr int kIdleSpinsAllowed = 1000;
 
 sim::Nanos virtualNow = 1000 * kNsPerMs;
 int outermostLoop = 0;
+bool skipLikeQt = false;
 
 class VirtualDispatcher : public QAbstractEventDispatcher
 {
@@ -42,6 +43,7 @@ public:
         QWindowSystemInterface::sendWindowSystemEvents(flags);
         if (interrupted_)
             return true;
+        passOverRunningTimers();
         if (Timer *due = nextTimer(); due && due->dueAt <= virtualNow) {
             fire(*due);
             return true;
@@ -58,6 +60,7 @@ public:
         }
         idleSpins_ = 0;
         virtualNow = std::max(virtualNow, next->dueAt);
+        passOverRunningTimers();
         fire(*next);
         return true;
     }
@@ -135,6 +138,20 @@ private:
                || QWindowSystemInterface::windowSystemEventsQueued() > 0;
     }
 
+    // Qt's own dispatchers (Unix and Windows alike) do not deliver a timer
+    // again while its handler runs, and a timeout that falls due meanwhile
+    // is passed over, not kept for when the handler returns: a 30 ms timer
+    // whose handler waits 50 ms fires every 60 ms.
+    void passOverRunningTimers()
+    {
+        if (!skipLikeQt)
+            return;
+        for (Timer &t : timers_) {
+            while (t.firing && t.intervalMs > 0 && t.dueAt <= virtualNow)
+                t.dueAt += sim::Nanos(t.intervalMs) * kNsPerMs;
+        }
+    }
+
     // The earliest timer that may fire; the older of two due together.
     Timer *nextTimer()
     {
@@ -197,6 +214,7 @@ void restoreCableClock()
 void runInApplicationLoop()
 {
     outermostLoop = 1;
+    skipLikeQt = true;
 }
 
 bool installed()

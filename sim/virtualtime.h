@@ -32,7 +32,11 @@ namespace VirtualTime {
 void install();
 bool installed();
 // The program runs in the application's own event loop (exec), not in a
-// test's wait loop: that loop is then the outermost one.
+// test's wait loop: that loop is then the outermost one. And a timer's
+// timeouts that fall due while its own handler runs are passed over, as Qt's
+// dispatchers do, so that ticks follow each other as in a recording made
+// on real time. (The suites keep the older rule: such a timer fires again
+// as soon as its handler returns.)
 void runInApplicationLoop();
 // Points the cable's clock at virtual time again after a test lent it a
 // clock of its own.
