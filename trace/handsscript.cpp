@@ -67,6 +67,10 @@ private:
     {
         add(HandsScript::Step::Act, sinceLastCall(e.us), e);
         closed_ = e.kind == Kind::UiClose;
+        // Closing cuts the last tick's wait short: what the window showed
+        // after the last call belongs to the shutdown, not to the bike.
+        while (closed_ && !s_.shown.isEmpty() && s_.shown.last().us > lastCallUs_)
+            s_.shown.removeLast();
         s_.actions += closed_ ? 0 : 1;
     }
 

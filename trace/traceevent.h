@@ -48,7 +48,7 @@ enum class Kind {
     UiStatus, // the status text
     UiCable,  // the reason beside "Not Connect." (empty: none shown)
     UiInfo,   // the Info line
-    UiValue   // the Value cell of the selected row: arg1 = row (-1 none), texts[0]
+    UiValue   // the Value cell of the row clicked last: arg1 = row (-1 none), texts[0]
 };
 
 struct Event {

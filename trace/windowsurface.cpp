@@ -65,11 +65,6 @@ QString WindowSurface::cableText() const
     return cable ? cable->text() : QString();
 }
 
-int WindowSurface::selectedRow() const
-{
-    return table ? table->currentRow() : -1;
-}
-
 QString WindowSurface::valueOf(int row) const
 {
     const QTableWidgetItem *item = table && row >= 0 ? table->item(row, kValueColumn) : nullptr;

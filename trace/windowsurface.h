@@ -40,7 +40,6 @@ struct WindowSurface {
     bool complete() const; // every widget the hands need is there
     QString status() const;
     QString cableText() const;
-    int selectedRow() const;
     QString valueOf(int row) const;
     int codeOf(int row) const; // -1 when the row has none
     QAction *menuCommand(const QString &text) const;

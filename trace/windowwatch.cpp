@@ -62,7 +62,9 @@ void WindowWatch::look()
     noteText(Kind::UiStatus, status_, surface_.status());
     noteText(Kind::UiCable, cable_, surface_.cableText());
     noteText(Kind::UiInfo, info_, surface_.info ? surface_.info->text() : QString());
-    const int row = surface_.selectedRow();
+    if (surface_.table && surface_.table->rowCount() == 0)
+        followedRow_ = 0;
+    const int row = surface_.table && followedRow_ < surface_.table->rowCount() ? followedRow_ : -1;
     const QString value = surface_.valueOf(row);
     if (row != valueRow_ || value != value_) {
         valueRow_ = row;
@@ -95,6 +97,7 @@ void WindowWatch::typeChosen(int index)
 
 void WindowWatch::rowClicked(int row, int)
 {
+    followedRow_ = row;
     note(Kind::UiRow, row, surface_.codeOf(row));
 }
 

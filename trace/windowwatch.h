@@ -56,6 +56,10 @@ private:
     // What was noted last; null until the first look.
     QString status_, cable_, info_, value_;
     int valueRow_ = -2;
+    // The row whose value the cycles keep fresh: the one clicked last, the
+    // first once the table has been emptied. Not the table's current row,
+    // which focus alone moves (a menu closing) without the cycles following.
+    int followedRow_ = 0;
 };
 
 } // namespace trace
