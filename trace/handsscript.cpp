@@ -58,6 +58,7 @@ private:
         HandsScript::Step step;
         step.what = what;
         step.after = s_.calls.size();
+        step.reads = reads_;
         step.delayMs = int(qMax<qint64>(0, delayUs) / 1000);
         step.event = e;
         s_.steps.append(step);
@@ -92,8 +93,11 @@ private:
             kwpLine_ = false;
         if (e.kind == Kind::Read && e.rc > 0)
             lastReadUs_ = e.us;
+        if (e.kind == Kind::Read)
+            ++reads_;
         if (!isCountedCall(e.kind))
             return;
+        reads_ = 0;
         HandsScript::Call c;
         c.event = e;
         c.kwpLine = kwpLine_;
@@ -121,6 +125,7 @@ private:
     }
 
     HandsScript s_;
+    int reads_ = 0; // since the last counted call
     bool closed_ = false;
     bool plugged_ = true; // the replay's cable starts plugged
     bool kwpLine_ = false;

@@ -5,11 +5,13 @@
 // What a hands-free replay does and expects, read from a recording.
 //
 // Moments are taken from the line, not the clock: a step acts once the
-// program has made as many calls as it had when the mechanic acted, and as
-// long after the last of them as the mechanic did (but before the next
-// call, so a click inside a tick's wait stays inside it). Reads are not
-// counted: how many a reply takes is the cable's business (its latency
-// timer), and a KWP tick reads again when the first read found nothing.
+// program has made as many calls as it had when the mechanic acted. A step
+// that came before the next read (a click inside a tick's wait) acts at
+// once; one that came after reads acts once as many reads have been made,
+// or, should fewer come, as long after the call as the mechanic did, yet
+// before the next call. Reads are not counted as calls: how many a reply
+// takes is the cable's business (its latency timer), and a KWP tick reads
+// again when its first read found nothing.
 
 #include "trace/traceevent.h"
 
@@ -29,6 +31,7 @@ struct HandsScript {
         enum What { Act, Plug, Unplug };
         What what = Act;
         int after = 0;   // counted calls made before it
+        int reads = 0;   // reads made after the last of them
         int delayMs = 0; // after the last of them
         Event event;     // Act: the window record
     };

@@ -62,8 +62,14 @@ void ReplayHands::heard(const Event &e)
     const qint64 now = sim::nowNs();
     if (e.kind == Kind::Read && e.rc > 0)
         lastReadNs_ = now;
+    if (e.kind == Kind::Read) {
+        ++reads_;
+        planAfterReads();
+    }
     if (!isCountedCall(e.kind))
         return;
+    reads_ = 0;
+    waitingForReads_.clear();
     const bool newRequest =
         e.kind == Kind::Write && e.rc > 0
         && (lastCounted_ != Kind::Write || now - lastWriteNs_ > IdleGapUs * 1000);
@@ -89,15 +95,29 @@ void ReplayHands::heard(const Event &e)
 void ReplayHands::plan(int after)
 {
     while (nextStep_ < script_.steps.size() && script_.steps.at(nextStep_).after == after) {
-        const HandsScript::Step step = script_.steps.at(nextStep_++);
-        QTimer::singleShot(step.delayMs, this, [this, step] { perform(step); });
+        const int i = nextStep_++;
+        const HandsScript::Step &step = script_.steps.at(i);
+        if (step.reads > 0)
+            waitingForReads_.append(i);
+        QTimer::singleShot(step.reads > 0 ? step.delayMs : 0, this, [this, i] { perform(i); });
     }
 }
 
-void ReplayHands::perform(const HandsScript::Step &step)
+// Steps that came after as many reads as have now been made act as soon as
+// the read is over.
+void ReplayHands::planAfterReads()
 {
-    if (finished_ || stopping_)
+    for (int i : std::as_const(waitingForReads_))
+        if (script_.steps.at(i).reads == reads_)
+            QTimer::singleShot(0, this, [this, i] { perform(i); });
+}
+
+void ReplayHands::perform(int index)
+{
+    if (finished_ || stopping_ || performed_.contains(index))
         return;
+    performed_.insert(index);
+    const HandsScript::Step &step = script_.steps.at(index);
     sim::VirtualCable &cable = sim::VirtualCable::instance();
     switch (step.what) {
     case HandsScript::Step::Plug: cable.plug(); break;

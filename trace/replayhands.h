@@ -16,6 +16,7 @@
 #include "trace/windowsurface.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 
@@ -43,7 +44,8 @@ signals:
 private:
     void heard(const Event &e);
     void plan(int after);
-    void perform(const HandsScript::Step &step);
+    void planAfterReads();
+    void perform(int index);
     void act(const Event &e);
     void actOnCo(const Event &e);
     bool coOpen(const Event &e);
@@ -57,6 +59,9 @@ private:
     WindowWatch *eyes_ = nullptr;
     int calls_ = 0;
     int nextStep_ = 0;
+    int reads_ = 0;              // since the last counted call
+    QList<int> waitingForReads_; // steps of the last counted call
+    QSet<int> performed_;
     bool finished_ = false;
     bool stopping_ = false;
     qint64 lastReadNs_ = -1;
