@@ -99,17 +99,25 @@ void ReplayHands::plan(int after)
         const HandsScript::Step &step = script_.steps.at(i);
         if (step.reads > 0)
             waitingForReads_.append(i);
-        QTimer::singleShot(step.reads > 0 ? step.delayMs : 0, this, [this, i] { perform(i); });
+        else if (step.what != HandsScript::Step::Act)
+            perform(i); // the cable, not the program: right between two calls
+        if (step.reads > 0 || step.what == HandsScript::Step::Act)
+            QTimer::singleShot(step.reads > 0 ? step.delayMs : 0, this, [this, i] { perform(i); });
     }
 }
 
 // Steps that came after as many reads as have now been made act as soon as
-// the read is over.
+// the read is over; the cable is pulled or plugged at once.
 void ReplayHands::planAfterReads()
 {
-    for (int i : std::as_const(waitingForReads_))
-        if (script_.steps.at(i).reads == reads_)
+    for (int i : std::as_const(waitingForReads_)) {
+        if (script_.steps.at(i).reads != reads_)
+            continue;
+        if (script_.steps.at(i).what == HandsScript::Step::Act)
             QTimer::singleShot(0, this, [this, i] { perform(i); });
+        else
+            perform(i);
+    }
 }
 
 void ReplayHands::perform(int index)

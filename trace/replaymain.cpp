@@ -8,7 +8,7 @@
 #include "mainwindow.h"
 #include "qtsetup.h"
 #include "sim/virtualcable.h"
-#include "sim/virtualtime.h"
+#include "sim/virtualtime/virtualtime.h"
 #include "trace/replayecu.h"
 #include "trace/replayhands.h"
 #include "trace/traceparser.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sim/virtualtime.h"
+#include "sim/virtualtime/virtualtime.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
