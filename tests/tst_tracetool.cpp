@@ -325,6 +325,12 @@ private slots:
         QVERIFY(live.contains(" baud 15630 0\n"));
         QVERIFY(live.startsWith("KTRACE 2 tavrix-record "));
         QVERIFY(live.contains(" ui.status \"Connected-Engine%20Off\"\n"));
+        // Nothing of the PC: not the recording's own folder, not the user.
+        const QByteArray plain = QByteArray::fromPercentEncoding(live);
+        QVERIFY(!plain.contains(QDir(dir.path()).dirName().toUtf8()));
+        const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+        if (!user.isEmpty())
+            QVERIFY(!plain.contains(user.toUtf8()));
         const Run r = run(TRACE_TOOL, {path});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("(no end mark: the recording stops abruptly)"));

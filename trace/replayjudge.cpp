@@ -32,6 +32,8 @@ QString shownText(const Event &e)
 
 bool sameShown(const Event &a, const Event &b)
 {
+    if (a.kind == Kind::UiCable)
+        return cableShown(a) == cableShown(b);
     return a.texts.value(0) == b.texts.value(0) && (a.kind != Kind::UiValue || a.arg1 == b.arg1);
 }
 
