@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "virtualtime.h"
+#include "sim/virtualtime/virtualtime.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -23,6 +23,8 @@ constexpr sim::Nanos kNsPerMs = 1000000;
 constexpr int kIdleSpinsAllowed = 1000;
 
 sim::Nanos virtualNow = 1000 * kNsPerMs;
+int outermostLoop = 0;
+bool skipLikeQt = false;
 
 class VirtualDispatcher : public QAbstractEventDispatcher
 {
@@ -36,11 +38,12 @@ public:
         // loop: objects a shown window or a closed dialog leaves for later
         // deletion go here, as they would there. Left queued, they would
         // keep the clock from ever moving on.
-        if (QThread::currentThread()->loopLevel() == 0)
+        if (QThread::currentThread()->loopLevel() <= outermostLoop)
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QWindowSystemInterface::sendWindowSystemEvents(flags);
         if (interrupted_)
             return true;
+        passOverRunningTimers();
         if (Timer *due = nextTimer(); due && due->dueAt <= virtualNow) {
             fire(*due);
             return true;
@@ -57,6 +60,7 @@ public:
         }
         idleSpins_ = 0;
         virtualNow = std::max(virtualNow, next->dueAt);
+        passOverRunningTimers();
         fire(*next);
         return true;
     }
@@ -134,6 +138,20 @@ private:
                || QWindowSystemInterface::windowSystemEventsQueued() > 0;
     }
 
+    // Qt's own dispatchers (Unix and Windows alike) do not deliver a timer
+    // again while its handler runs, and a timeout that falls due meanwhile
+    // is passed over, not kept for when the handler returns: a 30 ms timer
+    // whose handler waits 50 ms fires every 60 ms.
+    void passOverRunningTimers()
+    {
+        if (!skipLikeQt)
+            return;
+        for (Timer &t : timers_) {
+            while (t.firing && t.intervalMs > 0 && t.dueAt <= virtualNow)
+                t.dueAt += sim::Nanos(t.intervalMs) * kNsPerMs;
+        }
+    }
+
     // The earliest timer that may fire; the older of two due together.
     Timer *nextTimer()
     {
@@ -194,6 +212,12 @@ void restoreCableClock()
     // A USB transfer that keeps the thread waiting moves virtual time on,
     // as the busy wait of the wake-up pulse does.
     sim::setSleeper([](sim::Nanos until) { advanceNs(until - virtualNow); });
+}
+
+void runInApplicationLoop()
+{
+    outermostLoop = 1;
+    skipLikeQt = true;
 }
 
 bool installed()
