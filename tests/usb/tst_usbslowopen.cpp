@@ -22,7 +22,7 @@
 namespace {
 constexpr int kOpenMs = 1000;
 constexpr int kRunMs = 60000;
-constexpr int kBeatMs = 5;       // how often the loop is asked to answer
+constexpr int kBeatMs = 5;        // how often the loop is asked to answer
 constexpr qint64 kMostLagMs = 50; // later than that, a mechanic sees the window stick
 constexpr int kFirstMs = 500;
 constexpr int kRetryMs = 3000;
@@ -55,9 +55,8 @@ private slots:
         sinceBeat.start();
         QTimer beat;
         beat.setTimerType(Qt::PreciseTimer);
-        connect(&beat, &QTimer::timeout, [&] {
-            mostLagMs = std::max(mostLagMs, sinceBeat.restart() - kBeatMs);
-        });
+        connect(&beat, &QTimer::timeout,
+                [&] { mostLagMs = std::max(mostLagMs, sinceBeat.restart() - kBeatMs); });
         beat.start(kBeatMs);
         QEventLoop loop;
         QTimer::singleShot(kRunMs, &loop, &QEventLoop::quit);
@@ -72,14 +71,17 @@ private slots:
                  qPrintable(QString("first attempt %1 ms after the window").arg(first)));
         for (std::size_t i = 1; i < asked.size(); ++i) {
             const qint64 gap = msBetween(asked[i - 1], asked[i]);
-            QVERIFY2(std::abs(gap - kRetryMs) <= kPaceSlackMs,
-                     qPrintable(QString("attempt %1 came %2 ms after the one before").arg(i).arg(gap)));
+            QVERIFY2(
+                std::abs(gap - kRetryMs) <= kPaceSlackMs,
+                qPrintable(QString("attempt %1 came %2 ms after the one before").arg(i).arg(gap)));
         }
-        QVERIFY2(mostLagMs <= kMostLagMs,
-                 qPrintable(QString("the window did not answer for %1 ms").arg(mostLagMs + kBeatMs)));
+        QVERIFY2(
+            mostLagMs <= kMostLagMs,
+            qPrintable(QString("the window did not answer for %1 ms").arg(mostLagMs + kBeatMs)));
         QCOMPARE(window.statusBar()->currentMessage(), QString("Not Connect."));
-        qInfo("%d attempts; the loop answered within %lld ms; first attempt %lld ms after the window",
-              int(asked.size()), mostLagMs + kBeatMs, first);
+        qInfo(
+            "%d attempts; the loop answered within %lld ms; first attempt %lld ms after the window",
+            int(asked.size()), mostLagMs + kBeatMs, first);
     }
 };
 
