@@ -44,12 +44,21 @@ foreach(src ${USB_TEST_SOURCES})
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
   add_dependencies(${name} tavrix tavrix-usbhost)
   add_test(NAME ${name} COMMAND ${name})
-  # Suites that start the real programs take turns: a program of one would
-  # find the cable claimed by a program of the other and leave at once.
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-    SKIP_RETURN_CODE 77 TIMEOUT 180 RESOURCE_LOCK tavrix-cable-claim)
+    SKIP_RETURN_CODE 77 TIMEOUT 180)
+  # Suites that start the real programs take turns: a program of one would
+  # find the cable claimed by a program of the other and leave at once.
+  # Suites that keep the link in their own process claim nothing.
+  file(STRINGS ${src} starts_programs REGEX "hostrun\\.h|RECORD_BIN|TAVRIX_BIN")
+  if(starts_programs)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK tavrix-cable-claim)
+  endif()
 endforeach()
+tavrix_long_test(tst_usbslowopen 60)
+tavrix_long_test(tst_usbbike 42)
+tavrix_long_test(tst_usbautosession 12)
+tavrix_long_test(tst_usbcablehint 12)
 
 add_executable(usb-dtr-pulse bench/usbdtrpulse.cpp)
 target_include_directories(usb-dtr-pulse PRIVATE ${CMAKE_SOURCE_DIR}/tests)
