@@ -39,6 +39,7 @@ foreach(src ${USB_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src} ${USB_TEST_SUPPORT})
   target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu Qt5::Test)
+  tavrix_suite_pch(${name})
   set_target_properties(${name} PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")

@@ -43,6 +43,9 @@ SessionEngine::SessionEngine(QObject *parent) : QObject(parent)
     // rather than start a second round that would reopen a working link.
     connectTimer_ = new QTimer(this);
     connectTimer_->setSingleShot(true);
+    // 500 ms after the window and 3 s apart, not up to 5 % early as a
+    // coarse timer may be.
+    connectTimer_->setTimerType(Qt::PreciseTimer);
     connect(connectTimer_, SIGNAL(timeout()), this, SLOT(connectLink()));
     connectTimer_->start(Pacing::FirstConnectMs);
 
