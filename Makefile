@@ -49,7 +49,10 @@ test-asan: build-asan
 test-fuzz: build-fuzz
 	@sh scripts/fuzz-smoke.sh $(BUILD_FUZZ)/fuzz $(FUZZ_SECONDS)
 
-test: format-check test-plain test-asan test-fuzz
+# format-check, test-plain, test-asan and test-fuzz, with each build's
+# suites running while the next build compiles.
+test:
+	@MAKE='$(MAKE)' sh scripts/test-all.sh $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 package: build
 	cmake --build $(BUILD) --target package

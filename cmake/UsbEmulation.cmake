@@ -16,8 +16,11 @@ endif()
 # The line and ECU models of sim/ without their libftdi1 stand-in: here the
 # real library talks to them through the emulated chip.
 file(GLOB USBEMU_LINE_SOURCES CONFIGURE_DEPENDS sim/*.cpp sim/*.h)
+# Nor how the simulated cable opens (simopen.cpp): the real one opens on a
+# thread of its own, and a second answer in an archive is one the linker may
+# pick (lld did).
 list(REMOVE_ITEM USBEMU_LINE_SOURCES ${CMAKE_SOURCE_DIR}/sim/ftdi_sim.cpp
-  ${CMAKE_SOURCE_DIR}/sim/simlookup.cpp)
+  ${CMAKE_SOURCE_DIR}/sim/simlookup.cpp ${CMAKE_SOURCE_DIR}/sim/simopen.cpp)
 file(GLOB USBEMU_SOURCES CONFIGURE_DEPENDS sim/usbemu/*.cpp sim/usbemu/*.h)
 add_library(tavrix_usbemu STATIC ${USBEMU_LINE_SOURCES} ${USBEMU_SOURCES})
 target_include_directories(tavrix_usbemu PUBLIC ${CMAKE_SOURCE_DIR} ${FTDI_INCLUDE_DIRS})
@@ -35,10 +38,16 @@ if(NOT EXISTS ${CMAKE_SOURCE_DIR}/sim/autoecu.h)
 endif()
 file(GLOB USB_TEST_SUPPORT CONFIGURE_DEPENDS tests/usb/*.cpp tests/usb/*.h)
 list(FILTER USB_TEST_SUPPORT EXCLUDE REGEX "/tst_[^/]*$")
+# Compiled once for all the suites.
+add_library(tavrix_usbtestsupport STATIC ${USB_TEST_SUPPORT})
+target_link_libraries(tavrix_usbtestsupport PUBLIC tavrix_testsupport tavrix_app tavrix_usbemu)
+target_compile_definitions(tavrix_usbtestsupport PRIVATE
+  TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
 foreach(src ${USB_TEST_SOURCES})
   get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} ${src} ${USB_TEST_SUPPORT})
-  target_link_libraries(${name} PRIVATE tavrix_testsupport tavrix_app tavrix_usbemu Qt5::Test)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tavrix_usbtestsupport tavrix_testsupport tavrix_app
+                        tavrix_usbemu Qt5::Test)
   tavrix_suite_pch(${name})
   set_target_properties(${name} PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")
   target_compile_definitions(${name} PRIVATE
