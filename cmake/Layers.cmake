@@ -36,6 +36,10 @@ function(tavrix_layer target folder)
          ${CMAKE_SOURCE_DIR}/${folder}/*.h)
   endif()
   add_library(${target} STATIC ${L_SOURCES})
+  # A layer's files compiled together, Qt's headers parsed once per batch
+  # rather than once per file. Each file still includes what it uses: the
+  # Windows build and TAVRIX_UNITY=OFF compile them one by one.
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ${TAVRIX_UNITY})
   tavrix_view(${target} PUBLIC ${folder})
   target_link_libraries(${target} PUBLIC ${L_DEPENDS})
 endfunction()
