@@ -41,6 +41,7 @@ list(FILTER USB_TEST_SUPPORT EXCLUDE REGEX "/tst_[^/]*$")
 # Compiled once for all the suites.
 add_library(tavrix_usbtestsupport STATIC ${USB_TEST_SUPPORT})
 target_link_libraries(tavrix_usbtestsupport PUBLIC tavrix_testsupport tavrix_app tavrix_usbemu)
+target_compile_options(tavrix_usbtestsupport PRIVATE ${TAVRIX_SUITE_FLAGS})
 target_compile_definitions(tavrix_usbtestsupport PRIVATE
   TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
 foreach(src ${USB_TEST_SOURCES})
@@ -48,7 +49,7 @@ foreach(src ${USB_TEST_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE tavrix_usbtestsupport tavrix_testsupport tavrix_app
                         tavrix_usbemu Qt5::Test)
-  tavrix_suite_pch(${name})
+  tavrix_suite(${name})
   set_target_properties(${name} PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")

@@ -104,10 +104,17 @@ bool startRecorder(QProcess &p, const QString &path)
 }
 
 // Until the recording shows the wake-up pulse: the session is running.
+// Until the line is up and the window has shown it: the window's texts are
+// looked at on the next call after they change, and written with it.
 void waitForTheSession(const QString &path)
 {
     QDeadlineTimer deadline(30000);
-    while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+    auto up = [&path] {
+        const QByteArray written = readAll(path);
+        return written.contains(" dtr 1 0\n")
+               && written.contains(" ui.status \"Connected-Engine%20Off\"\n");
+    };
+    while (!up() && !deadline.hasExpired())
         QTest::qWait(50);
 }
 
