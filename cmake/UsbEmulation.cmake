@@ -13,18 +13,15 @@ if(NOT UMOCKDEV_FOUND)
   return()
 endif()
 
-# The line and ECU models of sim/ without their libftdi1 stand-in: here the
-# real library talks to them through the emulated chip.
-file(GLOB USBEMU_LINE_SOURCES CONFIGURE_DEPENDS sim/*.cpp sim/*.h)
-# Nor how the simulated cable opens (simopen.cpp): the real one opens on a
-# thread of its own, and a second answer in an archive is one the linker may
-# pick (lld did).
-list(REMOVE_ITEM USBEMU_LINE_SOURCES ${CMAKE_SOURCE_DIR}/sim/ftdi_sim.cpp
-  ${CMAKE_SOURCE_DIR}/sim/simlookup.cpp ${CMAKE_SOURCE_DIR}/sim/simopen.cpp)
+# The line and ECU models of sim/ without their libftdi1 stand-in
+# (tavrix_simline): here the real library talks to them through the
+# emulated chip. Nor how the simulated cable opens: the real one opens on a
+# thread of its own, and a second answer in an archive is one the linker
+# may pick (lld did).
 file(GLOB USBEMU_SOURCES CONFIGURE_DEPENDS sim/usbemu/*.cpp sim/usbemu/*.h)
-add_library(tavrix_usbemu STATIC ${USBEMU_LINE_SOURCES} ${USBEMU_SOURCES})
+add_library(tavrix_usbemu STATIC ${USBEMU_SOURCES})
 target_include_directories(tavrix_usbemu PUBLIC ${CMAKE_SOURCE_DIR} ${FTDI_INCLUDE_DIRS})
-target_link_libraries(tavrix_usbemu PUBLIC PkgConfig::UMOCKDEV Qt5::Core)
+target_link_libraries(tavrix_usbemu PUBLIC tavrix_simline PkgConfig::UMOCKDEV Qt5::Core)
 
 file(GLOB USBHOST_SOURCES CONFIGURE_DEPENDS tools/usbhost/*.cpp tools/usbhost/*.h)
 add_executable(tavrix-usbhost ${USBHOST_SOURCES})
