@@ -51,6 +51,12 @@ foreach(src ${USB_TEST_SOURCES})
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
   add_dependencies(${name} tavrix tavrix-usbhost)
+  # The window's pace through slow opens is the program's timing, which a
+  # sanitizer build does not have; its open thread runs under the sanitizers
+  # in the other suites.
+  if(TAVRIX_SANITIZE AND name STREQUAL "tst_usbslowopen")
+    continue()
+  endif()
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
