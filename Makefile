@@ -49,7 +49,10 @@ test-asan: build-asan
 test-fuzz: build-fuzz
 	@sh scripts/fuzz-smoke.sh $(BUILD_FUZZ)/fuzz $(FUZZ_SECONDS)
 
-test: format-check test-plain test-asan test-fuzz
+# format-check, test-plain, test-asan and test-fuzz, with each build's
+# suites running while the next build compiles.
+test:
+	@MAKE='$(MAKE)' sh scripts/test-all.sh $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 package: build
 	cmake --build $(BUILD) --target package
@@ -70,7 +73,7 @@ mechanic-campaign: build
 	@sh scripts/mechanic-campaign.sh $(BUILD) $(MECHANIC_STEPS) $(MECHANIC_SEED)
 
 # clang-format 19 with .clang-format over the project's own C++ sources
-# (app auto kwp link sim trace tests fuzz bench tools): format applies it,
+# (the layers, sim trace tests fuzz bench tools): format applies it,
 # format-check fails naming each file it would change.
 format: deps
 	@sh scripts/format-check.sh --apply

@@ -2,7 +2,7 @@
 #include "auto/autococycle.h"
 
 #include "auto/autoprotocol.h"
-#include "statustexts.h"
+#include "auto/keystep.h"
 
 #include <QDebug>
 
@@ -24,8 +24,14 @@ constexpr int kLoginError = 0x80;
 constexpr int kLoginErrorExpected = 0x81;
 } // namespace
 
-AutoRequest AutoCoCycle::next()
+Step AutoCoCycle::next()
 {
+    // A tick is one key: the step after it ends the tick, the timer running on.
+    if (keySent_) {
+        keySent_ = false;
+        return Step();
+    }
+    keySent_ = true;
     asked_ = state_;
     switch (state_) {
     case State::Login: return loginKey();
@@ -36,8 +42,9 @@ AutoRequest AutoCoCycle::next()
     return sessionKey();
 }
 
-Effects AutoCoCycle::onReply(const AutoReply &reply)
+Effects AutoCoCycle::onReply(const QByteArray &answer)
 {
+    const AutoReply reply = AutoReply::parse(answer);
     switch (asked_) {
     case State::Login: return readLogin(reply);
     case State::Session: return readSession(reply);
@@ -47,15 +54,7 @@ Effects AutoCoCycle::onReply(const AutoReply &reply)
     return {};
 }
 
-bool AutoCoCycle::key(std::uint8_t key)
-{
-    if (state_ == State::Login)
-        return false;
-    keys_.append(key);
-    return true;
-}
-
-void AutoCoCycle::cylinder(int index)
+bool AutoCoCycle::cylinder(int index)
 {
     const State change = index == 1 ? State::CylinderTwo : State::CylinderOne;
     // The keys of a change mean something else to an ECU still logging in:
@@ -64,21 +63,22 @@ void AutoCoCycle::cylinder(int index)
         wanted_ = change;
     else
         state_ = change;
+    return true;
 }
 
-AutoCoCycle::State AutoCoCycle::cylinderOwed() const
+int AutoCoCycle::cylinderOwed() const
 {
-    return state_ == State::CylinderOne || state_ == State::CylinderTwo ? state_ : wanted_;
+    return int(state_ == State::CylinderOne || state_ == State::CylinderTwo ? state_ : wanted_);
 }
 
 // --- login ---
 
-AutoRequest AutoCoCycle::loginKey()
+Step AutoCoCycle::loginKey()
 {
     const KeyAndStep key = keyFor(CoLoginSteps, loginStep_, Identify);
     loginStep_ = key.step;
     sent_ = key.key;
-    return {key.key, SessionWaitMs, QString(), {}};
+    return keyStep(key.key, SessionWaitMs, QString());
 }
 
 Effects AutoCoCycle::readLogin(const AutoReply &reply)
@@ -138,12 +138,12 @@ void AutoCoCycle::countReply(bool inStep, Effects &out)
     // A cylinder chosen while the login ran is changed now.
     state_ = wanted_ != State::Login ? wanted_ : State::Session;
     wanted_ = State::Login;
-    out.status = QString::fromLatin1(StatusText::EngineOn);
+    out.status = Status::EngineOn;
 }
 
 // --- cylinder change ---
 
-AutoRequest AutoCoCycle::cylinderKey()
+Step AutoCoCycle::cylinderKey()
 {
     const int step = cylinderStep_;
     KeyAndStep key = keyFor(CylinderSteps, step, Action);
@@ -153,17 +153,17 @@ AutoRequest AutoCoCycle::cylinderKey()
     if (step >= CylinderLastStep)
         state_ = State::Session; // the last key: the session reads again
     sent_ = key.key;
-    return {key.key, CylinderWaitMs, QStringLiteral("login cyl:"), {}};
+    return keyStep(key.key, CylinderWaitMs, QStringLiteral("login cyl:"));
 }
 
 // --- session ---
 
-AutoRequest AutoCoCycle::sessionKey()
+Step AutoCoCycle::sessionKey()
 {
     // An Up or Down press goes out in place of the reading: its answer is a
     // reading like any, with the new CO setting in it.
-    sent_ = keys_.isEmpty() ? Hold : keys_.takeFirst();
-    return {sent_, SessionWaitMs, QString(), {}};
+    sent_ = keyWaiting() ? takeKey() : Hold;
+    return keyStep(sent_, SessionWaitMs, QString());
 }
 
 Effects AutoCoCycle::readSession(const AutoReply &reply)
@@ -181,7 +181,7 @@ Effects AutoCoCycle::readSession(const AutoReply &reply)
     out.display = true;
     if (reply.size == 1) {
         state_ = State::Login;
-        out.status = QString::fromLatin1(StatusText::EngineOff);
+        out.status = Status::EngineOff;
     }
     return out;
 }

@@ -2,9 +2,10 @@
 #include "auto/autocycle.h"
 
 #include "auto/autoprotocol.h"
-#include "auto/diagvalue.h"
-#include "faultrows.h"
-#include "statustexts.h"
+#include "auto/keystep.h"
+#include "ecu/diagvalue.h"
+#include "ecu/faultrows.h"
+#include "ecu/scanpass.h"
 
 #include <QDebug>
 
@@ -19,12 +20,18 @@ constexpr int kClearItem = FaultRows::Current;
 } // namespace
 
 AutoCycle::AutoCycle(const QList<QString> &faultTexts, const ItemWalk &shown)
-    : faultTexts_(faultTexts), walk_(shown)
+    : PollingCycle(shown), faultTexts_(faultTexts)
 {
 }
 
-AutoRequest AutoCycle::next()
+Step AutoCycle::next()
 {
+    // A tick is one key: the step after it ends the tick, the timer running on.
+    if (keySent_) {
+        keySent_ = false;
+        return Step();
+    }
+    keySent_ = true;
     switch (state_) {
     case State::Login: return loginKey();
     case State::Session: return sessionKey();
@@ -32,8 +39,9 @@ AutoRequest AutoCycle::next()
     return loginKey();
 }
 
-Effects AutoCycle::onReply(const AutoReply &reply)
+Effects AutoCycle::onReply(const QByteArray &answer)
 {
+    const AutoReply reply = AutoReply::parse(answer);
     switch (asked_) {
     case State::Login: return readLogin(reply);
     case State::Session: return readSession(reply);
@@ -41,51 +49,40 @@ Effects AutoCycle::onReply(const AutoReply &reply)
     return {};
 }
 
-bool AutoCycle::press()
+void AutoCycle::show(Effects &out, Status status)
 {
-    // Only a session carries a check out; one under way is not started twice.
-    if (state_ != State::Session || walk_.request().running())
-        return false;
-    walk_.press();
-    return true;
-}
-
-void AutoCycle::show(Effects &out, const char *status)
-{
-    out.status = QString::fromLatin1(status);
-    engineOnShown_ = out.status == QLatin1String(StatusText::EngineOn);
+    out.status = status;
+    engineOnShown_ = status == Status::EngineOn;
 }
 
 void AutoCycle::enter(State state)
 {
-    if (state != state_)
-        walk_.sessionChanged();
+    sessionMayChange(state_ == State::Session, state == State::Session);
     state_ = state;
 }
 
 // --- login and scan ---
 
-AutoRequest AutoCycle::loginKey()
+Step AutoCycle::loginKey()
 {
     asked_ = State::Login;
-    AutoRequest request;
-    request.waitMs = LoginWaitMs;
-    request.logTag = QStringLiteral("diag:");
+    Effects shown;
     if (loginStep_ >= UnlockFirstStep && loginStep_ < 0) {
-        request.key = unlockSequence()[std::size_t(loginStep_ - UnlockFirstStep)];
+        sent_ = unlockSequence()[std::size_t(loginStep_ - UnlockFirstStep)];
         ++loginStep_;
     } else {
         if (loginStep_ == ScanGroupStart) {
             // An up key of the scan: it counts toward the table's length.
-            show(request.effects, StatusText::EngineOn);
+            show(shown, Status::EngineOn);
             walk_.scanMoved();
         }
         const KeyAndStep key = keyFor(LoginSteps, loginStep_, Identify);
-        request.key = key.key;
+        sent_ = key.key;
         loginStep_ = key.step;
     }
-    sent_ = request.key;
-    return request;
+    Step step = keyStep(sent_, LoginWaitMs, QStringLiteral("diag:"));
+    step.effects = shown;
+    return step;
 }
 
 Effects AutoCycle::readLogin(const AutoReply &reply)
@@ -95,7 +92,7 @@ Effects AutoCycle::readLogin(const AutoReply &reply)
         // Identification starts over: the "Engine On" of the scan no longer holds.
         loginStep_ = 0;
         if (engineOnShown_)
-            show(out, StatusText::EngineOff);
+            show(out, Status::EngineOff);
         return out;
     }
     const int keyStep = loginStep_;
@@ -135,37 +132,11 @@ Effects AutoCycle::readLogin(const AutoReply &reply)
     return out;
 }
 
-// The table lists the ECU's items from item 1 on, one row per up key sent
-// since item 1: an item announced when the two disagree means an
-// announcement was lost (the item would be missing, and every row behind it
-// one step off), so the table goes and a new pass begins at the next item 1;
-// back at item 1 in step, the pass is complete and the session is up.
+// The Auto table closes on the second item 1, with no rows of its own after
+// the items: the session is then up.
 void AutoCycle::announce(int code, Effects &out)
 {
-    bool restart = walk_.scanOutOfStep();
-    bool addRow = false;
-    bool sessionUp = false;
-    if (code != 1) {
-        addRow = walk_.scanPass() == 1; // items met before item 1 are not listed
-    } else if (walk_.scanPass() == 1) {
-        sessionUp = true;
-        walk_.setScanPass(0);
-    } else {
-        restart = true;
-        addRow = true;
-        walk_.setScanPass(1);
-    }
-    if (restart) {
-        walk_.restartScan(walk_.scanPass());
-        out.clearTable = true;
-    }
-    if (addRow) {
-        walk_.addItemRow(code);
-        out.addRow = code;
-    }
-    if (sessionUp) {
-        // Back on item 1: the first row, which the ECU has just shown.
-        walk_.pointer().startOnFirstRow();
+    if (ScanPass::met(walk_, code, {}, out).complete) {
         nextCommand_ = Hold;
         enter(State::Session);
     }
@@ -173,34 +144,32 @@ void AutoCycle::announce(int code, Effects &out)
 
 // --- session ---
 
-AutoRequest AutoCycle::sessionKey()
+Step AutoCycle::sessionKey()
 {
     if (walk_.codes().isEmpty()) {
         // Nothing to follow (the table was emptied): log in anew so that
         // the table is built again.
         enter(State::Login);
         loginStep_ = 0;
-        AutoRequest request = loginKey();
-        show(request.effects, StatusText::EngineOff);
-        return request;
+        Step step = loginKey();
+        show(step.effects, Status::EngineOff);
+        return step;
     }
     asked_ = State::Session;
-    AutoRequest request;
-    request.waitMs = SessionWaitMs;
-    request.key = Hold;
+    Effects shown;
+    std::uint8_t key = Hold;
     const ActionRequest &check = walk_.request();
     if (check.running() || walk_.checkMayStart()) {
-        const bool isc = walk_.codeAt(check.row()) == QString::number(IscItem);
+        const bool isc = walk_.codeAt(check.row()) == IscItem;
         if (!check.running())
             walk_.startPress();
         int &step = walk_.checkStep();
-        const KeyAndStep key = keyFor(ActionSteps, step, Hold);
-        request.key = key.key;
-        step = key.step;
+        const KeyAndStep next = keyFor(ActionSteps, step, Hold);
+        key = next.key;
+        step = next.step;
         if (step >= (isc ? IscActionEnd : ActionEnd)) {
             // The last key of the check; the check of item 62 erases the codes.
-            request.effects.faultsCleared =
-                walk_.codeAt(check.row()) == QString::number(kClearItem);
+            shown.faultsCleared = walk_.codeAt(check.row()) == kClearItem;
             walk_.dropPress();
         }
     } else {
@@ -212,13 +181,15 @@ AutoRequest AutoCycle::sessionKey()
         const bool target = selected >= 0 && selected < walk_.pointerRows();
         if (mayMove && target && row != selected) {
             const int move = selected > row ? 1 : -1;
-            request.key = move > 0 ? Up : Down;
+            key = move > 0 ? Up : Down;
             walk_.pointer().moved(move);
             qDebug().noquote() << (move > 0 ? "up" : "down");
         }
     }
-    sent_ = request.key;
-    return request;
+    sent_ = key;
+    Step step = keyStep(key, SessionWaitMs, QString());
+    step.effects = shown;
+    return step;
 }
 
 Effects AutoCycle::readSession(const AutoReply &reply)
@@ -230,7 +201,7 @@ Effects AutoCycle::readSession(const AutoReply &reply)
         out.display = true;
         if (reply.size == 1) {
             enter(State::Login);
-            show(out, StatusText::EngineOff);
+            show(out, Status::EngineOff);
         }
         return out;
     }
@@ -239,7 +210,7 @@ Effects AutoCycle::readSession(const AutoReply &reply)
         const int code = reply.shown;
         const ActionRequest &check = walk_.request();
         // The check's item is no longer under the pointer: it stops.
-        if (check.running() && (code < 0 || QString::number(code) != walk_.codeAt(check.row())))
+        if (check.running() && (code < 0 || code != walk_.codeAt(check.row())))
             walk_.dropPress();
         if (code >= 0
             && pointer.reported(code, walk_.codes(), walk_.pointerRows())
@@ -247,7 +218,7 @@ Effects AutoCycle::readSession(const AutoReply &reply)
             // A code no row has: the table is not this ECU's list.
             qDebug().noquote() << "table out of step";
             enter(State::Login);
-            show(out, StatusText::EngineOff);
+            show(out, Status::EngineOff);
             return out;
         }
     }
@@ -256,7 +227,7 @@ Effects AutoCycle::readSession(const AutoReply &reply)
     if (pointer.standsOn(selected)) {
         walk_.selectionReached();
         if (reply.showsValue())
-            showValue(reply.shownText, out);
+            showValue(reply.shown, out);
         out.checking = reply.showsCheck();
     } else if (pointer.row() != selected && reply.showsCode()) {
         next = selected > pointer.row() ? Up : Down;
@@ -266,15 +237,15 @@ Effects AutoCycle::readSession(const AutoReply &reply)
     return out;
 }
 
-void AutoCycle::showValue(const QString &raw, Effects &out) const
+void AutoCycle::showValue(int raw, Effects &out) const
 {
     const int row = walk_.selected();
-    const QString code = walk_.codeAt(row);
-    if (code.isEmpty())
+    const int code = walk_.codeAt(row);
+    if (code < 0)
         return;
     out.valueRow = row;
     out.value = DiagValue::convert(code, raw);
-    if (code != QString::number(kHistoryItem))
+    if (code != kHistoryItem)
         return;
     // The history item's value is a fault code: its explanation below the heading.
     const int fault = out.value.toInt();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "autoprotocol.h"
+#include "auto/autoprotocol.h"
 
 #include <cstdint>
 

@@ -7,7 +7,8 @@
 // keys themselves are in link/linebytes.h). QtCore only: the trace reader
 // names models and keys from the same tables.
 
-#include "link/linebytes.h"
+#include "ecu/linebytes.h"
+#include "ecu/valuepace.h"
 
 #include <QString>
 
@@ -21,6 +22,7 @@ using namespace AutoKey;
 
 constexpr int LoginWaitMs = 10;
 constexpr int SessionWaitMs = 50;
+static_assert(SessionWaitMs >= ValuePace::FastestMs, "the journal keeps an hour at this pace");
 constexpr int CylinderWaitMs = 10;
 constexpr int FaultSlots = 100; // Auto fault-code catalogue
 

@@ -1,30 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "auto/autoreply.h"
 
-#include <QStringList>
-
 namespace {
-int byteAt(const QStringList &fields, int index)
+int byteAt(const QByteArray &bytes, int index)
 {
-    bool ok = false;
-    const int value = fields.value(index).toInt(&ok, 16);
-    return ok && index >= 0 ? value : -1;
+    return index >= 0 && index < bytes.size() ? static_cast<unsigned char>(bytes.at(index)) : -1;
 }
 } // namespace
 
-AutoReply AutoReply::parse(const QString &text)
+AutoReply AutoReply::parse(const QByteArray &bytes)
 {
-    QStringList fields = text.split(QLatin1Char(','));
-    fields.removeLast(); // the empty piece behind the final comma
     AutoReply reply;
-    const int n = fields.size();
+    const int n = bytes.size();
     reply.size = n;
-    reply.first = byteAt(fields, 0);
-    reply.last = byteAt(fields, n - 1);
-    reply.status = byteAt(fields, n - 3);
-    reply.shown = byteAt(fields, n - 2);
-    reply.shownText = n >= 2 ? fields.at(n - 2) : QString();
+    reply.first = byteAt(bytes, 0);
+    reply.last = byteAt(bytes, n - 1);
+    reply.status = byteAt(bytes, n - 3);
+    reply.shown = byteAt(bytes, n - 2);
     if (reply.isReading())
-        reply.speedCount = byteAt(fields, 1);
+        reply.speedCount = byteAt(bytes, 1);
     return reply;
 }

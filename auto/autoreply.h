@@ -2,7 +2,7 @@
 #ifndef AUTOREPLY_H
 #define AUTOREPLY_H
 
-#include <QString>
+#include <QByteArray>
 
 #include <cstdint>
 
@@ -11,15 +11,14 @@
 // the end: the status byte third from last, then the item code or raw value,
 // then one byte more. Every answer is untrusted: any length, any bytes.
 struct AutoReply {
-    // Reply text as the link reads it ("fe,0,1,"); an empty text is no byte.
-    static AutoReply parse(const QString &text);
+    // The bytes as they came, the key's echo first.
+    static AutoReply parse(const QByteArray &bytes);
 
     int size = 0;        // bytes received
     int first = -1;      // the echo of the key
     int last = -1;       // during the login: a model code or the acknowledgement
     int status = -1;     // what the ECU shows: an item code, a value, a check
     int shown = -1;      // the item code, or the raw value, it shows
-    QString shownText;   // the same byte as the link wrote it, for the value conversion
     int speedCount = -1; // a six-byte reading: engine speed in steps of 50 rpm
 
     // The ECU's short answer to `key` (identify, the acknowledging action):

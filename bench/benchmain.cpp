@@ -11,7 +11,7 @@
 #include "bench/harness.h"
 #include "bench/stats.h"
 
-#include "sessionjournal.h"
+#include "journal/sessionjournal.h"
 
 #include <QApplication>
 
@@ -253,7 +253,7 @@ void addJournalCost(Table &t)
     for (int i = 0; i < values; ++i) {
         ms += 50;
         const double at = wallSeconds();
-        journal.valueShown(QStringLiteral("1"), QStringLiteral("TPS"), QString::number(i % 128),
+        journal.valueShown(1, QStringLiteral("TPS"), QString::number(i % 128),
                            QStringLiteral("deg"));
         if (i % 100 == 0)
             perValueUs.push_back((wallSeconds() - at) * 1e6);

@@ -11,9 +11,9 @@
 #include "support/simsupport.h"
 #include "virtualtime.h"
 
-#include "chartwindow.h"
-#include "sessionstate.h"
+#include "ecu/sessionstate.h"
 #include "sim/autoecu.h"
+#include "ui/chartwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,7 +41,7 @@ int main(int argc, char **argv)
     MainWindow window;
     MainWindowProbe probe(window);
     probe.journal().setClock(&VirtualTime::nowMs, QDateTime::currentDateTime());
-    const auto rowOf = [&](int code) { return probe.rowCodes().indexOf(QString::number(code)); };
+    const auto rowOf = [&](int code) { return probe.rowCodes().indexOf(code); };
     if (!waitUntil([&] {
         return probe.sessionState() == SessionState::Up && rowOf(kPressure) >= 0;
     }, 60000)) {

@@ -4,7 +4,7 @@
 #include "bench/linelog.h"
 #include "bench/stats.h"
 
-#include "chartwindow.h"
+#include "ui/chartwindow.h"
 
 #include <QAction>
 

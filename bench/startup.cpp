@@ -5,8 +5,8 @@
 // no fork: there QProcess starts the child.
 #include "bench/families.h"
 
-#include "mainwindow.h"
-#include "qtsetup.h"
+#include "program/qtsetup.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -3,13 +3,13 @@
 # window programs linked as GUI programs, so that no console window opens
 # beside them. tavrix-trace prints to its console and stays a console program.
 # tavrix-log is tavrix as a console program: the same window, with the
-# diagnostic log in the console Windows opens beside it (app/win/logconsole.h).
+# diagnostic log in the console Windows opens beside it (program/win/logconsole.h).
 
-add_library(tavrix_logconsole STATIC app/win/logconsole.cpp app/win/logpump.cpp
-  app/win/logqueue.cpp)
-target_include_directories(tavrix_logconsole PUBLIC ${CMAKE_SOURCE_DIR}/app)
+add_library(tavrix_logconsole STATIC program/win/logconsole.cpp program/win/logpump.cpp
+  program/win/logqueue.cpp)
+tavrix_view(tavrix_logconsole PUBLIC program/win)
 target_link_libraries(tavrix_logconsole PUBLIC Qt5::Widgets)
-add_executable(tavrix-log app/main.cpp)
+add_executable(tavrix-log program/main.cpp)
 tavrix_on_real_cable(tavrix-log)
 target_link_libraries(tavrix-log PRIVATE tavrix_logconsole)
 target_compile_definitions(tavrix-log PRIVATE TAVRIX_LOG_CONSOLE)
@@ -45,7 +45,7 @@ set_target_properties(tavrix tavrix-demo tavrix-record tavrix-record-sim
   PROPERTIES WIN32_EXECUTABLE ON)
 
 # The programs load Qt's plugins from where qt.conf beside them says, and
-# from nowhere else (app/qtsetup.cpp clears the environment's plugin paths).
+# from nowhere else (program/qtsetup.cpp clears the environment's plugin paths).
 # Installed, that is their own folder (packaging/windows/qt.conf); in the
 # build tree, run under Wine, the Qt tree's plugins (Z: is the Unix root).
 foreach(dir ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/trace ${CMAKE_BINARY_DIR}/tools/screenshots

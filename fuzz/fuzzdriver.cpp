@@ -5,9 +5,9 @@
 
 #include "fuzz/fuzzecu.h"
 #include "link/usbserial.h"
-#include "mainwindow.h"
 #include "sim/virtualcable.h"
 #include "support/mainwindowprobe.h"
+#include "ui/mainwindow.h"
 
 #include <QMetaObject>
 
@@ -44,7 +44,7 @@ Driver::Driver(Family family)
     QMetaObject::invokeMethod(window_.get(), "connect_clicked");
     // The harness ticks by hand; the window's own timer must not.
     probe_->pollTimer()->stop();
-    QObject::disconnect(probe_->pollTimer(), nullptr, window_.get(), nullptr);
+    QObject::disconnect(probe_->pollTimer(), nullptr, &probe_->engine(), nullptr);
 }
 
 Driver::~Driver()

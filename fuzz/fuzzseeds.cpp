@@ -5,10 +5,10 @@
 
 #include "auto/autoprotocol.h"
 #include "fuzz/fuzzecu.h"
-#include "mainwindow.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "support/mainwindowprobe.h"
+#include "ui/mainwindow.h"
 
 #include <QMetaObject>
 
@@ -75,7 +75,7 @@ void extraStep(Family family, bool co, MainWindow &w, MainWindowProbe &p)
         return;
     }
     for (int r = 0; r < rows; ++r)
-        if (p.rowCodes().value(r) == QLatin1String("30"))
+        if (p.rowCodes().value(r) == 30)
             p.clickRow(r);
     QMetaObject::invokeMethod(&w, "action_clicked");
 }

@@ -2,7 +2,7 @@
 #include "kwp/kwpcocycle.h"
 
 #include "kwp/kwpprotocol.h"
-#include "statustexts.h"
+#include "kwp/kwpsteps.h"
 
 #include <QDebug>
 
@@ -18,7 +18,7 @@ KwpCoCycle::KwpCoCycle(int pulseMs)
 {
 }
 
-KwpStep KwpCoCycle::next()
+Step KwpCoCycle::next()
 {
     switch (phase_) {
     case Phase::Idle:
@@ -27,14 +27,11 @@ KwpStep KwpCoCycle::next()
             phase_ = Phase::Login;
             return loginNext();
         }
-        if (!keys_.isEmpty()) {
+        if (keyWaiting()) {
             // The key byte goes out alone, its echo read away before the
             // reading, whose answer positions count from the start.
             phase_ = Phase::Key;
-            KwpStep request;
-            request.kind = KwpStep::Kind::Key;
-            request.key = keys_.takeFirst();
-            return request;
+            return KwpSteps::key(takeKey());
         }
         return reading();
     case Phase::Login: return loginNext();
@@ -43,22 +40,14 @@ KwpStep KwpCoCycle::next()
     case Phase::Ending: break;
     }
     phase_ = Phase::Idle;
-    KwpStep end;
-    end.effects.timerMs = endMs_;
-    return end;
+    return KwpSteps::end(endMs_);
 }
 
-Effects KwpCoCycle::onReply(const KwpReply &reply)
+Effects KwpCoCycle::onReply(const QByteArray &answer)
 {
-    return phase_ == Phase::Login ? loginReply(reply) : readingReply(reply);
-}
-
-bool KwpCoCycle::key(std::uint8_t key)
-{
-    if (state_ == State::Login)
-        return false;
-    keys_.append(key);
-    return true;
+    if (phase_ == Phase::Login)
+        return loginReply(KwpReply::parse(answer, login_.sent()));
+    return readingReply(KwpReply::parse(answer, KwpFrames::Hold));
 }
 
 void KwpCoCycle::endTick(int ms)
@@ -73,21 +62,21 @@ void KwpCoCycle::dropSession(Effects &out)
     login_.stop();
     state_ = State::Login;
     out.clearTable = true;
-    out.status = QString::fromLatin1(StatusText::LostEcu);
+    out.status = Status::LostEcu;
     endTick(KwpProtocol::LostMs);
 }
 
 // --- login ---
 
-KwpStep KwpCoCycle::loginNext()
+Step KwpCoCycle::loginNext()
 {
-    KwpStep request = login_.next();
-    if (request.kind == KwpStep::Kind::End) {
+    Step step = login_.next();
+    if (step.kind == Step::Kind::End) {
         // Every frame answered without a CO report: the next tick logs in again.
         phase_ = Phase::Idle;
-        request.effects.timerMs = KwpProtocol::PollMs;
+        step.restartMs = KwpProtocol::PollMs;
     }
-    return request;
+    return step;
 }
 
 Effects KwpCoCycle::loginReply(const KwpReply &reply)
@@ -103,7 +92,7 @@ Effects KwpCoCycle::loginReply(const KwpReply &reply)
         qDebug().noquote() << "found rpm";
         login_.stop();
         state_ = State::Reading;
-        out.status = QString::fromLatin1(StatusText::EngineOn);
+        out.status = Status::EngineOn;
         endTick(KwpProtocol::PollMs);
     }
     return out;
@@ -111,14 +100,11 @@ Effects KwpCoCycle::loginReply(const KwpReply &reply)
 
 // --- reading ---
 
-KwpStep KwpCoCycle::reading()
+Step KwpCoCycle::reading()
 {
     phase_ = Phase::Reading;
-    KwpStep request;
-    request.kind = KwpStep::Kind::Frame;
-    request.frame = KwpFrames::Hold;
-    request.logTag = QStringLiteral("read co rpm: ");
-    return request;
+    return KwpSteps::frame(KwpFrames::Hold, KwpSteps::Read::Answer,
+                           QStringLiteral("read co rpm: "));
 }
 
 Effects KwpCoCycle::readingReply(const KwpReply &reply)
@@ -131,14 +117,14 @@ Effects KwpCoCycle::readingReply(const KwpReply &reply)
     }
     endTick(KwpProtocol::PollMs);
     if (reply.size <= kFullReportItems) {
-        out.status = QString::fromLatin1(StatusText::EngineOff);
+        out.status = Status::EngineOff;
         out.rpm = 0;
         out.display = true;
     } else if (reply.rpm >= 0) {
         out.rpm = reply.rpm;
         qDebug().noquote() << "rpm: " + QString::number(reply.rpm);
         // The engine reports again after a short answer had said "Off".
-        out.status = QString::fromLatin1(StatusText::EngineOn);
+        out.status = Status::EngineOn;
         out.display = true;
     }
     return out;

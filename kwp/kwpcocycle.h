@@ -2,43 +2,38 @@
 #ifndef KWPCOCYCLE_H
 #define KWPCOCYCLE_H
 
+#include "ecu/cocycle.h"
+#include "ecu/sessionstate.h"
 #include "kwp/kwplogin.h"
 #include "kwp/kwpreply.h"
-#include "kwp/kwpstep.h"
-#include "sessionstate.h"
-
-#include <QList>
 
 #include <cstdint>
 
-// The KWP CO cycle of one CO window, apart from the window: its own
-// wake-up and login, which ends as soon as the ECU reports in CO mode, then
-// the engine speed on every tick, with the window's Up and Down keys sent
-// alone before a reading. co_send_clicked_xmax carries out its requests.
-class KwpCoCycle
+// The KWP CO cycle of one CO window: its own wake-up and login, which ends
+// as soon as the ECU reports in CO mode, then the engine speed on every
+// tick, with the window's Up and Down keys sent alone before a reading.
+class KwpCoCycle : public CoCycle
 {
 public:
     enum class State { Login = SessionState::None, Reading = SessionState::Up };
 
     explicit KwpCoCycle(int pulseMs);
 
-    State state() const { return state_; }
-    KwpStep next();
-    Effects onReply(const KwpReply &reply);
+    Kind kind() const override { return Kind::KwpCo; }
+    int state() const override { return int(state_); }
+    bool holdsTimer() const override { return true; }
+    Step next() override;
+    Effects onReply(const QByteArray &answer) override;
 
-    // Up or Down from the CO window: sent before the next reading; false
-    // (ignored) while the cycle logs in.
-    bool key(std::uint8_t key);
-
-    int pulseMs() const { return login_.pulseMs(); }
+    int pulseMs() const override { return login_.pulseMs(); }
 
 private:
     friend struct CycleAccess;
 
     enum class Phase { Idle, Login, Key, Reading, Ending };
 
-    KwpStep loginNext();
-    KwpStep reading();
+    Step loginNext();
+    Step reading();
     Effects loginReply(const KwpReply &reply);
     Effects readingReply(const KwpReply &reply);
     void dropSession(Effects &out);
@@ -48,7 +43,6 @@ private:
     Phase phase_ = Phase::Idle;
     int endMs_ = 0;
     KwpLogin login_;
-    QList<std::uint8_t> keys_;
 };
 
 #endif // KWPCOCYCLE_H

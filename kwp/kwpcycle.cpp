@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kwp/kwpcycle.h"
 
-#include "auto/diagvalue.h"
-#include "faultrows.h"
+#include "ecu/diagvalue.h"
+#include "ecu/faultrows.h"
+#include "ecu/scanpass.h"
 #include "kwp/kwpprotocol.h"
-#include "statustexts.h"
 
 #include <QDebug>
 
-using Read = KwpStep::Read;
+using Read = KwpSteps::Read;
 
 namespace {
 constexpr int kShortAnswer = 6; // items: not even a report
@@ -19,13 +19,13 @@ constexpr int kFaultRowBase =
 } // namespace
 
 KwpCycle::KwpCycle(int pulseMs, const QList<QString> &faultTexts, const ItemWalk &shown)
-    : faultTexts_(faultTexts), login_(KwpProtocol::LoginSequence,
-                                      int(std::size(KwpProtocol::LoginSequence)), "read", pulseMs),
-      walk_(shown)
+    : PollingCycle(shown), faultTexts_(faultTexts),
+      login_(KwpProtocol::LoginSequence, int(std::size(KwpProtocol::LoginSequence)), "read",
+             pulseMs)
 {
 }
 
-KwpStep KwpCycle::next()
+Step KwpCycle::next()
 {
     switch (phase_) {
     case Phase::Idle: return begin();
@@ -42,8 +42,9 @@ KwpStep KwpCycle::next()
     return endNow(phase_ == Phase::Ending ? endMs_ : KwpProtocol::PollMs);
 }
 
-Effects KwpCycle::onReply(const KwpReply &reply)
+Effects KwpCycle::onReply(const QByteArray &answer)
 {
+    const KwpReply reply = KwpReply::parse(answer, sent_);
     switch (asked_) {
     case Phase::Login: return loginReply(reply);
     case Phase::SearchHold: return searchReply(reply);
@@ -58,26 +59,16 @@ Effects KwpCycle::onReply(const KwpReply &reply)
     return {};
 }
 
-bool KwpCycle::press()
-{
-    if (state_ != State::Polling || walk_.request().running())
-        return false;
-    walk_.press();
-    return true;
-}
-
-// A press and the walk to a row belong to the polling session that saw
-// them; the login, search and scan states come and go without one.
+// The login, search and scan states come and go without a session.
 void KwpCycle::enter(State state)
 {
-    if ((state == State::Polling) != (state_ == State::Polling))
-        walk_.sessionChanged();
+    sessionMayChange(state_ == State::Polling, state == State::Polling);
     state_ = state;
 }
 
 // --- the tick's requests ---
 
-KwpStep KwpCycle::begin()
+Step KwpCycle::begin()
 {
     switch (state_) {
     case State::Login:
@@ -92,24 +83,17 @@ KwpStep KwpCycle::begin()
     return endNow(KwpProtocol::PollMs);
 }
 
-KwpStep KwpCycle::frame(Phase phase, const KwpFrame &frame, Read read, const char *logTag)
+Step KwpCycle::frame(Phase phase, const KwpFrame &frame, Read read, const char *logTag)
 {
     phase_ = asked_ = phase;
-    KwpStep request;
-    request.kind = KwpStep::Kind::Frame;
-    request.frame = frame;
-    request.read = read;
-    request.logged = logTag != nullptr;
-    request.logTag = QString::fromLatin1(logTag);
-    return request;
+    sent_ = frame;
+    return KwpSteps::frame(frame, read, QString::fromLatin1(logTag), logTag != nullptr);
 }
 
-KwpStep KwpCycle::endNow(int ms)
+Step KwpCycle::endNow(int ms)
 {
     phase_ = Phase::Idle;
-    KwpStep request;
-    request.effects.timerMs = ms;
-    return request;
+    return KwpSteps::end(ms);
 }
 
 void KwpCycle::endTick(int ms)
@@ -118,42 +102,44 @@ void KwpCycle::endTick(int ms)
     endMs_ = ms;
 }
 
-void KwpCycle::dropSession(Effects &out, const char *log, const char *status, int ms)
+void KwpCycle::dropSession(Effects &out, const char *log, Status status, int ms)
 {
     qDebug().noquote() << log;
     login_.stop();
     enter(State::Login);
     walk_.clear();
     out.clearTable = true;
-    out.status = QString::fromLatin1(status);
+    out.status = status;
     endTick(ms);
 }
 
 // --- login ---
 
-KwpStep KwpCycle::loginNext()
+Step KwpCycle::loginNext()
 {
-    KwpStep request = login_.next();
-    if (request.kind == KwpStep::Kind::Frame)
+    Step step = login_.next();
+    if (step.kind == Step::Kind::Exchange) {
         asked_ = Phase::Login;
-    if (request.kind != KwpStep::Kind::End)
-        return request;
+        sent_ = login_.sent();
+    }
+    if (step.kind != Step::Kind::End)
+        return step;
     // Every frame answered. The scan builds the table from nothing: rows of
     // an earlier attempt would otherwise stand twice.
     if (state_ == State::Scan) {
         walk_.clear();
-        request.effects.clearTable = true;
+        step.effects.clearTable = true;
     }
     phase_ = Phase::Idle;
-    request.effects.timerMs = KwpProtocol::PollMs;
-    return request;
+    step.restartMs = KwpProtocol::PollMs;
+    return step;
 }
 
 Effects KwpCycle::loginReply(const KwpReply &reply)
 {
     Effects out;
     if (!login_.answered(reply)) {
-        dropSession(out, "ecu disconnected 0", StatusText::LostEcu, KwpProtocol::LostMs);
+        dropSession(out, "ecu disconnected 0", Status::LostEcu, KwpProtocol::LostMs);
         return out;
     }
     out.ecuNamed = KwpLogin::identity(reply);
@@ -167,10 +153,10 @@ Effects KwpCycle::loginReply(const KwpReply &reply)
         enter(State::Search);
     } else {
         qDebug().noquote() << "login xmax 11 success " + QString::number(reply.code);
-        qDebug().noquote() << reply.items.value(reply.size - 5);
+        qDebug().noquote() << QString::number(reply.code, 16);
         enter(State::Scan);
     }
-    out.status = QString::fromLatin1(StatusText::EngineOn);
+    out.status = Status::EngineOn;
     return out;
 }
 
@@ -180,7 +166,7 @@ Effects KwpCycle::searchReply(const KwpReply &reply)
 {
     Effects out;
     if (reply.echoOnly) {
-        dropSession(out, "ecu disconnected 12", StatusText::EngineOff, KwpProtocol::LostMs);
+        dropSession(out, "ecu disconnected 12", Status::EngineOff, KwpProtocol::LostMs);
         return out;
     }
     if (!reply.valueReport()) {
@@ -205,7 +191,7 @@ Effects KwpCycle::scanReply(const KwpReply &reply)
 {
     Effects out;
     if (reply.beyondEcho < 1) {
-        dropSession(out, "ecu disconnected 11", StatusText::EngineOff, KwpProtocol::LostMs);
+        dropSession(out, "ecu disconnected 11", Status::EngineOff, KwpProtocol::LostMs);
         return out;
     }
     bool moveOn = false;
@@ -224,53 +210,23 @@ Effects KwpCycle::scanReply(const KwpReply &reply)
     return out;
 }
 
-// The table lists the ECU's items from item 1 on, one row per up frame sent
-// since item 1 (when the two disagree the table goes and a new pass begins
-// at the next item 1), then the two fault-code rows 61 and 62, added as the
+// The KWP table closes with the two fault-code rows 61 and 62, added as the
 // list comes back to item 1 twice. True when the pointer moves on.
 bool KwpCycle::scanItem(int code, Effects &out)
 {
     qDebug().noquote() << "add table";
     qDebug().noquote() << "code awal " + QString::number(code);
-    bool restart = walk_.scanOutOfStep();
-    int rowCode = code;
-    bool addRow = false;
-    bool faultRow = false;
-    bool finished = false;
-    bool moveOn = false;
-    if (code != 1) {
-        addRow = walk_.scanPass() == 1; // items met before item 1 are not listed
-        moveOn = true;
-    } else if (walk_.scanPass() == 0) {
-        restart = addRow = moveOn = true;
-        walk_.setScanPass(1);
-    } else {
-        // Item 1 again: a fault-code row, the pointer staying on item 1.
-        rowCode = kFaultRowBase + walk_.scanPass();
-        addRow = faultRow = true;
-        qDebug().noquote() << "add table DTC xmax " + QString::number(rowCode);
-        finished = walk_.scanPass() == 2;
-        walk_.setScanPass(finished ? 0 : walk_.scanPass() + 1);
-    }
+    const ScanPass::Outcome met = ScanPass::met(walk_, code, {kHistoryRow, kCurrentRow}, out);
+    if (met.closingRow)
+        qDebug().noquote() << "add table DTC xmax " + QString::number(met.row);
     if (code == 1) {
-        qDebug().noquote() << "code=" + QString::number(finished ? 3 : walk_.scanPass());
-        if (finished)
+        qDebug().noquote() << "code=" + QString::number(met.complete ? 3 : walk_.scanPass());
+        if (met.complete)
             qDebug().noquote() << "add table finished";
     }
-    if (restart) {
-        walk_.restartScan(walk_.scanPass());
-        out.clearTable = true;
-    }
-    if (addRow) {
-        faultRow ? walk_.addFaultRow(rowCode) : walk_.addItemRow(rowCode);
-        out.addRow = rowCode;
-    }
-    if (finished) {
-        // The pointer is back on item 1, the first row.
-        walk_.pointer().startOnFirstRow();
+    if (met.complete)
         enter(State::Polling);
-    }
-    return moveOn;
+    return met.moveOn;
 }
 
 Effects KwpCycle::scanMoveReply(const KwpReply &reply)
@@ -291,13 +247,13 @@ KwpCycle::RowKind KwpCycle::rowKind(int row) const
         return RowKind::None;
     if (row < walk_.pointerRows())
         return RowKind::Item;
-    const int code = walk_.codeAt(row).toInt();
+    const int code = walk_.codeAt(row);
     return code == kHistoryRow   ? RowKind::History
            : code == kCurrentRow ? RowKind::Current
                                  : RowKind::None;
 }
 
-KwpStep KwpCycle::beginPoll()
+Step KwpCycle::beginPoll()
 {
     if (walk_.codes().isEmpty()) {
         // Back from the CO window the table is gone: build it again.
@@ -331,8 +287,8 @@ KwpStep KwpCycle::beginPoll()
         break;
     case RowKind::None: break;
     }
-    KwpStep step = plan.hasFirst ? frame(Phase::PollFirst, plan.first, Read::KeepComma, "1:")
-                                 : frame(Phase::PollRead, plan.read, Read::Answer, "2:");
+    Step step = plan.hasFirst ? frame(Phase::PollFirst, plan.first, Read::KeepComma, "1:")
+                              : frame(Phase::PollRead, plan.read, Read::Answer, "2:");
     if (startsRequest) {
         if (plan.first == KwpFrames::ClearDtc) {
             qDebug().noquote() << "clear dtc...";
@@ -373,7 +329,7 @@ Effects KwpCycle::pollReadReply(const KwpReply &reply)
         return out;
     }
     if (reply.echoOnly) {
-        dropSession(out, "ecu disconnected 1", StatusText::EngineOff, KwpProtocol::LostMs);
+        dropSession(out, "ecu disconnected 1", Status::EngineOff, KwpProtocol::LostMs);
         return out;
     }
     if (reply.size <= kShortAnswer) {
@@ -382,7 +338,7 @@ Effects KwpCycle::pollReadReply(const KwpReply &reply)
         out.display = true;
         if (reply.size == 1) { // nothing came at all
             enter(State::Login);
-            out.status = QString::fromLatin1(StatusText::EngineOff);
+            out.status = Status::EngineOff;
         }
         return out;
     }
@@ -426,7 +382,7 @@ Effects KwpCycle::pollReadReply(const KwpReply &reply)
 void KwpCycle::showFaults(const KwpReply &reply, Effects &out)
 {
     const int row = walk_.selected();
-    const int rowCode = walk_.codeAt(row).toInt();
+    const int rowCode = walk_.codeAt(row);
     const int divisor = rowCode - kFaultRowBase;
     const int count = divisor > 0 ? reply.faultCount / divisor : 0;
     qDebug().noquote() << "dtc num=" + QString::number(count);

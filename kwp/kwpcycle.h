@@ -2,23 +2,21 @@
 #ifndef KWPCYCLE_H
 #define KWPCYCLE_H
 
-#include "itemwalk.h"
+#include "ecu/pollingcycle.h"
+#include "ecu/sessionstate.h"
 #include "kwp/kwplogin.h"
 #include "kwp/kwpreply.h"
-#include "kwp/kwpstep.h"
-#include "sessionstate.h"
+#include "kwp/kwpsteps.h"
 
 #include <QList>
 #include <QString>
 
-// The KWP polling cycle of one session, apart from the window: the wake-up
-// and login, the search for item 1, the scan that builds the item table,
-// and the polling that follows the selected row, shows its value, runs the
-// actuator check and reads and clears the fault codes of rows 61 and 62.
-// A tick is several requests: send_clicked_xmax asks for them one by one
-// until the tick ends, carries each out over the link and applies what its
-// answer means. A new session of the window gets a new cycle.
-class KwpCycle
+// The KWP polling cycle of one session: the wake-up and login, the search
+// for item 1, the scan that builds the item table, and the polling that
+// follows the selected row, shows its value, runs the actuator check and
+// reads and clears the fault codes of rows 61 and 62. A tick is several
+// exchanges; the poll timer waits for it.
+class KwpCycle : public PollingCycle
 {
 public:
     enum class State {
@@ -33,22 +31,13 @@ public:
     // still shows from an earlier session.
     KwpCycle(int pulseMs, const QList<QString> &faultTexts, const ItemWalk &shown = ItemWalk());
 
-    State state() const { return state_; }
-    KwpStep next();
-    Effects onReply(const KwpReply &reply);
+    Kind kind() const override { return Kind::Kwp; }
+    int state() const override { return int(state_); }
+    bool holdsTimer() const override { return true; }
+    Step next() override;
+    Effects onReply(const QByteArray &answer) override;
 
-    // The mechanic's clicks.
-    void select(int row) { walk_.select(row); }
-    bool press(); // Action on the selected row; false when not taken up
-    const ItemWalk &walk() const { return walk_; }
-    // The window emptied the table: the rows a press was for are gone too.
-    void tableCleared()
-    {
-        walk_.clear();
-        walk_.dropPress();
-    }
-
-    int pulseMs() const { return login_.pulseMs(); }
+    int pulseMs() const override { return login_.pulseMs(); }
 
 private:
     friend struct CycleAccess;
@@ -76,11 +65,11 @@ private:
         RowKind kind = RowKind::None;
     };
 
-    KwpStep begin();
-    KwpStep loginNext();
-    KwpStep beginPoll();
-    KwpStep frame(Phase phase, const KwpFrame &frame, KwpStep::Read read, const char *logTag);
-    KwpStep endNow(int ms);
+    Step begin();
+    Step loginNext();
+    Step beginPoll();
+    Step frame(Phase phase, const KwpFrame &frame, KwpSteps::Read read, const char *logTag);
+    Step endNow(int ms);
     void endTick(int ms);
 
     Effects loginReply(const KwpReply &reply);
@@ -92,7 +81,7 @@ private:
     Effects pollReadReply(const KwpReply &reply);
     void showFaults(const KwpReply &reply, Effects &out);
 
-    void dropSession(Effects &out, const char *log, const char *status, int ms);
+    void dropSession(Effects &out, const char *log, Status status, int ms);
     void enter(State state);
     RowKind rowKind(int row) const;
 
@@ -100,11 +89,11 @@ private:
     State state_ = State::Login;
     Phase phase_ = Phase::Idle;
     Phase asked_ = Phase::Idle; // the step whose frame is out
+    KwpFrame sent_ = KwpFrames::Hold;
     int endMs_ = 0;
     Plan plan_;
     bool moveTaken_ = true;
     KwpLogin login_;
-    ItemWalk walk_;
 };
 
 #endif // KWPCYCLE_H

@@ -189,4 +189,15 @@ const Entry *end()
     return kEntries + sizeof(kEntries) / sizeof(kEntries[0]);
 }
 
+QList<QString> build()
+{
+    QList<QString> list;
+    list.reserve(CatalogueSize);
+    for (int i = 0; i < CatalogueSize; ++i)
+        list.append(QString());
+    for (const Entry *e = begin(); e != end(); ++e)
+        list[e->index] = QString::fromLatin1(e->text);
+    return list;
+}
+
 } // namespace KwpFaultTexts

@@ -2,6 +2,9 @@
 #ifndef KWPFAULTTEXTS_H
 #define KWPFAULTTEXTS_H
 
+#include <QList>
+#include <QString>
+
 // The KWP fault-code explanations that have a text; every other index of
 // the catalogue is empty.
 namespace KwpFaultTexts {
@@ -15,6 +18,9 @@ struct Entry {
 
 const Entry *begin();
 const Entry *end();
+
+// The whole catalogue: every index, empty where no text is known.
+QList<QString> build();
 
 } // namespace KwpFaultTexts
 

@@ -2,27 +2,24 @@
 #include "kwp/kwplogin.h"
 
 #include "kwp/kwpprotocol.h"
-#include "statustexts.h"
+#include "kwp/kwpsteps.h"
 
 #include <QDebug>
 #include <QStringList>
 
-KwpStep KwpLogin::next()
+Step KwpLogin::next()
 {
-    KwpStep request;
     if (entry_ == WakeUp) {
-        request.kind = KwpStep::Kind::WakeUp;
-        request.pulseMs = pulseMs_;
-        request.effects.status = QString::fromLatin1(StatusText::WakingUp);
         entry_ = 0;
-    } else if (entry_ >= 0 && entry_ < count_) {
-        request.kind = KwpStep::Kind::Frame;
-        request.frame = frames_[entry_];
-        request.logTag = logTag_ + QString::number(entry_) + QStringLiteral(": ");
-    } else {
-        entry_ = Idle; // request.kind is End
+        return KwpSteps::wakeUp(pulseMs_);
     }
-    return request;
+    if (entry_ >= 0 && entry_ < count_) {
+        sent_ = frames_[entry_];
+        return KwpSteps::frame(sent_, KwpSteps::Read::Answer,
+                               logTag_ + QString::number(entry_) + QStringLiteral(": "));
+    }
+    entry_ = Idle;
+    return Step();
 }
 
 QString KwpLogin::identity(const KwpReply &reply)

@@ -2,8 +2,8 @@
 #ifndef KWPLOGIN_H
 #define KWPLOGIN_H
 
+#include "ecu/step.h"
 #include "kwp/kwpreply.h"
-#include "kwp/kwpstep.h"
 
 #include <QString>
 
@@ -25,7 +25,9 @@ public:
     void stop() { entry_ = Idle; }
 
     // The wake-up, each frame of the sequence, then End (and the login stops).
-    KwpStep next();
+    Step next();
+    // The frame of the last step, whose answer is judged next.
+    const KwpFrame &sent() const { return sent_; }
 
     // Judges the answer to the frame just sent (and logs as the login does):
     // false when the ECU sent nothing behind the echo or refused the frame,
@@ -48,6 +50,7 @@ private:
     QString logTag_;
     int pulseMs_;
     int entry_ = Idle;
+    KwpFrame sent_ = KwpFrames::StartComm;
 };
 
 #endif // KWPLOGIN_H

@@ -3,9 +3,9 @@
 #define KWPPROTOCOL_H
 
 // The KWP family's line speed, waits and login sequences. The frames
-// themselves are in link/linebytes.h.
+// themselves are in ecu/linebytes.h.
 
-#include "link/linebytes.h"
+#include "ecu/linebytes.h"
 
 namespace KwpProtocol {
 

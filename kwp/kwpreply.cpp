@@ -17,32 +17,27 @@ constexpr int kFirstFaultAt = 13;
 constexpr int kFaultRecordSize = 3; // high byte, low byte, status
 constexpr int kFaultMinItems = 14;
 
-int hexAt(const QStringList &items, int index)
-{
-    bool ok = false;
-    const int value = items.value(index).toInt(&ok, 16);
-    return ok ? value : 0;
-}
-
 // The service byte of the answer behind the last whole echo of `sent`
 // (bytes of an answer that came late may stand before that echo).
-int answerService(const QStringList &items, const KwpFrame &sent)
+int answerService(const KwpReply &r, const KwpFrame &sent)
 {
-    for (int start = items.size() - sent.size; start >= 0; --start) {
+    for (int start = r.size - sent.size; start >= 0; --start) {
         bool match = true;
         for (int k = 0; k < sent.size && match; ++k)
-            match = hexAt(items, start + k) == sent.bytes[k];
+            match = r.item(start + k) == sent.bytes[k];
         if (!match)
             continue;
         const int at = start + sent.size + kServiceAt;
-        return at < items.size() ? hexAt(items, at) : -1;
+        return at < r.size ? r.item(at) : -1;
     }
     return -1;
 }
 
-QString faultDigits(const QString &high, const QString &low)
+// A code's four digits as the ECU sent its two bytes: "0113".
+QString faultDigits(int high, int low)
 {
-    return high.rightJustified(2, QLatin1Char('0')) + low.rightJustified(2, QLatin1Char('0'));
+    return QString::number(high, 16).rightJustified(2, QLatin1Char('0'))
+           + QString::number(low, 16).rightJustified(2, QLatin1Char('0'));
 }
 
 // The catalogue index of a code: its four digits read as a decimal number;
@@ -55,49 +50,46 @@ int faultIndex(const QString &digits)
 }
 } // namespace
 
-KwpReply KwpReply::parse(const QString &text, const KwpFrame &sent)
+KwpReply KwpReply::parse(const QByteArray &bytes, const KwpFrame &sent)
 {
     KwpReply r;
-    QString trimmed = text;
-    if (trimmed.endsWith(QLatin1Char(',')))
-        trimmed.chop(1);
-    r.items = trimmed.split(QLatin1Char(','));
-    r.size = r.items.size();
+    r.bytes = bytes;
+    r.size = bytes.isEmpty() ? 1 : int(bytes.size());
     r.beyondEcho = r.size - sent.size;
     r.echoOnly = r.size == sent.size;
-    r.service = answerService(r.items, sent);
+    r.service = answerService(r, sent);
     r.positive = r.service == sent.service() + KwpFrames::PositiveOffset;
 
     r.hasReport = r.size > kMarkerFromEnd;
     if (r.hasReport) {
-        r.marker = hexAt(r.items, r.size - kMarkerFromEnd);
-        r.code = hexAt(r.items, r.size - kCodeFromEnd);
-        r.raw = r.items.value(r.size - kRawFromEnd);
+        r.marker = r.item(r.size - kMarkerFromEnd);
+        r.code = r.item(r.size - kCodeFromEnd);
+        r.raw = r.item(r.size - kRawFromEnd);
     }
 
-    r.coReport = r.size >= kCoReportMinItems && hexAt(r.items, kCoMarkerAt) == CoReport;
+    r.coReport = r.size >= kCoReportMinItems && r.item(kCoMarkerAt) == CoReport;
     if (r.coReport && r.size >= kRpmMinItems)
-        r.rpm = hexAt(r.items, kRpmHighAt) * 256 + hexAt(r.items, kRpmLowAt);
+        r.rpm = r.item(kRpmHighAt) * 256 + r.item(kRpmLowAt);
 
     if (sent == KwpFrames::ReadLocalIdFE && r.positive) {
         // From behind "61 fe" to the checksum, the last byte.
         for (int i = sent.size; i + 1 < r.size; ++i) {
-            if (hexAt(r.items, i) != sent.service() + KwpFrames::PositiveOffset
-                || hexAt(r.items, i + 1) != sent.bytes[4])
+            if (r.item(i) != sent.service() + KwpFrames::PositiveOffset
+                || r.item(i + 1) != sent.bytes[4])
                 continue;
             for (int k = i + 2; k + 1 < r.size; ++k)
-                r.localId.append(char(hexAt(r.items, k)));
+                r.localId.append(char(r.item(k)));
             break;
         }
     }
 
-    r.faultAnswer = r.size >= kFaultMinItems && hexAt(r.items, kFaultSidAt) == FaultsPositive;
+    r.faultAnswer = r.size >= kFaultMinItems && r.item(kFaultSidAt) == FaultsPositive;
     if (r.faultAnswer) {
-        r.faultCount = hexAt(r.items, kFaultCountAt);
+        r.faultCount = r.item(kFaultCountAt);
         const int whole = (r.size - kFirstFaultAt) / kFaultRecordSize;
         for (int k = 0; k < whole && k < r.faultCount; ++k) {
             const int at = kFirstFaultAt + kFaultRecordSize * k;
-            const QString digits = faultDigits(r.items.at(at), r.items.at(at + 1));
+            const QString digits = faultDigits(r.item(at), r.item(at + 1));
             r.faults.append({digits, faultIndex(digits)});
         }
     }

@@ -2,26 +2,26 @@
 #ifndef KWPREPLY_H
 #define KWPREPLY_H
 
-#include "link/linebytes.h"
+#include "ecu/linebytes.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 // One KWP reply, read once: the adapter's echo of the request, then the
-// ECU's answer ("83,10,f0,...,"). The cycles count its items as the reply
-// text splits (an empty text is one empty item) and read the hold report
-// from the end, the CO report and the fault codes from the start. Every
-// reply is untrusted: each field copes with any length and any content.
+// ECU's answer. The cycles count its bytes as items (nothing at all counts
+// as one empty item, which reads as 0) and read the hold report from the
+// end, the CO report and the fault codes from the start. Every reply is
+// untrusted: each field copes with any length and any content.
 struct KwpReply {
-    static KwpReply parse(const QString &text, const KwpFrame &sent);
+    static KwpReply parse(const QByteArray &bytes, const KwpFrame &sent);
 
     struct FaultCode {
         QString code; // four digits as the ECU sent them: "0113"
         int index;    // its place in the fault-code catalogue
     };
 
-    QStringList items;
+    QByteArray bytes;
     int size = 1;
     int beyondEcho = 0;    // items behind the echo: below 1, the ECU sent nothing
     bool echoOnly = false; // exactly the echo, nothing else
@@ -32,7 +32,7 @@ struct KwpReply {
     bool hasReport = false;
     int marker = 0;
     int code = 0;
-    QString raw;
+    int raw = 0;
 
     // CO mode: the report marker and the engine speed.
     bool coReport = false;
@@ -47,6 +47,12 @@ struct KwpReply {
     bool faultAnswer = false;
     int faultCount = 0;
     QList<FaultCode> faults;
+
+    // Item `index` (0 where the reply holds none).
+    int item(int index) const
+    {
+        return index >= 0 && index < bytes.size() ? static_cast<unsigned char>(bytes.at(index)) : 0;
+    }
 
     bool valueReport() const { return hasReport && marker == ValueReport; }
     bool checking() const { return hasReport && marker == Checking; }

@@ -29,7 +29,7 @@ done
 
 # The project's own sources; the build trees lie outside these folders and
 # the fuzz corpora hold no C++.
-FILES=$(find app auto kwp link sim trace tests fuzz bench tools \
+FILES=$(find ecu auto kwp link session journal ui program sim trace tests fuzz bench tools \
              -path fuzz/corpus -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print | LC_ALL=C sort)
 
 if [ "$MODE" = apply ]; then

@@ -4,10 +4,12 @@
 # dpkg-dev and file: CPack computes the package's dependencies with them.
 # clang 19 and clang-format-19: the fuzz build, make format, make format-check; both
 # Debian 12 (bookworm) and Debian 13 (trixie) carry version 19.
+# lld: links the seventy-odd programs of a build several times faster than
+# ld.bfd (Debian's default LLVM's, whichever version: it is only the linker).
 # libqt5charts5-dev: the chart window. poppler-utils: the report's test reads
 # the PDF back with pdftotext.
 set -e
-PACKAGES="cmake make g++ pkg-config dpkg-dev file qtbase5-dev qtbase5-private-dev qtbase5-dev-tools libqt5charts5-dev libftdi1-dev xvfb xauth poppler-utils umockdev libumockdev-dev clang-19 libclang-rt-19-dev clang-format-19"
+PACKAGES="cmake make g++ pkg-config dpkg-dev file qtbase5-dev qtbase5-private-dev qtbase5-dev-tools libqt5charts5-dev libftdi1-dev xvfb xauth poppler-utils umockdev libumockdev-dev clang-19 libclang-rt-19-dev clang-format-19 lld"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

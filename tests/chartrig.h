@@ -10,12 +10,12 @@
 #include "support/simsupport.h"
 #include "virtualtime.h"
 
-#include "chartwindow.h"
-#include "cowindow.h"
-#include "sessionstate.h"
+#include "ecu/sessionstate.h"
 #include "sim/autoecu.h"
 #include "sim/demobike.h"
 #include "sim/kwpecu.h"
+#include "ui/chartwindow.h"
+#include "ui/cowindow.h"
 
 #include <QAction>
 #include <QTableWidget>
@@ -74,8 +74,8 @@ public:
                          [this](const QModelIndex &from, const QModelIndex &to) {
             for (int row = from.row(); row <= to.row(); ++row) {
                 if (from.column() <= 3 && to.column() >= 3)
-                    shown_.append({VirtualTime::nowMs() - zeroMs_,
-                                   probe->rowCodes().value(row).toInt(), probe->cell(row, 3)});
+                    shown_.append({VirtualTime::nowMs() - zeroMs_, probe->rowCodes().value(row),
+                                   probe->cell(row, 3)});
             }
         });
         if (family == Family::Kwp)
@@ -86,19 +86,16 @@ public:
         destroyWindow();
         sim::VirtualCable::instance().reset();
     }
-    // The window goes, with what it leaves to the process (its poll timer
-    // and CO window).
+    // The window goes, with what it leaves to the process (its CO window).
     void destroyWindow()
     {
         if (!window)
             return;
-        QTimer *timer = probe->pollTimer();
         CoWindow *co = probe->coWindow();
-        timer->stop();
+        probe->pollTimer()->stop();
         probe->restoreWaitCursors();
         probe.reset();
         window.reset();
-        delete timer;
         delete co;
     }
 
@@ -108,7 +105,7 @@ public:
             return probe->sessionState() == SessionState::Up && rowOf(kThrottle) >= 0;
         }, timeoutMs);
     }
-    int rowOf(int code) const { return probe->rowCodes().indexOf(QString::number(code)); }
+    int rowOf(int code) const { return probe->rowCodes().indexOf(code); }
     // Clicks the row of `code` and waits for its first value.
     bool select(int code, int timeoutMs = kCeiling)
     {

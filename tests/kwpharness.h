@@ -8,9 +8,9 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
-#include "cowindow.h"
-#include "link/linebytes.h"
+#include "ecu/linebytes.h"
 #include "sim/kwpecu.h"
+#include "ui/cowindow.h"
 
 #include <QStringList>
 #include <QTimer>

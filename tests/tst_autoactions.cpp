@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Auto actuator checks and fault codes over the simulated cable.
+#include "ecu/diagvalue.h"
 #include "support/logcapture.h"
 #include "tst_autobench.h"
 
 #include "virtualmain.h"
 #include <QGuiApplication>
+
 #include <QtTest>
 
 using namespace autobench;
@@ -157,7 +159,7 @@ private slots:
         QVERIFY(waitUntil([&] { return probe.cell(volt, 3) == "13.5"; }, kCeiling));
         QCOMPARE(ecu->currentCode(), 9);
         QCOMPARE(ecu->actionKeys(31), 9);
-        QCOMPARE(probe.rowCodes().value(probe.ecuRow()), QString("9"));
+        QCOMPARE(probe.rowCodes().value(probe.ecuRow()), 9);
         // a few more readings, then every value is its own item's
         const int more = log.texts().size() + 20;
         QVERIFY(waitUntil([&] { return log.texts().size() > more; }, kCeiling));
@@ -165,8 +167,8 @@ private slots:
             const QString shown = probe.cell(row, 3);
             if (shown.isEmpty())
                 continue;
-            const QString code = probe.rowCodes().value(row);
-            QCOMPARE(shown, probe.convert(code, QString::number(ecu->raw(code.toInt()), 16)));
+            const int code = probe.rowCodes().value(row);
+            QCOMPARE(shown, DiagValue::convert(code, ecu->raw(code)));
         }
     }
 

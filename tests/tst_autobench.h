@@ -8,8 +8,8 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
-#include "cowindow.h"
 #include "sim/autoecu.h"
+#include "ui/cowindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,7 +52,13 @@ inline QStringList column(const MainWindowProbe &probe, int col)
     return out;
 }
 
-inline QStringList codesOf(const std::vector<int> &codes)
+inline QList<int> codesOf(const std::vector<int> &codes)
+{
+    return QList<int>(codes.begin(), codes.end());
+}
+
+// The same codes as the Code column shows them.
+inline QStringList textsOf(const std::vector<int> &codes)
 {
     QStringList out;
     for (int c : codes)
@@ -69,7 +75,7 @@ inline bool sessionWithRows(MainWindowProbe &probe, int rows, int timeoutMs = kC
 
 inline int rowOf(MainWindowProbe &probe, int code)
 {
-    return probe.rowCodes().indexOf(QString::number(code));
+    return probe.rowCodes().indexOf(code);
 }
 
 inline std::size_t sentCount()

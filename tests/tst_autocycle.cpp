@@ -3,6 +3,8 @@
 // asks for which key next, and what the window must show. No window, no
 // event loop, no clock.
 #include "support/cycleaccess.h"
+#include "support/replybytes.h"
+#include "ui/statustexts.h"
 
 #include <QtTest>
 
@@ -13,15 +15,21 @@ using namespace AutoKey;
 
 namespace {
 // One tick: the key the cycle asks for, answered by `ecu` ("fe,0,0" style
-// bytes, "" for silence); returns the effects of the answer.
-template <class Cycle>
-Effects tick(Cycle &cycle, const std::function<QString(std::uint8_t)> &ecu, QString *keys = nullptr)
+// bytes, "" for silence); returns the effects of the answer (and in
+// `asked` those shown as the key went out).
+Effects tick(Cycle &cycle, const std::function<QString(std::uint8_t)> &ecu, QString *keys = nullptr,
+             Effects *asked = nullptr)
 {
-    const AutoRequest request = cycle.next();
+    const Step step = cycle.next();
+    if (asked)
+        *asked = step.effects;
+    const std::uint8_t key = std::uint8_t(step.request.at(0));
     if (keys)
-        *keys += QString::number(request.key, 16) + ' ';
-    const QString reply = ecu(request.key);
-    return cycle.onReply(AutoReply::parse(reply.isEmpty() ? QString() : reply + ','));
+        *keys += QString::number(key, 16) + ' ';
+    const Effects out = cycle.onReply(replyBytes(ecu(key)));
+    const Step end = cycle.next();
+    Q_ASSERT(end.kind == Step::Kind::End && end.restartMs < 0); // the timer runs on
+    return out;
 }
 
 // An answer that shows item `code` (status 40), behind the key's echo.
@@ -42,7 +50,7 @@ void scanInto(AutoCycle &cycle, const QList<int> &items)
 {
     CycleAccess::loginStep(cycle) = AutoProtocol::ScanGroupStart;
     int at = 0;
-    for (int i = 0; i <= items.size() * 8 + 8 && cycle.state() == AutoCycle::State::Login; ++i)
+    for (int i = 0; i <= items.size() * 8 + 8 && cycle.state() == int(AutoCycle::State::Login); ++i)
         tick(cycle, [&](std::uint8_t key) {
             if (key != Up)
                 return showsValue(key, 0);
@@ -57,7 +65,7 @@ void walkTo(AutoCycle &cycle, const QList<int> &items, int row)
 {
     cycle.select(row);
     int at = 0;
-    for (int i = 0; i < 4 * (row + 2) && !cycle.walk().pointer().standsOn(row); ++i)
+    for (int i = 0; i < 4 * (row + 2) && !cycle.items().pointer().standsOn(row); ++i)
         tick(cycle, [&](std::uint8_t key) {
             at += key == Up ? 1 : key == Down ? -1 : 0;
             return showsItem(key, items.value(at));
@@ -74,7 +82,7 @@ private slots:
     // the session up back on item 1.
     void loginBuildsTheTable()
     {
-        AutoCycle cycle(kNoFaultTexts, ItemWalk({"7", "8"}, 1, 0)); // an earlier table still shown
+        AutoCycle cycle(kNoFaultTexts, ItemWalk({7, 8}, 1, 0)); // an earlier table still shown
         QString keys;
         const QList<int> items = {1, 5, 30};
         int at = 0;
@@ -94,12 +102,11 @@ private slots:
                 return showsItem(key, items[at++ % items.size()]);
             return QString("%1,0,1").arg(key, 0, 16);
         };
-        for (int i = 0; i < 80 && cycle.state() == AutoCycle::State::Login; ++i) {
-            const AutoRequest request = cycle.next();
-            if (request.effects.status)
-                statusOn = *request.effects.status;
-            keys += QString::number(request.key, 16) + ' ';
-            const Effects out = cycle.onReply(AutoReply::parse(ecu(request.key) + ','));
+        for (int i = 0; i < 80 && cycle.state() == int(AutoCycle::State::Login); ++i) {
+            Effects asked;
+            const Effects out = tick(cycle, ecu, &keys, &asked);
+            if (asked.status)
+                statusOn = StatusText::of(*asked.status);
             cleared |= out.clearTable;
             named += out.ecuNamed;
             if (out.clearTable)
@@ -114,9 +121,9 @@ private slots:
         QCOMPARE(keys, login + QString("cb ").repeated(4));
         QCOMPARE(rows, QList<int>({1, 5, 30}));
         QCOMPARE(statusOn, QString("Connected-Engine On"));
-        QCOMPARE(cycle.state(), AutoCycle::State::Session);
-        QCOMPARE(cycle.walk().codes(), QList<QString>({"1", "5", "30"}));
-        QVERIFY(cycle.walk().pointer().standsOn(0));
+        QCOMPARE(cycle.state(), int(AutoCycle::State::Session));
+        QCOMPARE(cycle.items().codes(), QList<int>({1, 5, 30}));
+        QVERIFY(cycle.items().pointer().standsOn(0));
         QCOMPARE(cycle.expectedReply(), 0x1);
         QCOMPARE(named, QString("vixion")); // for the report
     }
@@ -161,7 +168,7 @@ private slots:
         const QList<int> items = {1, 5, 6, 9};
         AutoCycle cycle(kNoFaultTexts);
         scanInto(cycle, items);
-        QCOMPARE(cycle.state(), AutoCycle::State::Session);
+        QCOMPARE(cycle.state(), int(AutoCycle::State::Session));
         cycle.select(2);
         QString keys;
         int at = 0;
@@ -171,9 +178,9 @@ private slots:
         };
         for (int i = 0; i < 3; ++i)
             tick(cycle, ecu, &keys);
-        QCOMPARE(keys, QString("ca cb cb "));        // no move before a code is shown
-        QVERIFY(cycle.walk().pointer().standsOn(2)); // the ECU has shown row 2's code
-        QVERIFY(!cycle.walk().selectionPending());
+        QCOMPARE(keys, QString("ca cb cb "));         // no move before a code is shown
+        QVERIFY(cycle.items().pointer().standsOn(2)); // the ECU has shown row 2's code
+        QVERIFY(!cycle.items().selectionPending());
         const Effects out = tick(cycle, [](std::uint8_t key) { return showsValue(key, 0x50); });
         QCOMPARE(out.valueRow, 2);
         QCOMPARE(out.value, QString("50")); // item 6: raw - 30
@@ -204,17 +211,16 @@ private slots:
         QVERIFY(cycle.press());
         QString sent;
         int clearedAt = -1;
-        for (int i = 0; i < 60 && cycle.walk().request().pending(); ++i) {
-            const AutoRequest request = cycle.next();
-            sent += QString::number(request.key, 16) + ' ';
-            if (request.effects.faultsCleared)
+        for (int i = 0; i < 60 && cycle.items().request().pending(); ++i) {
+            Effects asked;
+            tick(cycle, [&](std::uint8_t key) { return showsItem(key, item); }, &sent, &asked);
+            if (asked.faultsCleared)
                 clearedAt = i;
-            cycle.onReply(AutoReply::parse(showsItem(request.key, item) + ','));
         }
         QCOMPARE(sent, keys);
         // Only the check of item 62 erases the codes, with its last key.
         QCOMPARE(clearedAt, item == 62 ? int(keys.count(' ')) - 1 : -1);
-        QCOMPARE(cycle.walk().actionStep(), 0);
+        QCOMPARE(cycle.items().actionStep(), 0);
         sent.clear();
         tick(cycle, [&](std::uint8_t key) { return showsItem(key, item); }, &sent);
         QCOMPARE(sent, QString("ca "));
@@ -230,9 +236,9 @@ private slots:
         cycle.select(1);
         QVERIFY(cycle.press());
         tick(cycle, [](std::uint8_t) { return QString("ca"); }); // one byte: the session ends
-        QCOMPARE(cycle.state(), AutoCycle::State::Login);
+        QCOMPARE(cycle.state(), int(AutoCycle::State::Login));
         scanInto(cycle, items);
-        QCOMPARE(cycle.state(), AutoCycle::State::Session);
+        QCOMPARE(cycle.state(), int(AutoCycle::State::Session));
         walkTo(cycle, items, 1); // the mechanic selects the row again
         QString sent;
         for (int i = 0; i < 5; ++i)
@@ -284,12 +290,12 @@ private slots:
                 return "ce,0,0,40,0,1"; // two cylinders
             return answered < 60 ? QString("%1,0,0").arg(key, 0, 16) : "ce,0,5";
         };
-        for (int i = 0; i < 80 && cycle.state() == AutoCoCycle::State::Login; ++i)
+        for (int i = 0; i < 80 && cycle.state() == int(AutoCoCycle::State::Login); ++i)
             offered |= tick(cycle, ecu, &keys).offerCylinders;
         QVERIFY(offered);
         QCOMPARE(keys.left(3 * 10), "fe " + QString("ce ").repeated(9));
         QVERIFY(keys.contains("ce cb ca ca ca ca ce ")); // the group from step 41
-        QCOMPARE(cycle.state(), AutoCoCycle::State::Session);
+        QCOMPARE(cycle.state(), int(AutoCoCycle::State::Session));
     }
 
     // The change is 27 keys, the thirteenth telling the cylinder; one cut
@@ -313,14 +319,14 @@ private slots:
         cut.cylinder(index);
         for (int i = 0; i < 13; ++i)
             tick(cut, ecu);
-        QCOMPARE(cut.cylinderOwed(), AutoCoCycle::State(2 + index));
+        QCOMPARE(cut.cylinderOwed(), 2 + index);
 
-        AutoCoCycle next(cut.cylinderOwed()); // after the reconnect
+        AutoCoCycle next(AutoCoCycle::State(cut.cylinderOwed())); // after the reconnect
         CycleAccess::loginStep(next) = 55;
         tick(next, ecu); // off the pattern: the session is up, the change begins
-        QCOMPARE(next.state(), AutoCoCycle::State(2 + index));
+        QCOMPARE(next.state(), 2 + index);
         QString sent;
-        for (int i = 0; i < 30 && next.state() != AutoCoCycle::State::Session; ++i)
+        for (int i = 0; i < 30 && next.state() != int(AutoCoCycle::State::Session); ++i)
             tick(next, ecu, &sent);
         QCOMPARE(sent, keys);
     }
@@ -340,7 +346,7 @@ private slots:
         QCOMPARE(sent, QString("cb "));
         QVERIFY(!out.co); // an item code shown: the setting keeps its value
         out = tick(cycle, [](std::uint8_t) { return QString("ca"); });
-        QCOMPARE(cycle.state(), AutoCoCycle::State::Login);
+        QCOMPARE(cycle.state(), int(AutoCoCycle::State::Login));
         QVERIFY(!cycle.key(Up)); // no session, no key
     }
 };

@@ -90,7 +90,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         QVERIFY(sessionWithRows(probe, 24));
-        QCOMPARE(column(probe, 1), codesOf(config.items));
+        QCOMPARE(column(probe, 1), textsOf(config.items));
         QCOMPARE(probe.rowCodes(), codesOf(config.items));
         QCOMPARE(probe.status(), QString("Connected-Engine On"));
         QCOMPARE(ecu->rejectedLogins(), 0);
@@ -132,7 +132,7 @@ private slots:
         MainWindow window;
         MainWindowProbe probe(window);
         QVERIFY(sessionWithRows(probe, 5));
-        QCOMPARE(probe.rowCodes(), QStringList({"1", "3", "5", "112", "255"}));
+        QCOMPARE(probe.rowCodes(), QList<int>({1, 3, 5, 112, 255}));
         QVERIFY(log.contains("code 112 112"));
         QVERIFY(log.contains("code 255 255"));
         QCOMPARE(

@@ -2,7 +2,7 @@
 // The reason beside "Not Connect.": from libftdi1's failure and what the
 // system says of the cable to what the window tells the mechanic. Runs on
 // both platforms; the Windows rows are what SetupAPI would report.
-#include "cablehint.h"
+#include "link/cablehint.h"
 
 #include <QtTest>
 

@@ -5,7 +5,7 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
-#include "cablehint.h"
+#include "link/cablehint.h"
 
 #include "virtualmain.h"
 #include <QtTest>

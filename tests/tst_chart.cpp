@@ -6,7 +6,7 @@
 #include "chartrig.h"
 #include "tst_autobench.h"
 
-#include "chartsegments.h"
+#include "ui/chartsegments.h"
 
 #include "virtualmain.h"
 #include <QAbstractButton>
@@ -101,7 +101,7 @@ private slots:
         QVERIFY(rig.select(kThrottle));
         QVERIFY(rig.moreValues(kThrottle, 40));
 
-        const QList<Shown> shown = rig.shownOf(kThrottle);
+        const QList<chartrig::Shown> shown = rig.shownOf(kThrottle);
         const QList<Sample> series = rig.seriesOf(kThrottle);
         QCOMPARE(series.size(), shown.size());
         for (int i = 0; i < shown.size(); ++i) {

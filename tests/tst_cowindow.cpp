@@ -6,7 +6,7 @@
 #include "support/simsupport.h"
 #include "support/translationrecorder.h"
 
-#include "cowindow.h"
+#include "ui/cowindow.h"
 
 #include "virtualmain.h"
 #include <QComboBox>
@@ -144,8 +144,7 @@ private slots:
         probe.coWindow()->setDisplay(11, 22);
         probe.freshCycle(true);
         probe.setSessionState(state);
-        probe.rpm() = 1450;
-        probe.coValue() = -3;
+        probe.setReading(1450, -3);
         probe.setDisplay();
         QCOMPARE(part<QLCDNumber>(probe.coWindow(), "lcdNumber_rpm")->intValue(),
                  shown ? 1450 : 11);

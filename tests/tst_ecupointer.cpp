@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the ECU stands: moves booked as they are sent, reports that confirm
 // or correct them, a first report after a move taken with care.
-#include "ecupointer.h"
+#include "ecu/ecupointer.h"
 
 #include <QtTest>
 
 namespace {
 // The table the pointer walks: item 5 stands twice, far apart.
-const QList<QString> kCodes = {"1", "5", "6", "150", "30", "3", "5", "51", "61", "62"};
+const QList<int> kCodes = {1, 5, 6, 150, 30, 3, 5, 51, 61, 62};
 constexpr int kItemRows = 8; // 61 and 62 are fault-code rows
 
 // Runs a script of moves ("+", "-") and reports ("r<code>") from row 0,

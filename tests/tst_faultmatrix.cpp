@@ -52,10 +52,9 @@ struct Bench {
             probe.typeBox()->setCurrentIndex(1);
         }
     }
-    QStringList expectedRows() const
+    QList<int> expectedRows() const
     {
-        return family == Family::Auto ? QStringList{"1", "3", "9", "30"}
-                                      : QStringList{"1", "2", "3", "61", "62"};
+        return family == Family::Auto ? QList<int>{1, 3, 9, 30} : QList<int>{1, 2, 3, 61, 62};
     }
     bool fullTable()
     {
@@ -171,7 +170,7 @@ private:
                 };
             }
             if (state == "actuator") {
-                p.clickRow(int(p.rowCodes().indexOf("30")));
+                p.clickRow(int(p.rowCodes().indexOf(30)));
                 waitUntil([&p] { return !p.selectionPending(); }, kCeiling);
                 p.actionButton()->click();
                 return [&p] { return p.actionStep() > 1; };
@@ -200,7 +199,7 @@ private:
             };
         }
         if (state == "fault-row") {
-            const int row = int(p.rowCodes().indexOf("61"));
+            const int row = int(p.rowCodes().indexOf(61));
             p.clickRow(row);
             return [&p, row] { return p.selectedRow() == row && !p.selectionPending(); };
         }
@@ -257,7 +256,7 @@ private:
                     && (!out.sawNotConnect || notConnectClock.elapsed() < kAfterNotConnectMs))
                     return false;
                 b.setFault(fault, false);
-                b.probe.rpm() = 0; // a reading after the fault sets it again
+                b.probe.setReading(0, b.probe.coValue()); // a reading after the fault sets it again
                 phase = 2;
                 return !co;
             default: // CO: the reading comes back, then the window closes

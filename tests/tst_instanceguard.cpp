@@ -3,7 +3,7 @@
 // knocks at the holder; the name comes free with its holder. (A killed
 // holder: tests/usb/tst_usbbike on Linux, the installer test on Windows.)
 // Names here are the test's own, never the programs'.
-#include "instanceguard.h"
+#include "program/instanceguard.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

@@ -57,14 +57,14 @@ private slots:
     {
         QFETCH(int, pulse);
         QFETCH(int, next);
-        KwpCycle cycle(pulse, kNoFaultTexts, ItemWalk({"1", "3"}, 0, 0));
+        KwpCycle cycle(pulse, kNoFaultTexts, ItemWalk({1, 3}, 0, 0));
         const Seen seen = tick(cycle, [](const KwpFrame &) { return QString(); });
         QCOMPARE(sentOf(seen), QString("pulse %1 StartComm").arg(pulse));
         QCOMPARE(cycle.pulseMs(), next);
         QCOMPARE(seen.status, QString("Connecting......"));
         QCOMPARE(seen.timerMs, 1000);
         QVERIFY(seen.cleared);
-        QCOMPARE(cycle.state(), KwpCycle::State::Login);
+        QCOMPARE(cycle.state(), int(KwpCycle::State::Login));
     }
 
     // The search steps the pointer to item 1; the scan then lists the items
@@ -83,7 +83,7 @@ private slots:
         KwpCycle cycle(25, kNoFaultTexts);
         QString steps;
         QList<int> rows;
-        for (int i = 0; i < 12 && cycle.state() != KwpCycle::State::Polling; ++i) {
+        for (int i = 0; i < 12 && cycle.state() != int(KwpCycle::State::Polling); ++i) {
             const Seen seen = tick(cycle, ecu);
             if (seen.cleared)
                 rows.clear();
@@ -93,8 +93,8 @@ private slots:
         QCOMPARE(steps, "pulse 25 " + kLogin
                             + " | Hold Up | Hold | Hold Up | Hold Up | Hold Up | Hold | Hold");
         QCOMPARE(rows, QList<int>({1, 3, 5, 61, 62}));
-        QCOMPARE(cycle.state(), KwpCycle::State::Polling);
-        QVERIFY(cycle.walk().pointer().standsOn(0));
+        QCOMPARE(cycle.state(), int(KwpCycle::State::Polling));
+        QVERIFY(cycle.items().pointer().standsOn(0));
     }
 
     // Polling moves the pointer one row per tick, the move first, then the
@@ -132,7 +132,7 @@ private slots:
             return frame == KwpFrames::Up ? QString("83,f0,10,7f,31,22,0") : report(3, 0);
         });
         QCOMPARE(sentOf(seen), QString("Up Hold"));
-        QCOMPARE(cycle.state(), KwpCycle::State::Login);
+        QCOMPARE(cycle.state(), int(KwpCycle::State::Login));
     }
 
     // The check goes out only once the ECU has reported the pressed row;
@@ -169,7 +169,7 @@ private slots:
         }
         QCOMPARE(seen.join(" | "), ticks);
         QCOMPARE(cleared, ticks.contains("ClearDtc")); // for the report
-        QVERIFY(!cycle.walk().request().pending());
+        QVERIFY(!cycle.items().request().pending());
     }
 
     // A press belongs to the session that saw it: lost before it went out,
@@ -202,7 +202,7 @@ private slots:
         });
         QCOMPARE(sentOf(seen), QString("pulse 25 StartComm StartSession ReadLocalIdFE "
                                        "StartSession RoutineCE20 Hold Up"));
-        QCOMPARE(cycle.state(), KwpCoCycle::State::Reading);
+        QCOMPARE(cycle.state(), int(KwpCoCycle::State::Reading));
         QCOMPARE(seen.status, QString("Connected-Engine On"));
         QCOMPARE(seen.rpm, -1);
         QVERIFY(cycle.key(AutoKey::Up));
@@ -216,7 +216,7 @@ private slots:
         seen = tick(cycle, [](const KwpFrame &) { return QString(); });
         QCOMPARE(seen.status, QString("Connecting......"));
         QCOMPARE(seen.timerMs, 1000);
-        QCOMPARE(cycle.state(), KwpCoCycle::State::Login);
+        QCOMPARE(cycle.state(), int(KwpCoCycle::State::Login));
     }
 };
 

@@ -3,8 +3,8 @@
 // like an ISO 14230 ECU and refuse what such an ECU would refuse.
 #include "support/simsupport.h"
 
+#include "ecu/linebytes.h"
 #include "kwp/kwpreply.h"
-#include "link/linebytes.h"
 #include "link/usbserial.h"
 #include "sim/kwpecu.h"
 

@@ -197,13 +197,7 @@ private slots:
         QVERIFY(bench.probe.cell(1, 3).isEmpty());
         bench.ecu->setPointer(0);
 
-        bench.probe.selectedRow() = 9;
-        bench.probe.ecuRow() = 9;
-        const int from = bench.log.texts().size();
-        QVERIFY(waitUntil([&] { return countFrom(bench.log, from, "2:") >= 3; }));
-        QCOMPARE(bench.probe.table()->rowCount(), 5);
-        QCOMPARE(bench.probe.rowCodes().size(), 5);
-        bench.probe.ecuRow() = 0; // a row beyond the table: nowhere to walk
+        bench.probe.walk().select(9); // a row beyond the table: nowhere to walk
         const int later = bench.log.texts().size();
         QVERIFY(waitUntil([&] { return countFrom(bench.log, later, "2:") >= 3; }));
         QCOMPARE(countFrom(bench.log, later, "up"), 0);

@@ -23,7 +23,7 @@ private slots:
         QVERIFY(bench.log.contains("login xmax 11 success 1"));
         QVERIFY(!bench.log.contains("login xmax 12 success"));
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));
-        QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "2", "3", "61", "62"}));
+        QCOMPARE(bench.probe.rowCodes(), QList<int>({1, 2, 3, 61, 62}));
         QCOMPARE(bench.probe.sessionState(), SessionState::Up);
         QCOMPARE(bench.probe.scanPass(), 0);
         QCOMPARE(bench.probe.status(), QString("Connected-Engine On"));
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(bench.waitLogged("add table finished", 30000));
         QCOMPARE(bench.logged("login xmax"), 2);
         QCOMPARE(bench.column(1), QStringList({"1", "2", "3", "61", "62"}));
-        QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "2", "3", "61", "62"}));
+        QCOMPARE(bench.probe.rowCodes(), QList<int>({1, 2, 3, 61, 62}));
     }
 
     void failedMoveLogsInAgain()
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(bench.log.contains("code awal 112"));
         QCOMPARE(bench.column(1), QStringList({"1", "112", "2", "61", "62"}));
         QCOMPARE(bench.column(2).mid(1, 2), QStringList({"-", "-"}));
-        QCOMPARE(bench.probe.rowCodes(), QList<QString>({"1", "112", "2", "61", "62"}));
+        QCOMPARE(bench.probe.rowCodes(), QList<int>({1, 112, 2, 61, 62}));
         bench.probe.clickRow(2);
         const QString item2 = bench.window.convertdiagval("2", "40");
         QVERIFY(waitUntil([&] { return bench.probe.cell(2, 3) == item2; }));

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(link.isConnected());
         QCOMPARE(log.texts(), QStringList{"usbconnect"});
         QVERIFY(log.lines().value(0).file.contains("usbserial"));
-        QVERIFY(log.lines().value(0).function.contains("Connect"));
+        QVERIFY(log.lines().value(0).function.contains("UsbSerial::"));
         QCOMPARE(calls(),
                  (QStringList{"ftdi_new", "ftdi_set_interface(A)", "ftdi_usb_open(0x433,0x6066)",
                               "ftdi_set_baudrate(15630)", "ftdi_set_line_property(8,0,0)"}));

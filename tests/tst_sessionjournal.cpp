@@ -3,9 +3,9 @@
 // reach in reasonable time or see in a picture: the bound on its memory, a
 // text that is no number, the thinning of long lines for the chart, and
 // the CSV's rows and times.
-#include "chartsegments.h"
-#include "journalcsv.h"
-#include "sessionjournal.h"
+#include "journal/journalcsv.h"
+#include "journal/sessionjournal.h"
+#include "ui/chartsegments.h"
 
 #include "auto/autoprotocol.h"
 
@@ -46,7 +46,7 @@ private slots:
         const int values = SessionJournal::SamplesPerItem + 500;
         for (int i = 0; i < values; ++i) {
             clock.ms += AutoProtocol::SessionWaitMs;
-            journal.valueShown("1", "TPS", QString::number(i % 100), "deg");
+            journal.valueShown(1, "TPS", QString::number(i % 100), "deg");
         }
         const ItemHistory *tps = journal.item(1);
         QCOMPARE(tps->samples().size(), SessionJournal::SamplesPerItem);
@@ -63,7 +63,7 @@ private slots:
         journal.setClock(clock.clock(), kStart);
         for (const char *value : {"1", "2", "-", "3", "4"}) {
             clock.ms += 50;
-            journal.valueShown("7", "Wheel Speed", value, "-");
+            journal.valueShown(7, "Wheel Speed", value, "-");
         }
         QCOMPARE(pieces(journal, 7), 2);
         QCOMPARE(journal.item(7)->values(), qint64(5));
@@ -108,13 +108,13 @@ private slots:
         SessionJournal journal;
         journal.setClock(clock.clock(), kStart);
         clock.ms = 1234;
-        journal.valueShown("9", "Volt", "13.5", "Volt");
+        journal.valueShown(9, "Volt", "13.5", "Volt");
         clock.ms = 1284;
-        journal.valueShown("1", "TPS", "40", "deg");
+        journal.valueShown(1, "TPS", "40", "deg");
         clock.ms = 1334;
-        journal.valueShown("9", "Volt", "-4.5", "Volt");
+        journal.valueShown(9, "Volt", "-4.5", "Volt");
         clock.ms = 61000;
-        journal.valueShown("7", "Wheel, front", "3", "-");
+        journal.valueShown(7, "Wheel, front", "3", "-");
         const QStringList lines = JournalCsv::lines(journal);
         const QStringList expected = {
             "time,seconds,code,item,value,unit",

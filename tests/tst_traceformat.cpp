@@ -3,7 +3,7 @@
 // and failures, every kind of bad input, and the reader's decoders.
 #include "support/logcapture.h"
 
-#include "itemcatalogue.h"
+#include "ecu/itemcatalogue.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
 #include "trace/kwpdecode.h"
@@ -57,6 +57,12 @@ QList<Event> everyKind()
     err.texts = {"USB device unavailable"};
     Event errstr = ev(Kind::ErrorText);
     errstr.texts = {"usb_find_all: a, b; c"};
+    Event info = ev(Kind::UiInfo);
+    info.texts = {"Info: History kode kesalahan:\nP0113: 100% \"IAT\" é"};
+    Event value = ev(Kind::UiValue, 0, -1);
+    value.texts = {""};
+    Event menu = ev(Kind::UiMenu);
+    menu.texts = {"Laporan…"};
     return {ev(Kind::New, 0),
             ev(Kind::New, -1),
             ev(Kind::Interface, 0, 1),
@@ -77,12 +83,23 @@ QList<Event> everyKind()
             strings,
             ev(Kind::ListFree),
             errstr,
-            err};
+            err,
+            ev(Kind::UiType, 0, 1),
+            ev(Kind::UiRow, 0, 12, 36),
+            ev(Kind::UiAction),
+            ev(Kind::UiCo, 0, 1),
+            ev(Kind::UiUp),
+            ev(Kind::UiDown),
+            ev(Kind::UiCyl, 0, 1),
+            menu,
+            info,
+            value,
+            ev(Kind::UiClose)};
 }
 
-QByteArray header()
+QByteArray header(int version = 1)
 {
-    return "KTRACE 1 tavrix-record 3.0.0 2026-12-07T10:00:00Z\n";
+    return "KTRACE " + QByteArray::number(version) + " tavrix-record 3.0.0 2026-12-07T10:00:00Z\n";
 }
 
 } // namespace
@@ -225,7 +242,19 @@ private slots:
                               << "not a ktrace recording (no KTRACE header)";
         QTest::newRow("version 7")
             << QByteArray("KTRACE 7 x 1 s\n") << 1
-            << "ktrace format version 7 is not supported (this reader knows 1)";
+            << "ktrace format version 7 comes from a newer Tavrix (this reader knows 1 to 2): "
+               "read it with a newer tavrix-trace";
+        QTest::newRow("version 0")
+            << QByteArray("KTRACE 0 x 1 s\n") << 1 << "bad ktrace format version 0";
+        // Format 1 knew no records to skip: a dotted name there is damage.
+        QTest::newRow("dotted in 1") << h + "10 ui.wave\n" << 2 << "unknown event 'ui.wave'";
+        QTest::newRow("undotted in 2") << header(2) + "10 wave\n" << 2 << "unknown event 'wave'";
+        QTest::newRow("odd dotted in 2") << header(2) + "10 ui.Wave\n"
+                                         << 2 << "unknown event 'ui.Wave'";
+        QTest::newRow("skipped goes backwards") << header(2) + "20 free\n10 ui.wave 1 \"x\"\n"
+                                                << 3 << "time goes backwards (10 us after 20 us)";
+        QTest::newRow("window record cut") << header(2) + "10 ui.row 3\n"
+                                           << 2 << "'ui.row' is missing fields";
         QTest::newRow("short header") << QByteArray("KTRACE 1\n") << 1 << "bad KTRACE header";
         QTest::newRow("header cut")
             << QByteArray("KTRACE 1 tavrix") << 1 << "truncated line (no end of line)";
@@ -271,6 +300,22 @@ private slots:
         QVERIFY(r.events.isEmpty());
         QCOMPARE(r.error.line, line);
         QCOMPARE(r.error.message, message);
+    }
+
+    // A later Tavrix may add dotted records: this reader skips what it does
+    // not know and keeps the rest in order.
+    void unknownDottedRecordsAreSkipped()
+    {
+        const ParseResult r = parseBytes(header(2)
+                                         + "10 ui.status \"a\"\n20 ui.wave 1 \"x y\"\n"
+                                           "30 cam.frame-2\n40 free\n50 end\n");
+        QVERIFY2(r.ok, qPrintable(r.error.message));
+        QCOMPARE(r.skipped, 2);
+        QCOMPARE(r.events.size(), 3);
+        QCOMPARE(int(r.events[0].kind), int(Kind::UiStatus));
+        QCOMPARE(int(r.events[1].kind), int(Kind::Free));
+        QCOMPARE(r.events[1].line, 5);
+        QVERIFY(r.ended);
     }
 
     void limits()

@@ -80,11 +80,11 @@ int requestLine(const QList<Event> &events, int n)
 }
 
 // The index among the key and frame steps of step `step`.
-int exchangeIndex(const QList<Step> &steps, int step)
+int exchangeIndex(const QList<LinkStep> &steps, int step)
 {
     int n = 0;
     for (int i = 0; i < step; ++i)
-        n += steps[i].type == Step::Key || steps[i].type == Step::Frame;
+        n += steps[i].type == LinkStep::Key || steps[i].type == LinkStep::Frame;
     return n;
 }
 
@@ -308,7 +308,7 @@ private slots:
         const Recorded r = record(session, dir.filePath("end.ktrace"));
         QVERIFY(r.trace.ok);
         // Drop the failed write at the end (it never reached the line) and ask for more.
-        QCOMPARE(int(session.steps[session.steps.size() - 2].type), int(Step::FailNextWrite));
+        QCOMPARE(int(session.steps[session.steps.size() - 2].type), int(LinkStep::FailNextWrite));
         session.steps.removeLast();
         session.steps.removeLast();
         session.steps << key(0xFE, 10) << key(0xFE, 10);

@@ -8,13 +8,13 @@
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
 
-#include "cowindow.h"
 #include "mechanic.h"
 #include "sim/autoecu.h"
 #include "sim/kwpecu.h"
 #include "trace/recording.h"
 #include "trace/replayecu.h"
 #include "trace/traceparser.h"
+#include "ui/cowindow.h"
 
 #include "virtualmain.h"
 #include <QLCDNumber>
@@ -52,7 +52,7 @@ QString view(MainWindowProbe &probe)
 
 int rowOf(MainWindowProbe &probe, int code)
 {
-    return probe.rowCodes().indexOf(QString::number(code));
+    return probe.rowCodes().indexOf(code);
 }
 
 bool valueShown(MainWindowProbe &probe, int code)

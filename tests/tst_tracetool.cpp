@@ -85,6 +85,14 @@ QString dataFile(const QString &name)
     return QDir(TRACE_DATA_DIR).filePath(name);
 }
 
+// A recording of tests/recordings with its line `line` (from 1) replaced.
+QByteArray recordingWith(const QString &name, int line, const QByteArray &replacement)
+{
+    QList<QByteArray> lines = readAll(QDir(RECORDINGS_DIR).filePath(name)).split('\n');
+    lines[line - 1] = replacement;
+    return lines.join('\n');
+}
+
 // The recorder over the simulated cable, writing to `path`, offscreen.
 bool startRecorder(QProcess &p, const QString &path)
 {
@@ -96,14 +104,22 @@ bool startRecorder(QProcess &p, const QString &path)
 }
 
 // Until the recording shows the wake-up pulse: the session is running.
+// Until the line is up and the window has shown it: the window's texts are
+// looked at on the next call after they change, and written with it.
 void waitForTheSession(const QString &path)
 {
     QDeadlineTimer deadline(30000);
-    while (!readAll(path).contains(" dtr 1 0\n") && !deadline.hasExpired())
+    auto up = [&path] {
+        const QByteArray written = readAll(path);
+        return written.contains(" dtr 1 0\n")
+               && written.contains(" ui.status \"Connected-Engine%20Off\"\n");
+    };
+    while (!up() && !deadline.hasExpired())
         QTest::qWait(50);
 }
 
 const QByteArray kHeader = "KTRACE 1 tavrix-record 3.0.0 2026-12-07T10:00:00Z\n";
+const QString kReplayUsage = "usage: tavrix-replay [--hands [--offscreen] [--log]] FILE\n";
 
 } // namespace
 
@@ -199,8 +215,9 @@ private slots:
             << TRACE_TOOL << QStringList{"a", "b"} << "usage: tavrix-trace [--csv] FILE\n";
         QTest::newRow("trace option")
             << TRACE_TOOL << QStringList{"--xml"} << "usage: tavrix-trace [--csv] FILE\n";
-        QTest::newRow("replay none")
-            << REPLAY_TOOL << QStringList() << "usage: tavrix-replay FILE\n";
+        QTest::newRow("replay none") << REPLAY_TOOL << QStringList() << kReplayUsage;
+        QTest::newRow("replay offscreen alone")
+            << REPLAY_TOOL << QStringList{"--offscreen", "a"} << kReplayUsage;
     }
 
     void usage()
@@ -266,6 +283,41 @@ private slots:
                      withoutHeader(readAll(dataFile(family + ".ktrace"))));
     }
 
+    // One thing changed in a recording of the demo bike: the hands-free
+    // replay stops at it, names its trace line, and fails.
+    void handsNameTheFirstDivergence_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("replacement");
+        QTest::addColumn<QString>("divergence");
+        QTest::newRow("a text") << 535 << QByteArray("10584406 ui.info \"Info:%20TPS\"")
+                                << "trace line 535: expected info \"Info: TPS\", seen info "
+                                   "\"Info: Throttle position sensor\"";
+        QTest::newRow("a request") << 893 << QByteArray("18869494 write 1 CB")
+                                   << "trace line 893: expected request CB, seen CE";
+        QTest::newRow("a row") << 534 << QByteArray("10566325 ui.row 0 3")
+                               << "trace line 534: the mechanic clicked row 0 (item 3); the table "
+                                  "has item 1 there";
+        QTest::newRow("a call") << 893 << QByteArray("18869494 dtr 0 0")
+                                << "trace line 893: expected dtr 0, seen write CE";
+    }
+
+    void handsNameTheFirstDivergence()
+    {
+        QFETCH(int, line);
+        QFETCH(QByteArray, replacement);
+        QFETCH(QString, divergence);
+        const QString path = dir.filePath("changed.ktrace");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(recordingWith("auto-demo-linux.ktrace", line, replacement));
+        f.close();
+        const Run r = run(REPLAY_TOOL, {"--hands", "--offscreen", path});
+        QCOMPARE(r.status, QProcess::NormalExit);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, "changed.ktrace: replay diverged at " + divergence + "\n");
+    }
+
     void recorderWritesWhileTheSessionRuns()
     {
         const QString path = dir.filePath("live.ktrace");
@@ -278,7 +330,14 @@ private slots:
         p.waitForFinished(20000);
         QVERIFY2(live.contains(" open 0433:6066 0\n"), live.constData());
         QVERIFY(live.contains(" baud 15630 0\n"));
-        QVERIFY(live.startsWith("KTRACE 1 tavrix-record "));
+        QVERIFY(live.startsWith("KTRACE 2 tavrix-record "));
+        QVERIFY(live.contains(" ui.status \"Connected-Engine%20Off\"\n"));
+        // Nothing of the PC: not the recording's own folder, not the user.
+        const QByteArray plain = QByteArray::fromPercentEncoding(live);
+        QVERIFY(!plain.contains(QDir(dir.path()).dirName().toUtf8()));
+        const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+        if (!user.isEmpty())
+            QVERIFY(!plain.contains(user.toUtf8()));
         const Run r = run(TRACE_TOOL, {path});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("(no end mark: the recording stops abruptly)"));

@@ -61,7 +61,7 @@ private slots:
         MainWindowProbe probe(window);
         QVERIFY(log.waitFor("Connected.", 20000));
         QCOMPARE(log.texts(), (QStringList{"usbconnect", "Connected."}));
-        QVERIFY(log.lines().value(1).file.contains("mainwindow"));
+        QVERIFY(log.lines().value(1).file.contains("sessionengine"));
         QCOMPARE(probe.status(), QString("Connected-Engine Off"));
         QVERIFY(probe.link()->isConnected());
         QCOMPARE(cable.dtrEdges().size(), std::size_t(1));
@@ -82,10 +82,8 @@ private slots:
         QVERIFY(log.waitFor("Connected.", 20000));
         probe.pollTimer()->stop(); // the test writes, not a protocol tick
         probe.setSessionState(SessionState::Up);
-        probe.rpm() = 1450;
-        probe.coValue() = 7;
+        probe.setReading(1450, 7);
         probe.appendItemRow(1);
-        probe.selectedRow() = 0;
         log.clear();
         cable.failWrites(1);
         QElapsedTimer clock;
@@ -97,7 +95,7 @@ private slots:
         QCOMPARE(probe.coValue(), 0);
         QVERIFY(!probe.pollTimer()->isActive());
         QCOMPARE(probe.table()->rowCount(), 1); // the table stays
-        QCOMPARE(probe.rowCodes(), QList<QString>{"1"});
+        QCOMPARE(probe.rowCodes(), QList<int>{1});
 
         QVERIFY(log.waitFor("Connected.", 20000));
         QVERIFY2(clock.elapsed() >= 400, qPrintable(QString::number(clock.elapsed())));
@@ -190,40 +188,41 @@ private slots:
         QVERIFY(!probe.running());
     }
 
-    void closingDisconnectsOnlySendClicked()
+    // Closed, the window's poll timer drives nothing any more, whatever
+    // the type.
+    void closingDisconnectsThePollTimer()
     {
         VirtualCable::instance().unplug();
         MainWindow window;
         MainWindowProbe probe(window);
         probe.typeBox()->setCurrentIndex(1); // Xmax
         QVERIFY(closeWindow(window));
-        QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 1);
-        QVERIFY(
-            QObject::disconnect(probe.pollTimer(), kTimeout, &window, SLOT(send_clicked_xmax())));
+        QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 0);
     }
 
+    // The type box moves the one connection of the poll timer to the
+    // family's cycle, however often it changes.
     void exactlyOneTimerConnection_data()
     {
         QTest::addColumn<QList<int>>("indexes");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("start") << QList<int>{} << SLOT(send_clicked());
-        QTest::newRow("Auto-Xmax") << QList<int>{1} << SLOT(send_clicked_xmax());
-        QTest::newRow("Auto-Xmax-Auto") << QList<int>{1, 0} << SLOT(send_clicked());
-        QTest::newRow("Auto-Xmax-Auto-Xmax-Auto") << QList<int>{1, 0, 1, 0} << SLOT(send_clicked());
+        QTest::addColumn<int>("kind");
+        QTest::newRow("start") << QList<int>{} << int(Cycle::Kind::Auto);
+        QTest::newRow("Auto-Xmax") << QList<int>{1} << int(Cycle::Kind::Kwp);
+        QTest::newRow("Auto-Xmax-Auto") << QList<int>{1, 0} << int(Cycle::Kind::Auto);
+        QTest::newRow("Auto-Xmax-Auto-Xmax-Auto")
+            << QList<int>{1, 0, 1, 0} << int(Cycle::Kind::Auto);
     }
     void exactlyOneTimerConnection()
     {
         QFETCH(QList<int>, indexes);
-        QFETCH(QString, target);
+        QFETCH(int, kind);
         VirtualCable::instance().unplug(); // no ticks while we look
         MainWindow window;
         MainWindowProbe probe(window);
         for (int index : indexes)
             probe.typeBox()->setCurrentIndex(index);
         QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 1);
-        QVERIFY(QObject::disconnect(probe.pollTimer(), kTimeout, &window,
-                                    target.toLatin1().constData()));
-        QCOMPARE(ReceiverCount::of(probe.pollTimer(), kTimeout), 0);
+        QCOMPARE(int(probe.cycle()->kind()), kind);
         QCOMPARE(probe.vehicleType(), indexes.isEmpty() ? QString()
                                       : indexes.last()  ? QString("xmax")
                                                         : QString("auto"));

@@ -50,17 +50,17 @@ QByteArray errorText(struct ftdi_context *ftdi)
 }
 
 // Records the call and, for a negative result, the library's error text.
-void note(trace::TraceWriter *w, struct ftdi_context *ftdi, Event e)
+void note(struct ftdi_context *ftdi, Event e)
 {
     const int rc = e.rc;
     const Kind call = e.kind;
-    w->record(std::move(e));
+    trace::noteCall(std::move(e));
     if (rc >= 0)
         return;
     Event err = event(Kind::Error, rc);
     err.call = call;
     err.texts.append(call == Kind::New ? QByteArray("no context") : errorText(ftdi));
-    w->record(std::move(err));
+    trace::noteCall(std::move(err));
 }
 
 QByteArray cText(const char *s, int size)
@@ -75,32 +75,32 @@ extern "C" {
 struct ftdi_context *__wrap_ftdi_new(void)
 {
     struct ftdi_context *ftdi = __real_ftdi_new();
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::New, ftdi ? 0 : -1));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::New, ftdi ? 0 : -1));
     return ftdi;
 }
 
 int __wrap_ftdi_set_interface(struct ftdi_context *ftdi, enum ftdi_interface interface)
 {
     const int rc = __real_ftdi_set_interface(ftdi, interface);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Interface, rc, int(interface)));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Interface, rc, int(interface)));
     return rc;
 }
 
 int __wrap_ftdi_usb_open(struct ftdi_context *ftdi, int vendor, int product)
 {
     const int rc = __real_ftdi_usb_open(ftdi, vendor, product);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Open, rc, vendor, product));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Open, rc, vendor, product));
     return rc;
 }
 
 int __wrap_ftdi_set_baudrate(struct ftdi_context *ftdi, int baudrate)
 {
     const int rc = __real_ftdi_set_baudrate(ftdi, baudrate);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Baud, rc, baudrate));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Baud, rc, baudrate));
     return rc;
 }
 
@@ -108,28 +108,28 @@ int __wrap_ftdi_set_line_property(struct ftdi_context *ftdi, enum ftdi_bits_type
                                   enum ftdi_stopbits_type sbit, enum ftdi_parity_type parity)
 {
     const int rc = __real_ftdi_set_line_property(ftdi, bits, sbit, parity);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Line, rc, int(bits), int(sbit), int(parity)));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Line, rc, int(bits), int(sbit), int(parity)));
     return rc;
 }
 
 int __wrap_ftdi_setdtr(struct ftdi_context *ftdi, int state)
 {
     const int rc = __real_ftdi_setdtr(ftdi, state);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Dtr, rc, state != 0 ? 1 : 0));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Dtr, rc, state != 0 ? 1 : 0));
     return rc;
 }
 
 int __wrap_ftdi_read_data(struct ftdi_context *ftdi, unsigned char *buf, int size)
 {
     const int rc = __real_ftdi_read_data(ftdi, buf, size);
-    if (trace::TraceWriter *w = trace::recording()) {
+    if (trace::callsHeard()) {
         Event e = event(Kind::Read, rc);
         if (rc > 0 && buf)
             e.bytes = QByteArray(reinterpret_cast<const char *>(buf), qMin(rc, size));
         e.rc = rc > 0 ? e.bytes.size() : rc;
-        note(w, ftdi, std::move(e));
+        note(ftdi, std::move(e));
     }
     return rc;
 }
@@ -137,12 +137,12 @@ int __wrap_ftdi_read_data(struct ftdi_context *ftdi, unsigned char *buf, int siz
 int __wrap_ftdi_write_data(struct ftdi_context *ftdi, const unsigned char *buf, int size)
 {
     const int rc = __real_ftdi_write_data(ftdi, buf, size);
-    if (trace::TraceWriter *w = trace::recording()) {
+    if (trace::callsHeard()) {
         Event e = event(Kind::Write, rc);
         if (buf && size > 0)
             e.bytes = QByteArray(reinterpret_cast<const char *>(buf), size);
         e.rc = qMin(rc, e.bytes.size());
-        note(w, ftdi, std::move(e));
+        note(ftdi, std::move(e));
     }
     return rc;
 }
@@ -150,32 +150,32 @@ int __wrap_ftdi_write_data(struct ftdi_context *ftdi, const unsigned char *buf, 
 int __wrap_ftdi_usb_close(struct ftdi_context *ftdi)
 {
     const int rc = __real_ftdi_usb_close(ftdi);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::Close, rc));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::Close, rc));
     return rc;
 }
 
 void __wrap_ftdi_free(struct ftdi_context *ftdi)
 {
     __real_ftdi_free(ftdi);
-    if (trace::TraceWriter *w = trace::recording())
-        w->record(event(Kind::Free, 0));
+    if (trace::callsHeard())
+        trace::noteCall(event(Kind::Free, 0));
 }
 
 int __wrap_ftdi_usb_find_all(struct ftdi_context *ftdi, struct ftdi_device_list **devlist,
                              int vendor, int product)
 {
     const int rc = __real_ftdi_usb_find_all(ftdi, devlist, vendor, product);
-    if (trace::TraceWriter *w = trace::recording())
-        note(w, ftdi, event(Kind::FindAll, rc, vendor, product));
+    if (trace::callsHeard())
+        note(ftdi, event(Kind::FindAll, rc, vendor, product));
     return rc;
 }
 
 void __wrap_ftdi_list_free(struct ftdi_device_list **devlist)
 {
     __real_ftdi_list_free(devlist);
-    if (trace::TraceWriter *w = trace::recording())
-        w->record(event(Kind::ListFree, 0));
+    if (trace::callsHeard())
+        trace::noteCall(event(Kind::ListFree, 0));
 }
 
 int __wrap_ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device *dev,
@@ -184,12 +184,12 @@ int __wrap_ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device 
 {
     const int rc = __real_ftdi_usb_get_strings(ftdi, dev, manufacturer, mnf_len, description,
                                                desc_len, serial, serial_len);
-    if (trace::TraceWriter *w = trace::recording()) {
+    if (trace::callsHeard()) {
         Event e = event(Kind::Strings, rc);
         e.texts = {rc >= 0 ? cText(manufacturer, mnf_len) : QByteArray(),
                    rc >= 0 ? cText(description, desc_len) : QByteArray(),
                    rc >= 0 ? cText(serial, serial_len) : QByteArray()};
-        note(w, ftdi, std::move(e));
+        note(ftdi, std::move(e));
     }
     return rc;
 }
@@ -197,10 +197,10 @@ int __wrap_ftdi_usb_get_strings(struct ftdi_context *ftdi, struct libusb_device 
 const char *__wrap_ftdi_get_error_string(struct ftdi_context *ftdi)
 {
     const char *text = __real_ftdi_get_error_string(ftdi);
-    if (trace::TraceWriter *w = trace::recording()) {
+    if (trace::callsHeard()) {
         Event e = event(Kind::ErrorText, 0);
         e.texts.append(QByteArray(text ? text : ""));
-        w->record(std::move(e));
+        trace::noteCall(std::move(e));
     }
     return text;
 }

@@ -35,6 +35,12 @@ TraceWriter::Reporter &nextReporter()
     return reporter;
 }
 
+CallListener &listener()
+{
+    static CallListener heard;
+    return heard;
+}
+
 void stopAtExit()
 {
     stopRecording();
@@ -85,6 +91,24 @@ void stopRecording()
     if (active())
         active()->finish();
     active().reset();
+}
+
+void setCallListener(CallListener heard)
+{
+    listener() = std::move(heard);
+}
+
+bool callsHeard()
+{
+    return recording() || listener();
+}
+
+void noteCall(Event event)
+{
+    if (listener())
+        listener()(event);
+    if (TraceWriter *w = recording())
+        w->record(std::move(event));
 }
 
 void setRecordingClock(TraceWriter::Clock clock)

@@ -9,6 +9,8 @@
 
 #include <QDateTime>
 
+#include <functional>
+
 namespace trace {
 
 // Opens `path`; on failure the message has been shown and the session runs
@@ -38,6 +40,15 @@ QString fileArgument(const QStringList &arguments);
 QString defaultRecordingPath(const QDateTime &local);
 
 QString programVersion();
+
+// Hears every library call before it goes to the file: the window's eyes
+// look then (windowwatch.h), and the replay's hands count the calls.
+// Calls are heard while a listener is set even when nothing is recorded.
+using CallListener = std::function<void(const Event &)>;
+void setCallListener(CallListener listener);
+bool callsHeard(); // recording or listened to
+// A call of the library (ftdiwrap.cpp): to the listener, then to the file.
+void noteCall(Event event);
 
 } // namespace trace
 

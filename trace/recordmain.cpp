@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tavrix-record [FILE]: the application over the adapter, every libftdi1
-// call recorded to FILE (default: a new tavrix-YYYYMMDD-HHMMSS.ktrace in the
+// call, every action of the mechanic and what the window showed recorded
+// to FILE (default: a new tavrix-YYYYMMDD-HHMMSS.ktrace in the
 // working folder on Linux, in Documents\Tavrix on Windows).
 
-#include "instanceguard.h"
-#include "mainwindow.h"
-#include "qtsetup.h"
+#include "program/instanceguard.h"
+#include "program/qtsetup.h"
 #include "trace/quitonsignal.h"
 #include "trace/recording.h"
 #include "trace/recordnotice.h"
+#include "trace/windowwatch.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -31,10 +33,12 @@ int main(int argc, char *argv[])
     setUpQtBeforeApplication();
     QApplication app(argc, argv);
     InstanceGuard guard(InstanceGuard::inThisFolder(QStringLiteral(TAVRIX_CABLE_CLAIM)));
-    if (!guard.claimed()) {
+    if (guard.state() == InstanceGuard::State::Knocked) {
         qDebug().noquote() << "Tavrix is already running: its window comes to the front";
         return 0;
     }
+    if (!guard.claimed())
+        return 1; // the guard has said why
     quitOnTerminationSignals();
     QString path = trace::fileArgument(app.arguments());
     if (path.isEmpty()) {
@@ -53,9 +57,16 @@ int main(int argc, char *argv[])
     {
         MainWindow window;
         guard.raiseOnSecondStart(&window);
+        trace::WindowWatch eyes(&window, [](trace::Event e) {
+            if (trace::TraceWriter *w = trace::recording())
+                w->record(std::move(e));
+        });
+        trace::setCallListener([&eyes](const trace::Event &) { eyes.look(); });
         window.show();
         notice.show(&window, QFileInfo(path).absoluteFilePath(), recording);
         rc = app.exec();
+        eyes.closing();
+        trace::setCallListener(nullptr);
     } // the link closes the adapter in the window's destructor: still recorded
     trace::stopRecording();
     return rc;

@@ -82,6 +82,10 @@ void ReplayEcu::reportDivergence()
                              .arg(x.line)
                              .arg(hexBytes(x.request), hexBytes(heard_));
     ++divergences_;
+    if (divergenceListener_)
+        divergenceListener_(
+            x.line,
+            QString("expected request %1, seen %2").arg(hexBytes(x.request), hexBytes(heard_)));
     if (text == lastReport_)
         return; // the tester repeating itself: said once is enough
     lastReport_ = text;

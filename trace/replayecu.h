@@ -13,6 +13,7 @@
 #include "trace/exchanges.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace trace {
 
@@ -27,6 +28,12 @@ public:
     int answered() const { return next_; }
     int requests() const { return script_.size(); }
     int divergences() const { return divergences_; }
+    // Hears each divergence: the trace line of the request expected, and
+    // what was expected and seen.
+    void setDivergenceListener(std::function<void(int line, const QString &what)> listener)
+    {
+        divergenceListener_ = std::move(listener);
+    }
 
 private:
     void startBurst();
@@ -44,6 +51,7 @@ private:
     bool endReported_ = false;
     int divergences_ = 0;
     QString lastReport_;
+    std::function<void(int, const QString &)> divergenceListener_;
 };
 
 } // namespace trace

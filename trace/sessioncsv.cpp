@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "trace/sessiontext.h"
 
-#include "app/csvtext.h"
 #include "auto/autoreply.h"
-#include "auto/diagvalue.h"
+#include "ecu/diagvalue.h"
+#include "ecu/linebytes.h"
+#include "journal/csvtext.h"
 #include "kwp/kwpreply.h"
-#include "link/linebytes.h"
 #include "trace/autodecode.h"
 #include "trace/exchanges.h"
 
@@ -31,37 +31,37 @@ public:
     {
         if (x.reply.isEmpty())
             return;
-        // Fields as the application reads them: the echo, then the answer.
-        const QStringList f = replyFields(x.request + replyBytes(x));
+        // Bytes as the application reads them: the echo, then the answer.
+        const QByteArray bytes = x.request + replyBytes(x);
         if (x.request == KwpFrames::Hold.toByteArray())
-            kwpHold(x, f);
+            kwpHold(x, bytes);
         else if (x.request.size() == 1)
-            autoReply(x, f);
+            autoReply(x, bytes);
     }
 
 private:
-    void row(const Exchange &x, int code, const QString &raw)
+    void row(const Exchange &x, int code, int raw)
     {
-        const QString codeText = QString::number(code);
         rows << CsvText::row({QString::number(double(x.reply.first().readUs) / 1000.0, 'f', 3),
-                              codeText, itemName(catalogue_, code), raw,
-                              DiagValue::convert(codeText, raw), itemUnit(catalogue_, code)});
+                              QString::number(code), itemName(catalogue_, code),
+                              QString::number(raw, 16), DiagValue::convert(code, raw),
+                              itemUnit(catalogue_, code)});
     }
 
     // Auto: the item code shown, then the value of the item shown.
-    void autoReply(const Exchange &x, const QStringList &f)
+    void autoReply(const Exchange &x, const QByteArray &bytes)
     {
-        const AutoReply reply = AutoReply::parse(f.join(QLatin1Char(',')) + QLatin1Char(','));
+        const AutoReply reply = AutoReply::parse(bytes);
         if (reply.showsCode())
             autoCode_ = reply.shown;
         else if (reply.isReading() && reply.showsValue() && autoCode_ >= 0)
-            row(x, autoCode_, reply.shownText);
+            row(x, autoCode_, reply.shown);
     }
 
     // KWP: the hold routine's value report.
-    void kwpHold(const Exchange &x, const QStringList &f)
+    void kwpHold(const Exchange &x, const QByteArray &bytes)
     {
-        const KwpReply reply = KwpReply::parse(f.join(QLatin1Char(',')), KwpFrames::Hold);
+        const KwpReply reply = KwpReply::parse(bytes, KwpFrames::Hold);
         if (reply.valueReport())
             row(x, reply.code, reply.raw);
     }

@@ -25,8 +25,41 @@ const Tag kTags[] = {
     {Kind::Dtr, "DTR"},   {Kind::Error, "ERROR"}, {Kind::End, "END"},
 };
 
+// What the mechanic did and what the window showed, between the exchanges.
+QString windowText(const Event &e)
+{
+    const QString text = QString::fromUtf8(e.texts.value(0));
+    const QString quoted = '"' + QString(text).replace('\n', " / ") + '"';
+    switch (e.kind) {
+    case Kind::UiType:
+        return QString("type box: %1")
+            .arg(e.arg1 == 0   ? "Auto"
+                 : e.arg1 == 1 ? "Xmax"
+                               : QString::number(e.arg1));
+    case Kind::UiRow: return QString("row %1 clicked (item %2)").arg(e.arg1).arg(e.arg2);
+    case Kind::UiAction: return "Action pressed";
+    case Kind::UiCo: return e.arg1 ? "CO window opened" : "CO window closed";
+    case Kind::UiUp: return "CO Up pressed";
+    case Kind::UiDown: return "CO Down pressed";
+    case Kind::UiCyl: return QString("cylinder box: %1").arg(e.arg1 + 1);
+    case Kind::UiMenu: return "table menu: " + text;
+    case Kind::UiClose: return "session closed";
+    case Kind::UiStatus: return "status " + quoted;
+    case Kind::UiCable: return text.isEmpty() ? "no cable reason" : "cable reason " + quoted;
+    case Kind::UiInfo: return "info " + quoted;
+    case Kind::UiValue:
+        return e.arg1 < 0 ? QString("value: no row")
+                          : QString("value of row %1 %2").arg(e.arg1).arg(quoted);
+    default: return QString();
+    }
+}
+
 QString tagOf(Kind kind)
 {
+    if (isWindowAction(kind))
+        return "HAND";
+    if (isWindowRecord(kind))
+        return "SHOW";
     for (const Tag &t : kTags)
         if (t.kind == kind)
             return t.tag;
@@ -99,6 +132,8 @@ QStringList TextPrinter::run(const ParseResult &r)
     out_ << QString("%1  %2 %3")
                 .arg(QString("time ms").rightJustified(11), QString("what").leftJustified(5),
                      "bytes and meaning");
+    if (r.skipped > 0)
+        out_ << QString("(%1 records of a newer Tavrix skipped)").arg(r.skipped);
     for (const Event &e : r.events)
         event(e);
     flushTx();
@@ -247,7 +282,7 @@ QString TextPrinter::controlText(const Event &e)
             .arg(e.rc)
             .arg(QString::fromUtf8(e.texts.value(0)));
     case Kind::End: return "recording ends";
-    default: return QString();
+    default: return windowText(e);
     }
 }
 

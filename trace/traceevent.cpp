@@ -15,14 +15,21 @@ struct KindEntry {
 
 // The order of the fields after "<time> <name>" for every event.
 const KindEntry kKinds[] = {
-    {Kind::New, "new", "k"},          {Kind::Interface, "interface", "fr"},
-    {Kind::Open, "open", "ur"},       {Kind::Baud, "baud", "1r"},
-    {Kind::Line, "line", "bspr"},     {Kind::Dtr, "dtr", "lr"},
-    {Kind::Write, "write", "rx"},     {Kind::Read, "read", "rx"},
-    {Kind::Close, "close", "r"},      {Kind::Free, "free", ""},
-    {Kind::FindAll, "findall", "ur"}, {Kind::Strings, "strings", "rqqq"},
-    {Kind::ListFree, "listfree", ""}, {Kind::ErrorText, "errstr", "q"},
-    {Kind::Error, "error", "crq"},    {Kind::End, "end", ""},
+    {Kind::New, "new", "k"},           {Kind::Interface, "interface", "fr"},
+    {Kind::Open, "open", "ur"},        {Kind::Baud, "baud", "1r"},
+    {Kind::Line, "line", "bspr"},      {Kind::Dtr, "dtr", "lr"},
+    {Kind::Write, "write", "rx"},      {Kind::Read, "read", "rx"},
+    {Kind::Close, "close", "r"},       {Kind::Free, "free", ""},
+    {Kind::FindAll, "findall", "ur"},  {Kind::Strings, "strings", "rqqq"},
+    {Kind::ListFree, "listfree", ""},  {Kind::ErrorText, "errstr", "q"},
+    {Kind::Error, "error", "crq"},     {Kind::End, "end", ""},
+    {Kind::UiType, "ui.type", "1"},    {Kind::UiRow, "ui.row", "12"},
+    {Kind::UiAction, "ui.action", ""}, {Kind::UiCo, "ui.co", "l"},
+    {Kind::UiUp, "ui.up", ""},         {Kind::UiDown, "ui.down", ""},
+    {Kind::UiCyl, "ui.cyl", "1"},      {Kind::UiMenu, "ui.menu", "q"},
+    {Kind::UiClose, "ui.close", ""},   {Kind::UiStatus, "ui.status", "q"},
+    {Kind::UiCable, "ui.cable", "q"},  {Kind::UiInfo, "ui.info", "q"},
+    {Kind::UiValue, "ui.value", "1q"},
 };
 
 const char *const kInterfaces[] = {"ANY", "A", "B", "C", "D"};
@@ -73,6 +80,7 @@ void appendField(QByteArray &out, char code, const Event &e, int &textIndex)
     case 'f': out += ' ' + nameAt(kInterfaces, 5, e.arg1); break;
     case 'u': out += ' ' + usbId(e.arg1, e.arg2); break;
     case '1': out += ' ' + QByteArray::number(e.arg1); break;
+    case '2': out += ' ' + QByteArray::number(e.arg2); break;
     case 'b': out += ' ' + QByteArray::number(e.arg1); break;
     case 's': out += ' ' + nameAt(kStops, 3, e.arg2); break;
     case 'p': out += ' ' + nameAt(kParities, 5, e.arg3); break;

@@ -11,7 +11,10 @@
 
 namespace trace {
 
-constexpr int FormatVersion = 1;
+// Format 2 adds the window's records (Kind::UiType and after) to format 1;
+// a reader of format 2 reads format 1 files too.
+constexpr int FormatVersion = 2;
+constexpr int OldestFormatVersion = 1;
 constexpr char Magic[] = "KTRACE";
 
 enum class Kind {
@@ -30,7 +33,22 @@ enum class Kind {
     ListFree,  // ftdi_list_free
     ErrorText, // ftdi_get_error_string: texts[0] the text handed out
     Error,     // a negative result: call = the failed call, texts[0] the library's text
-    End        // the recording was closed in order
+    End,       // the recording was closed in order
+    // --- the window (format 2): what the mechanic did ---
+    UiType,   // the type box: arg1 = index (0 Auto, 1 Xmax)
+    UiRow,    // a row clicked: arg1 = row, arg2 = its item code
+    UiAction, // Action
+    UiCo,     // the CO window: arg1 = 1 opened, 0 closed
+    UiUp,     // the CO window's Up
+    UiDown,   // the CO window's Down
+    UiCyl,    // the CO window's cylinder box: arg1 = index
+    UiMenu,   // a command of the table's menu: texts[0] its text
+    UiClose,  // the session ended (the window closed, Ctrl+C): what follows is shutdown
+    // --- the window: what it showed, whenever it changed ---
+    UiStatus, // the status text
+    UiCable,  // the reason beside "Not Connect." (empty: none shown)
+    UiInfo,   // the Info line
+    UiValue   // the Value cell of the row clicked last: arg1 = row (-1 none), texts[0]
 };
 
 struct Event {
@@ -45,6 +63,16 @@ struct Event {
     QList<QByteArray> texts; // UTF-8
     int line = 0;            // line in the file it was read from (0 when made here)
 };
+
+// A record of the window, not a call of the library.
+inline bool isWindowRecord(Kind kind)
+{
+    return kind >= Kind::UiType;
+}
+inline bool isWindowAction(Kind kind)
+{
+    return kind >= Kind::UiType && kind <= Kind::UiClose;
+}
 
 // The event's name in the file ("write", "read", ...); empty for none.
 QByteArray kindName(Kind kind);

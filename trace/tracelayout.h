@@ -7,6 +7,7 @@
 //   k  "ok" / "fail" (rc 0 / -1)      r  result code (decimal)
 //   f  interface ANY, A, B, C, D      u  vendor:product, four hex digits each
 //   1  a decimal number (arg1)        l  level 0 / 1 (arg1)
+//   2  a decimal number (arg2)
 //   b  data bits (arg1)               s  stop bits 1, 1.5, 2 (arg2)
 //   p  parity N, O, E, M, S (arg3)    c  the name of a call (Error)
 //   q  a quoted, percent-encoded text x  the rest: bytes, two hex digits each

@@ -2,7 +2,7 @@
 // tavrix-trace [--csv] FILE: a recording as a readable session, or the
 // polled item values over time as CSV.
 
-#include "app/itemcatalogue.h"
+#include "ecu/itemcatalogue.h"
 #include "trace/sessiontext.h"
 
 #include <QCoreApplication>

@@ -116,6 +116,7 @@ bool parseField(char code, const QByteArray &t, Event &e)
     case 'f': e.arg1 = parseNamed(interfaceIndex(t), t, "interface"); break;
     case 'u': parseUsbId(t, e); break;
     case '1': e.arg1 = parseInt(t, "number"); break;
+    case '2': e.arg2 = parseInt(t, "number"); break;
     case 'b': e.arg1 = parseInt(t, "data bits"); break;
     case 's': e.arg2 = parseNamed(stopIndex(t), t, "stop bits"); break;
     case 'p': e.arg3 = parseNamed(parityIndex(t), t, "parity"); break;
@@ -158,18 +159,32 @@ void checkCharacters(const QByteArray &line)
         throw Fault{"empty line"};
 }
 
-Event parseEvent(const QByteArray &line, qint64 previousUs)
+// A record a later format added: its name has a dot (docs/ktrace.md).
+// Format 1 knew no such thing, so there a dot is damage like any other.
+bool skippable(const QByteArray &name, int version)
+{
+    if (version < 2 || !name.contains('.') || name.startsWith('.') || name.endsWith('.'))
+        return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-'))
+            return false;
+    return true;
+}
+
+// The event of the line; false for a record of a later format, skipped.
+bool parseEvent(const QByteArray &line, qint64 previousUs, int version, Event &e)
 {
     checkCharacters(line);
     const QList<QByteArray> tokens = line.split(' ');
-    Event e;
     e.us = parseTime(tokens[0]);
-    if (tokens.size() < 2 || !kindFromName(tokens[1], &e.kind))
+    const bool known = tokens.size() >= 2 && kindFromName(tokens[1], &e.kind);
+    if (!known && !skippable(tokens.value(1), version))
         throw Fault{QString("unknown event '%1'").arg(QString::fromLatin1(tokens.value(1)))};
     if (e.us < previousUs)
         throw Fault{QString("time goes backwards (%1 us after %2 us)").arg(e.us).arg(previousUs)};
-    parseFields(tokens, e);
-    return e;
+    if (known)
+        parseFields(tokens, e);
+    return known;
 }
 
 Header parseHeader(const QByteArray &line)
@@ -182,10 +197,14 @@ Header parseHeader(const QByteArray &line)
     h.version = tokens.value(1).toInt(&ok);
     if (!ok || tokens.size() != 5)
         throw Fault{"bad KTRACE header"};
-    if (h.version != FormatVersion)
-        throw Fault{QString("ktrace format version %1 is not supported (this reader knows %2)")
+    if (h.version > FormatVersion)
+        throw Fault{QString("ktrace format version %1 comes from a newer Tavrix (this reader "
+                            "knows %2 to %3): read it with a newer tavrix-trace")
                         .arg(h.version)
+                        .arg(OldestFormatVersion)
                         .arg(FormatVersion)};
+    if (h.version < OldestFormatVersion)
+        throw Fault{QString("bad ktrace format version %1").arg(h.version)};
     h.program = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[2]));
     h.programVersion = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[3]));
     h.started = QString::fromUtf8(QByteArray::fromPercentEncoding(tokens[4]));
@@ -224,7 +243,12 @@ void parseBody(QIODevice &device, const ParseLimits &limits, ParseResult &r, int
         const QByteArray line = nextLine(device, limits, total);
         if (r.ended)
             throw Fault{"event after the end mark"};
-        Event e = parseEvent(line, previousUs);
+        Event e;
+        if (!parseEvent(line, previousUs, r.header.version, e)) {
+            ++r.skipped;
+            previousUs = e.us;
+            continue;
+        }
         e.line = lineNo;
         previousUs = e.us;
         r.ended = e.kind == Kind::End;

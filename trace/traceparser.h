@@ -34,6 +34,7 @@ struct ParseResult {
     Header header;
     QList<Event> events;
     bool ended = false; // the end mark was there
+    int skipped = 0;    // records of a later format this reader does not know
     ParseError error;
 };
 

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 namespace sim::usbemu {
 
@@ -135,6 +136,19 @@ void Ft232rEmulator::holdForAnotherProgram(bool held)
 {
     std::lock_guard<std::mutex> guard(lock_);
     heldElsewhere_ = held;
+}
+
+void Ft232rEmulator::slowClaims(int ms)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    claimDelayMs_ = ms;
+    claimsAsked_.clear();
+}
+
+std::vector<std::chrono::steady_clock::time_point> Ft232rEmulator::claimsAsked()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return claimsAsked_;
 }
 
 void Ft232rEmulator::inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look)
@@ -259,6 +273,16 @@ void Ft232rEmulator::dropClient(UMockdevIoctlClient *client)
 
 void Ft232rEmulator::handle(UMockdevIoctlClient *client)
 {
+    if (umockdev_ioctl_client_get_request(client) == USBDEVFS_CLAIMINTERFACE) {
+        int delayMs = 0;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            claimsAsked_.push_back(std::chrono::steady_clock::now());
+            delayMs = claimDelayMs_;
+        }
+        // Outside the lock: the test keeps looking at the chip meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    }
     std::lock_guard<std::mutex> guard(lock_);
     Client &state = clientFor(client);
     const unsigned long request = umockdev_ioctl_client_get_request(client);

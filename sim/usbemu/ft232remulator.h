@@ -29,6 +29,7 @@
 #include "sim/usbemu/clientsocket.h"
 #include "sim/usbemu/ft232rchip.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -59,6 +60,11 @@ public:
     // Another program on the bus has claimed the interface: every claim of
     // ours is refused as busy, as usbfs refuses it.
     void holdForAnotherProgram(bool held);
+    // Each claim of the interface answers only after `ms`, as a slow driver
+    // (or a Windows libusb enumerating a hub of stuck devices) keeps an open.
+    void slowClaims(int ms);
+    // When each claim was asked for, oldest first.
+    std::vector<std::chrono::steady_clock::time_point> claimsAsked();
 
     // Runs `look` under the lock with the chip and the line behind it.
     void inspect(const std::function<void(const Ft232rChip &, VirtualCable &)> &look);
@@ -107,6 +113,8 @@ private:
     Ft232rChip chip_;
     UMockdevIoctlClient *owner_ = nullptr; // the handle that claimed the interface
     bool heldElsewhere_ = false;
+    int claimDelayMs_ = 0;
+    std::vector<std::chrono::steady_clock::time_point> claimsAsked_;
     std::map<UMockdevIoctlClient *, Client> clients_;
     UMockdevIoctlBase *handler_ = nullptr;
 };

@@ -3,7 +3,7 @@
 
 #include "support/mainwindowprobe.h"
 
-#include "chartwindow.h"
+#include "ui/chartwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,17 +75,18 @@ QString ChartWatcher::check() const
     const ChartWindow *chart = probe_.tableMenu()->chartWindow();
     if (!chart || !chart->isVisible())
         return "the chart window was closed";
-    const QList<QString> &codes = probe_.rowCodes();
+    const QList<int> &codes = probe_.rowCodes();
     for (int row = 0; row < codes.size(); ++row) {
         const QString cell = probe_.cell(row, 3);
         // An item that stands twice in the list shares its line.
         if (cell.isEmpty() || codes.count(codes[row]) > 1)
             continue;
-        const ItemHistory *item = probe_.journal().item(codes[row].toInt());
+        const ItemHistory *item = probe_.journal().item(codes[row]);
         if (!item || item->lastText() != cell)
             return QString("row %1 (item %2) shows \"%3\", the chart's journal \"%4\"")
                 .arg(row)
-                .arg(codes[row], cell, item ? item->lastText() : QString("nothing"));
+                .arg(codes[row])
+                .arg(cell, item ? item->lastText() : QString("nothing"));
     }
     return QString();
 }

@@ -61,18 +61,17 @@ void Bike::onBaud(sim::VirtualCable &cable, int actualBaud, sim::Nanos at)
     kwp_->onBaud(cable, actualBaud, at);
 }
 
-QStringList Bike::tableCodes(Family family) const
+QList<int> Bike::tableCodes(Family family) const
 {
-    QStringList codes;
+    QList<int> codes;
     if (family == Family::Auto) {
         for (int code : auto_->items())
-            codes << QString::number(code);
+            codes << code;
         return codes;
     }
     for (const sim::KwpItem &item : kwp_->config().items)
-        codes << QString::number(item.code);
-    return codes << "61"
-                 << "62";
+        codes << item.code;
+    return codes << 61 << 62;
 }
 
 int Bike::itemRows(Family family) const

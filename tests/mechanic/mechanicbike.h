@@ -37,7 +37,7 @@ public:
 
     // The codes of a family's complete table, as decimal texts: the Auto
     // list, or the KWP list followed by the fault-code rows 61 and 62.
-    QStringList tableCodes(Family family) const;
+    QList<int> tableCodes(Family family) const;
     // The rows of that table the ECU's pointer can stand on.
     int itemRows(Family family) const;
     // What a row of that table holds now: an item's raw value as the ECU

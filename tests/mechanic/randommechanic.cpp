@@ -3,11 +3,11 @@
 
 #include "chartwatcher.h"
 
-#include "mainwindow.h"
 #include "support/simsupport.h"
+#include "ui/mainwindow.h"
 #include "virtualtime.h"
 
-#include "cowindow.h"
+#include "ui/cowindow.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -61,7 +61,15 @@ QString describe(const sim::EcuAct &act)
         .arg(act.session);
 }
 
-bool prefixOf(const QList<QString> &rows, const QStringList &list)
+QString codeList(const QList<int> &codes)
+{
+    QStringList texts;
+    for (int code : codes)
+        texts << QString::number(code);
+    return texts.join(' ');
+}
+
+bool prefixOf(const QList<int> &rows, const QList<int> &list)
 {
     if (rows.size() > list.size())
         return false;
@@ -98,16 +106,14 @@ RandomMechanic::RandomMechanic(Family family, std::uint64_t seed, Options option
 
 RandomMechanic::~RandomMechanic()
 {
-    // The window leaves its poll timer and CO window to the end of the
-    // process; a campaign of thousands of runs must not keep them all.
-    QTimer *timer = probe_->pollTimer();
+    // The window leaves its CO window to the end of the process; a
+    // campaign of thousands of runs must not keep them all.
     CoWindow *co = probe_->coWindow();
-    timer->stop();
+    probe_->pollTimer()->stop();
     chart_.reset();
     probe_->restoreWaitCursors();
     probe_.reset();
     window_.reset();
-    delete timer;
     delete co;
     bike_->autoEcu().acts().tap(nullptr);
     bike_->kwpEcu().acts().tap(nullptr);
@@ -242,7 +248,7 @@ void RandomMechanic::pressAction()
     Press press;
     press.family = family();
     press.row = request.row();
-    press.code = probe_->rowCodes().value(press.row).toInt();
+    press.code = probe_->rowCodes().value(press.row);
     press.clear = press.family == Family::Kwp && press.row >= probe_->pointerRows();
     press.ecuSession = bike_->ecuSession(press.family);
     press.appSession = probe_->sessionSerial();
@@ -379,22 +385,16 @@ QString RandomMechanic::where()
 // The slots the poll timer drives (found by taking each off and back on).
 QString RandomMechanic::routes()
 {
-    QString out;
-    QTimer *timer = probe_->pollTimer();
-    for (const char *slot : {SLOT(send_clicked()), SLOT(send_clicked_xmax()),
-                             SLOT(co_send_clicked()), SLOT(co_send_clicked_xmax())}) {
-        if (QObject::disconnect(timer, SIGNAL(timeout()), window_.get(), slot)) {
-            QObject::connect(timer, SIGNAL(timeout()), window_.get(), slot);
-            out += QLatin1Char(' ') + QString::fromLatin1(slot + 1).section('(', 0, 0);
-        }
-    }
-    return out.isEmpty() ? QStringLiteral(" nothing") : out;
+    static const char *const names[] = {" the Auto cycle", " the Auto CO cycle", " the KWP cycle",
+                                        " the KWP CO cycle"};
+    const Cycle *cycle = probe_->cycle();
+    return cycle ? QString::fromLatin1(names[int(cycle->kind())]) : QStringLiteral(" nothing");
 }
 
 bool RandomMechanic::settleSession()
 {
     const Family f = family();
-    const QStringList table = bike_->tableCodes(f);
+    const QList<int> table = bike_->tableCodes(f);
     // A handle the pulled cable killed, or a write failure still armed, is
     // found out only at the next write; the session to wait for comes after.
     const sim::VirtualCable &cable = sim::VirtualCable::instance();
@@ -524,7 +524,7 @@ QString RandomMechanic::expected(Family f, int row)
     const QString raw = bike_->rawAt(f, row);
     if (bike_->isCountRow(f, row))
         return raw;
-    return probe_->convert(bike_->tableCodes(f).at(row), raw);
+    return probe_->convert(QString::number(bike_->tableCodes(f).at(row)), raw);
 }
 
 void RandomMechanic::noteValues()
@@ -539,11 +539,11 @@ void RandomMechanic::noteValues()
 void RandomMechanic::checkInvariants()
 {
     noteValues();
-    const QList<QString> &codes = probe_->rowCodes();
+    const QList<int> &codes = probe_->rowCodes();
     const bool fits[2] = {prefixOf(codes, bike_->tableCodes(Family::Auto)),
                           prefixOf(codes, bike_->tableCodes(Family::Kwp))};
     if (!codes.isEmpty() && !fits[0] && !fits[1])
-        return violate("the table is not the ECU's list: " + QStringList(codes).join(' '));
+        return violate("the table is not the ECU's list: " + codeList(codes));
     for (int row = 0; row < codes.size(); ++row) {
         const QString cell = probe_->cell(row, 3);
         if (cell.isEmpty())
@@ -552,7 +552,8 @@ void RandomMechanic::checkInvariants()
             && !(fits[1] && allowed_[1][row].contains(cell)))
             return violate(QString("row %1 (item %2) shows \"%3\", never a value of its item")
                                .arg(row)
-                               .arg(codes[row], cell));
+                               .arg(codes[row])
+                               .arg(cell));
     }
     const bool pending =
         probe_->selectionPending() || (probe_->hasWalk() && probe_->actionRequest().pending());

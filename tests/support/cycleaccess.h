@@ -25,6 +25,24 @@ struct CycleAccess {
     static int &expectedReply(AutoCoCycle &c) { return c.expectedReply_; }
     static int &pulseMs(KwpCycle &c) { return c.login_.pulseMs_; }
     static int &pulseMs(KwpCoCycle &c) { return c.login_.pulseMs_; }
+
+    // Puts `cycle` (any of the four) in `state`, a SessionState value, as
+    // its own transition would.
+    static void enterState(Cycle &cycle, int state)
+    {
+        switch (cycle.kind()) {
+        case Cycle::Kind::Auto:
+            enter(static_cast<AutoCycle &>(cycle), AutoCycle::State(state));
+            break;
+        case Cycle::Kind::Kwp: enter(static_cast<KwpCycle &>(cycle), KwpCycle::State(state)); break;
+        case Cycle::Kind::AutoCo:
+            setState(static_cast<AutoCoCycle &>(cycle), AutoCoCycle::State(state));
+            break;
+        case Cycle::Kind::KwpCo:
+            setState(static_cast<KwpCoCycle &>(cycle), KwpCoCycle::State(state));
+            break;
+        }
+    }
 };
 
 #endif // CYCLEACCESS_H

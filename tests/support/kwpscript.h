@@ -7,6 +7,8 @@
 // have shown gathered up. No window, no event loop, no clock.
 
 #include "support/cycleaccess.h"
+#include "support/replybytes.h"
+#include "ui/statustexts.h"
 
 #include <QStringList>
 
@@ -46,6 +48,20 @@ inline QString nameOf(const KwpFrame &frame)
         if (all[i] == frame)
             return QString::fromLatin1(names[i]);
     return QStringLiteral("?");
+}
+inline QString nameOf(const QByteArray &request)
+{
+    for (const KwpFrame &frame : KwpFrames::All)
+        if (frame.toByteArray() == request)
+            return nameOf(frame);
+    return QStringLiteral("?");
+}
+inline KwpFrame frameOf(const QByteArray &request)
+{
+    for (const KwpFrame &frame : KwpFrames::All)
+        if (frame.toByteArray() == request)
+            return frame;
+    return KwpFrame{{0}, 0};
 }
 
 // The positive answer to `frame` with `data` behind the service byte: the
@@ -91,37 +107,32 @@ struct Seen {
         if (e.info)
             info = *e.info;
         if (e.status)
-            status = *e.status;
+            status = QString::fromLatin1(StatusText::of(*e.status));
         if (e.rpm)
             rpm = *e.rpm;
         faultsCleared |= e.faultsCleared;
-        if (e.timerMs >= 0)
-            timerMs = e.timerMs;
     }
 };
 
 using Ecu = std::function<QString(const KwpFrame &)>; // the answer behind the echo; "" silence
 
-template <class Cycle>
-Seen tick(Cycle &cycle, const Ecu &ecu)
+inline Seen tick(Cycle &cycle, const Ecu &ecu)
 {
     Seen seen;
     for (int guard = 0; guard < 64; ++guard) {
-        const KwpStep step = cycle.next();
+        const Step step = cycle.next();
         seen.take(step.effects);
         switch (step.kind) {
-        case KwpStep::Kind::End: return seen;
-        case KwpStep::Kind::WakeUp: seen.sent << QString("pulse %1").arg(step.pulseMs); break;
-        case KwpStep::Kind::Key: seen.sent << QString("key %1").arg(step.key, 0, 16); break;
-        case KwpStep::Kind::Frame: {
-            seen.sent << nameOf(step.frame);
-            QString reply = step.frame.toByteArray().toHex(',');
-            const QString answer = ecu(step.frame);
-            // as the link reads it: lower case, no leading zeros
-            QStringList items;
-            for (const QString &b : (answer.isEmpty() ? reply : reply + ',' + answer).split(','))
-                items << QString::number(b.toInt(nullptr, 16), 16);
-            seen.take(cycle.onReply(KwpReply::parse(items.join(','), step.frame)));
+        case Step::Kind::End: seen.timerMs = step.restartMs; return seen;
+        case Step::Kind::WakeUp: seen.sent << QString("pulse %1").arg(step.wakeUp.pulseMs); break;
+        case Step::Kind::Key:
+            seen.sent << QString("key %1").arg(std::uint8_t(step.request.at(0)), 0, 16);
+            break;
+        case Step::Kind::Exchange: {
+            seen.sent << nameOf(step.request);
+            // The adapter hears the request first, then the ECU's answer.
+            const QString answer = ecu(frameOf(step.request));
+            seen.take(cycle.onReply(step.request + replyBytes(answer)));
             break;
         }
         }
@@ -145,8 +156,8 @@ inline void startPolling(KwpCycle &cycle, const QList<int> &items)
     ItemWalk &walk = CycleAccess::walk(cycle);
     for (int code : items)
         walk.addItemRow(code);
-    walk.addFaultRow(61);
-    walk.addFaultRow(62);
+    walk.addClosingRow(61);
+    walk.addClosingRow(62);
     walk.pointer().startOnFirstRow();
     CycleAccess::enter(cycle, KwpCycle::State::Polling);
 }

@@ -2,9 +2,12 @@
 #ifndef MAINWINDOWPROBE_H
 #define MAINWINDOWPROBE_H
 
-#include "cycleaccess.h"
-#include "mainwindow.h"
-#include "tablemenu.h"
+#include "ecu/itemwalk.h"
+#include "session/sessionengine.h"
+#include "support/cycleaccess.h"
+#include "support/engineaccess.h"
+#include "ui/mainwindow.h"
+#include "ui/tablemenu.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,40 +19,45 @@
 class CoWindow;
 class UsbSerial;
 
-// A test's view into the window: the shared members by name, and the
+// A test's view into the window: what the session engine holds, and the
 // widgets the mechanic sees.
 class MainWindowProbe
 {
 public:
-    explicit MainWindowProbe(MainWindow &window) : w(window) {}
+    explicit MainWindowProbe(MainWindow &window) : w(window), e(*window.engine()) {}
 
-    QTimer *pollTimer() const { return w.pollTimer; }
-    UsbSerial *link() const { return w.link; }
-    CoWindow *coWindow() const { return w.coWindow; }
-    int sessionState() const { return w.sessionState; }
-    int &selectedRow() { return w.selectedRow; }
-    int &ecuRow() { return w.ecuRow; }
-    int actionStep() const { return w.actionStep; }
-    int &rpm() { return w.rpm; }
-    int &coValue() { return w.coValue; }
-    bool selectionPending() const { return w.selectionPending; }
-    bool &running() { return w.running; }
-    QString &vehicleType() { return w.vehicleType; }
-    QList<QString> &itemList() { return w.itemList; }
-    QList<QString> &rowCodes() { return w.rowCodes; }
-    QList<QString> &errorList() { return w.errorList; }
-    QStringList kwpCommands() const
+    SessionEngine &engine() const { return e; }
+    QTimer *pollTimer() const { return e.pollTimer(); }
+    UsbSerial *link() const { return e.link(); }
+    CoWindow *coWindow() const { return w.coDialog(); }
+    int sessionState() const { return e.sessionState(); }
+    int selectedRow() const { return e.selectedRow(); }
+    int ecuRow() const { return e.ecuRow(); }
+    int actionStep() const { return hasWalk() ? walk().actionStep() : 0; }
+    int rpm() const { return e.rpm(); }
+    int coValue() const { return e.coValue(); }
+    bool selectionPending() const { return hasWalk() && walk().selectionPending(); }
+    bool running() const { return e.running(); }
+    QString vehicleType() const { return e.vehicleType(); }
+    const QList<QString> &itemList() const { return e.itemList(); }
+    const QList<int> &rowCodes() const { return e.rowCodes(); }
+    int rowOf(int code) const { return e.rowCodes().indexOf(code); }
+    const QList<QString> &errorList() const { return e.errorList(); }
+
+    // A row shown in the table (and known to the engine), not to the cycle.
+    void appendItemRow(int code)
     {
-        return {
-            w.cmdHold,           w.cmdUp,       w.cmdDown,          w.cmdAction, w.cmdTesterPresent,
-            w.cmdReadDtcCurrent, w.cmdClearDtc, w.cmdReadDtcHistory};
+        Effects added;
+        added.addRow = code;
+        EngineAccess::show(e, added);
     }
+    bool selectionCursor() const { return w.selectionCursor; }
+    bool actionCursor() const { return w.actionCursor; }
 
-    void appendItemRow(int code) { w.appendItemRow(code); }
-    void delay(int ms) { w.delay(ms); }
-    void delayLogin(int ms) { w.delay_login(ms); }
-    void clearTable() { w.clear_table(); }
-    void setDisplay() { w.setDisplay(); }
+    void delay(int ms) { e.delay(ms); }
+    void delayLogin(int ms) { e.delayLogin(ms); }
+    void clearTable() { e.clearTable(); }
+    void setDisplay() { e.redisplay(); }
 
     QTableWidget *table() const { return w.findChild<QTableWidget *>("tableWidget"); }
     QComboBox *typeBox() const { return w.findChild<QComboBox *>("comboBox"); }
@@ -69,25 +77,24 @@ public:
         table()->setCurrentCell(row, column);
         emit table() -> cellClicked(row, column);
     }
-
-    // --- Auto family ---
-    bool selectionCursor() const { return w.selectionCursor; }
-    bool actionCursor() const { return w.actionCursor; }
     QString convert(const QString &code, const QString &raw) { return w.convertdiagval(code, raw); }
 
-    // --- the cycle under way (one of the four; the others are null) ---
-    AutoCycle *autoCycle() const { return w.autoCycle.get(); }
-    AutoCoCycle *autoCoCycle() const { return w.autoCoCycle.get(); }
-    KwpCycle *kwpCycle() const { return w.kwpCycle.get(); }
-    KwpCoCycle *kwpCoCycle() const { return w.kwpCoCycle.get(); }
-    int sessionSerial() const { return w.sessionSerial; }
+    // --- the cycle under way ---
+    Cycle *cycle() const { return e.cycle(); }
+    template <class C>
+    C *cycleAs(Cycle::Kind kind) const
+    {
+        return e.cycle() && e.cycle()->kind() == kind ? static_cast<C *>(e.cycle()) : nullptr;
+    }
+    AutoCycle *autoCycle() const { return cycleAs<AutoCycle>(Cycle::Kind::Auto); }
+    AutoCoCycle *autoCoCycle() const { return cycleAs<AutoCoCycle>(Cycle::Kind::AutoCo); }
+    KwpCycle *kwpCycle() const { return cycleAs<KwpCycle>(Cycle::Kind::Kwp); }
+    KwpCoCycle *kwpCoCycle() const { return cycleAs<KwpCoCycle>(Cycle::Kind::KwpCo); }
+    int sessionSerial() const { return e.sessionSerial(); }
     // The polling cycle's table, pointer, selection and press (none while
     // the CO window is open).
-    bool hasWalk() const { return w.autoCycle || w.kwpCycle; }
-    ItemWalk &walk() const
-    {
-        return w.autoCycle ? CycleAccess::walk(*w.autoCycle) : CycleAccess::walk(*w.kwpCycle);
-    }
+    bool hasWalk() const { return e.cycle() && e.cycle()->walk(); }
+    ItemWalk &walk() const { return *e.cycle()->walk(); }
     const ActionRequest &actionRequest() const { return walk().request(); }
     int pointerRows() const { return walk().pointerRows(); }
     int scanPass() const { return walk().scanPass(); }
@@ -95,22 +102,17 @@ public:
     // transition would, and shows it.
     void setSessionState(int state)
     {
-        if (w.autoCycle)
-            CycleAccess::enter(*w.autoCycle, AutoCycle::State(state));
-        else if (w.autoCoCycle)
-            CycleAccess::setState(*w.autoCoCycle, AutoCoCycle::State(state));
-        else if (w.kwpCycle)
-            CycleAccess::enter(*w.kwpCycle, KwpCycle::State(state));
-        else if (w.kwpCoCycle)
-            CycleAccess::setState(*w.kwpCoCycle, KwpCoCycle::State(state));
-        w.mirror();
+        CycleAccess::enterState(*e.cycle(), state);
+        EngineAccess::show(e, Effects());
     }
-    // Appends a row to the table and to the polling cycle's (a fault-code
-    // row when `fault`), as a scan would.
-    void addRow(int code, bool fault = false)
+    // Appends a row to the polling cycle's table and shows it (a row after
+    // the items when `closing`), as a scan would.
+    void addRow(int code, bool closing = false)
     {
-        fault ? walk().addFaultRow(code) : walk().addItemRow(code);
-        w.appendItemRow(code);
+        closing ? walk().addClosingRow(code) : walk().addItemRow(code);
+        Effects added;
+        added.addRow = code;
+        EngineAccess::show(e, added);
     }
     // Puts the pointer on `row` as if the ECU had walked there and said so.
     void placePointer(int row)
@@ -119,23 +121,28 @@ public:
         pointer.startOnFirstRow();
         while (pointer.row() < row)
             pointer.moved(1);
-        pointer.reported(walk().codeAt(row).toInt(), walk().codes(), walk().pointerRows());
-        w.mirror();
+        pointer.reported(walk().codeAt(row), walk().codes(), walk().pointerRows());
+        EngineAccess::show(e, Effects());
     }
-    void mirror() { w.mirror(); }
+    // Engine speed and CO as if a reading had just decoded them.
+    void setReading(int rpm, int co)
+    {
+        Effects reading;
+        reading.rpm = rpm;
+        reading.co = co;
+        EngineAccess::show(e, reading);
+    }
+    // Shows the cycle's state as it is now (after a hand put it there).
+    void mirror() { EngineAccess::show(e, Effects()); }
     // The wake-up pulses the KWP cycles try next.
-    int kwpPulseMs() const { return w.kwpCycle ? w.kwpCycle->pulseMs() : w.kwpPulseMs; }
-    int kwpCoPulseMs() const { return w.kwpCoCycle ? w.kwpCoCycle->pulseMs() : w.kwpCoPulseMs; }
+    int kwpPulseMs() const { return e.pulseMs(Cycle::Kind::Kwp); }
+    int kwpCoPulseMs() const { return e.pulseMs(Cycle::Kind::KwpCo); }
     // A new cycle, as a new session of the window gets: the CO window's
     // own when `co`.
-    void freshCycle(bool co)
-    {
-        w.coMode = co;
-        w.startCycle();
-    }
+    void freshCycle(bool co) { EngineAccess::freshCycle(e, co); }
 
     // --- what the session showed: the journal, the table's menu ---
-    SessionJournal &journal() { return w.journal; }
+    SessionJournal &journal() { return w.sessionJournal(); }
     TableMenu *tableMenu() const { return w.findChild<TableMenu *>(); }
 
     // --- fuzzing and fault injection ---
@@ -143,6 +150,7 @@ public:
 
 private:
     MainWindow &w;
+    SessionEngine &e;
 };
 
 #endif // MAINWINDOWPROBE_H

@@ -13,7 +13,7 @@
 struct ExampleSession {
     QString name;
     std::shared_ptr<ScriptedEcu> ecu;
-    QList<Step> steps;
+    QList<LinkStep> steps;
 };
 
 ExampleSession autoExample();

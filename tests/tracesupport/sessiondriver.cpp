@@ -6,25 +6,25 @@
 
 #include <cstdint>
 
-Step key(std::uint8_t byte, int waitMs)
+LinkStep key(std::uint8_t byte, int waitMs)
 {
-    return {Step::Key, QByteArray(1, char(byte)), 0, waitMs};
+    return {LinkStep::Key, QByteArray(1, char(byte)), 0, waitMs};
 }
-Step frame(const QByteArray &bytes, int waitMs)
+LinkStep frame(const QByteArray &bytes, int waitMs)
 {
-    return {Step::Frame, bytes, 0, waitMs};
+    return {LinkStep::Frame, bytes, 0, waitMs};
 }
-Step dtr(int level, int waitMs)
+LinkStep dtr(int level, int waitMs)
 {
-    return {Step::Dtr, {}, level, waitMs};
+    return {LinkStep::Dtr, {}, level, waitMs};
 }
-Step baud(int rate)
+LinkStep baud(int rate)
 {
-    return {Step::Baud, {}, rate, 0};
+    return {LinkStep::Baud, {}, rate, 0};
 }
-Step failNextWrite()
+LinkStep failNextWrite()
 {
-    return {Step::FailNextWrite, {}, 0, 0};
+    return {LinkStep::FailNextWrite, {}, 0, 0};
 }
 
 QString commandString(const QByteArray &bytes)
@@ -40,9 +40,9 @@ QString commandString(const QByteArray &bytes)
 
 namespace {
 
-QString exchange(UsbSerial &link, const Step &s, const std::function<void(int)> &wait)
+QString exchange(UsbSerial &link, const LinkStep &s, const std::function<void(int)> &wait)
 {
-    if (s.type == Step::Key) {
+    if (s.type == LinkStep::Key) {
         unsigned char byte = static_cast<unsigned char>(s.bytes.at(0));
         link.writeDataHex(&byte);
     } else {
@@ -54,21 +54,21 @@ QString exchange(UsbSerial &link, const Step &s, const std::function<void(int)> 
 
 } // namespace
 
-QStringList runSteps(UsbSerial &link, const QList<Step> &steps,
+QStringList runSteps(UsbSerial &link, const QList<LinkStep> &steps,
                      const std::function<void(int ms)> &wait)
 {
     QStringList replies;
-    for (const Step &s : steps) {
+    for (const LinkStep &s : steps) {
         switch (s.type) {
-        case Step::Key:
-        case Step::Frame: replies << exchange(link, s, wait); break;
-        case Step::Dtr:
+        case LinkStep::Key:
+        case LinkStep::Frame: replies << exchange(link, s, wait); break;
+        case LinkStep::Dtr:
             link.writeDataBit(s.value);
             wait(s.waitMs);
             break;
-        case Step::Baud: link.setBaud(s.value); break;
-        case Step::Wait: wait(s.waitMs); break;
-        case Step::FailNextWrite: sim::VirtualCable::instance().failWrites(1); break;
+        case LinkStep::Baud: link.setBaud(s.value); break;
+        case LinkStep::Wait: wait(s.waitMs); break;
+        case LinkStep::FailNextWrite: sim::VirtualCable::instance().failWrites(1); break;
         }
     }
     return replies;

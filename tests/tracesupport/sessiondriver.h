@@ -15,7 +15,7 @@
 
 class UsbSerial;
 
-struct Step {
+struct LinkStep {
     enum Type { Key, Frame, Dtr, Baud, Wait, FailNextWrite };
     Type type;
     QByteArray bytes; // Key: one byte; Frame: the frame
@@ -23,17 +23,17 @@ struct Step {
     int waitMs = 0;   // before the read (Key, Frame) or after (Dtr, Baud, Wait)
 };
 
-Step key(std::uint8_t byte, int waitMs);
-Step frame(const QByteArray &bytes, int waitMs = 110);
-Step dtr(int level, int waitMs = 0);
-Step baud(int rate);
-Step failNextWrite();
+LinkStep key(std::uint8_t byte, int waitMs);
+LinkStep frame(const QByteArray &bytes, int waitMs = 110);
+LinkStep dtr(int level, int waitMs = 0);
+LinkStep baud(int rate);
+LinkStep failNextWrite();
 
 // "0xC1,0x33,0xF0,0x81,0x65" from the bytes.
 QString commandString(const QByteArray &bytes);
 
 // Runs the steps; returns the reply text read after each Key and Frame.
-QStringList runSteps(UsbSerial &link, const QList<Step> &steps,
+QStringList runSteps(UsbSerial &link, const QList<LinkStep> &steps,
                      const std::function<void(int ms)> &wait);
 
 #endif // SESSIONDRIVER_H

@@ -5,7 +5,7 @@
 // or closed to the user.
 #include "hostrun.h"
 
-#include "cablehint.h"
+#include "link/cablehint.h"
 
 #include <QtTest>
 

@@ -9,6 +9,8 @@ void UsbTestBench::reset()
 {
     if (!bus_.adapterPlugged())
         bus_.plugAdapter();
+    adapter_.holdForAnotherProgram(false);
+    adapter_.slowClaims(0);
     adapter_.inspect([this](const sim::usbemu::Ft232rChip &chip, sim::VirtualCable &cable) {
         cable.refuseLineProperty(false);
         cable.refuseBaud(false);

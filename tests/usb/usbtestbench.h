@@ -8,6 +8,7 @@
 
 #include "sim/usbemu/emulatedbus.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,12 +19,18 @@ public:
     UsbTestBench();
     bool ready() const { return bus_.ready(); }
 
-    // Plugged, silent line, no faults, the chip's own latency timer, empty
-    // history.
+    // Plugged, free, quick to claim, silent line, no faults, the chip's own
+    // latency timer, empty history.
     void reset();
     void plug() { bus_.plugAdapter(); }
     void unplug() { bus_.unplugAdapter(); }
     std::string devNode() const { return bus_.devNode(); }
+    void holdForAnotherProgram(bool held) { adapter_.holdForAnotherProgram(held); }
+    void slowClaims(int ms) { adapter_.slowClaims(ms); }
+    std::vector<std::chrono::steady_clock::time_point> claimsAsked()
+    {
+        return adapter_.claimsAsked();
+    }
 
     // Vendor requests since the last reset, in arrival order.
     std::vector<sim::usbemu::ControlRecord> requests();

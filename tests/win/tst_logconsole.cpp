@@ -5,8 +5,8 @@
 // console's close button ends the program as the windows' own would.
 // What only a real console shows (a selection blocking its writes, the
 // five seconds Windows waits after the close button) is not here.
-#include "win/logconsole.h"
-#include "win/logpump.h"
+#include "program/win/logconsole.h"
+#include "program/win/logpump.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -5,16 +5,23 @@
 // same platform plugin, style and fonts as on a desktop.
 // tavrix-screenshots DIR --scaled NAME: only the picture of the window at
 // the screen's scale (a value with its unit, the longest item name).
-#include "mainwindow.h"
-#include "qtsetup.h"
+// tavrix-screenshots DIR --virtual-time: the same views on virtual time, as
+// the suite runs it: the ECU's waits pass at once.
+#include "program/qtsetup.h"
 #include "shotsteps.h"
+#include "sim/virtualtime/virtualtime.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QTextStream>
 
+#include <cstring>
+
 int main(int argc, char *argv[])
 {
     setUpQtBeforeApplication();
+    if (argc > 2 && std::strcmp(argv[2], "--virtual-time") == 0)
+        VirtualTime::install(); // before the application object, as it needs
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QDir outDir(args.value(1, "docs"));

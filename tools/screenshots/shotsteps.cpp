@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shotsteps.h"
 
-#include "chartwindow.h"
-#include "cowindow.h"
 #include "support/mainwindowprobe.h"
 #include "support/simsupport.h"
+#include "ui/chartwindow.h"
+#include "ui/cowindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +43,7 @@ struct Shots {
 
 int rowOf(MainWindowProbe &probe, int code)
 {
-    return probe.rowCodes().indexOf(QString::number(code));
+    return probe.rowCodes().indexOf(code);
 }
 
 // A listing that grows the Info label shrinks the table and can push the
