@@ -60,6 +60,14 @@ void InstanceGuard::sayWhy() const
         QMessageBox::warning(nullptr, QStringLiteral("Tavrix"), text);
 }
 
+int InstanceGuard::exitCode() const
+{
+    if (state_ != State::Knocked)
+        return 1;
+    qDebug().noquote() << "Tavrix is already running: its window comes to the front";
+    return 0;
+}
+
 QString InstanceGuard::inThisFolder(const QString &name)
 {
     if (name.isEmpty())

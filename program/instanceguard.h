@@ -33,6 +33,10 @@ public:
 
     // False: this program must not start a session (see state()).
     bool claimed() const { return state_ == State::Claimed; }
+    // When not claimed, the code the program ends with: 0 when the running
+    // window was asked to come forward (and the log says so), 1 when the
+    // claim could not be had (the guard has said why).
+    int exitCode() const;
     State state() const { return state_; }
     // Why the claim could not be made or checked (the system's words), or
     // which program holds it; empty when claimed or knocked.

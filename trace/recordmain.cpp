@@ -33,12 +33,8 @@ int main(int argc, char *argv[])
     setUpQtBeforeApplication();
     QApplication app(argc, argv);
     InstanceGuard guard(InstanceGuard::inThisFolder(QStringLiteral(TAVRIX_CABLE_CLAIM)));
-    if (guard.state() == InstanceGuard::State::Knocked) {
-        qDebug().noquote() << "Tavrix is already running: its window comes to the front";
-        return 0;
-    }
     if (!guard.claimed())
-        return 1; // the guard has said why
+        return guard.exitCode();
     quitOnTerminationSignals();
     QString path = trace::fileArgument(app.arguments());
     if (path.isEmpty()) {
