@@ -27,6 +27,10 @@ constexpr qint64 kMostLagMs = 50; // later than that, a mechanic sees the window
 constexpr int kFirstMs = 500;
 constexpr int kRetryMs = 3000;
 constexpr int kPaceSlackMs = 150; // a loaded machine's thread start and enumeration
+// The first claim comes after the open's thread has started and libusb has
+// enumerated the bus once: on a machine running two builds beside the suite
+// that took 357 ms more. Early is what must not be.
+constexpr int kFirstSlackMs = 500;
 
 qint64 msBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
@@ -72,7 +76,7 @@ private slots:
             ("attempts, ms after the window, then each after the one before: " + paces).toLatin1();
         QVERIFY2(asked.size() >= std::size_t(kRunMs / kRetryMs - 1), seen.constData());
         const qint64 first = msBetween(shownAt, asked.front());
-        QVERIFY2(first >= kFirstMs && first <= kFirstMs + kPaceSlackMs, seen.constData());
+        QVERIFY2(first >= kFirstMs && first <= kFirstMs + kFirstSlackMs, seen.constData());
         for (std::size_t i = 1; i < asked.size(); ++i) {
             const qint64 gap = msBetween(asked[i - 1], asked[i]);
             QVERIFY2(std::abs(gap - kRetryMs) <= kPaceSlackMs, seen.constData());
