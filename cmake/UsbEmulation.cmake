@@ -46,7 +46,7 @@ foreach(src ${USB_TEST_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE tavrix_usbtestsupport tavrix_testsupport tavrix_app
                         tavrix_usbemu Qt5::Test)
-  tavrix_suite(${name})
+  tavrix_suite(${name} OWN_HEADERS)
   set_target_properties(${name} PROPERTIES TAVRIX_CABLE "tavrix_cablelookup;PkgConfig::FTDI")
   target_compile_definitions(${name} PRIVATE
     TAVRIX_BIN="$<TARGET_FILE:tavrix>" USBHOST_BIN="$<TARGET_FILE:tavrix-usbhost>")
