@@ -61,14 +61,15 @@ private slots:
         QFETCH(int, family);
         for (int run = 0; run < kChartRuns; ++run) {
             const std::uint64_t seed = kFirstSeed + std::uint64_t(run);
+            const long steps = envNumber("TAVRIX_MECHANIC_CHART_STEPS", kChartSteps);
             mechanic::Outcome plain, chart;
             {
                 mechanic::RandomMechanic mechanic(Family(family), seed);
-                plain = mechanic.run(kChartSteps);
+                plain = mechanic.run(steps);
             }
             {
                 mechanic::RandomMechanic mechanic(Family(family), seed, {true});
-                chart = mechanic.run(kChartSteps);
+                chart = mechanic.run(steps);
             }
             QVERIFY2(
                 chart.violation.isEmpty(),
@@ -78,7 +79,7 @@ private slots:
                                .arg(chart.violation,
                                     chart.lastLog.mid(chart.lastLog.size() - 40).join("\n  "))));
             QVERIFY(plain.violation.isEmpty());
-            QCOMPARE(chart.steps, kChartSteps);
+            QCOMPARE(chart.steps, steps);
             QVERIFY(chart.chartActs > 100);
             QCOMPARE(chart.presses, plain.presses);
             QCOMPARE(chart.checkKeys, plain.checkKeys);
