@@ -63,8 +63,9 @@ SYNOPSIS=$(dpkg-deb -f "$DEB" Description | head -n 1)
 [ "$(dpkg-deb -f "$DEB" Description | wc -l)" -ge 2 ] || fail "no extended description"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 echo "depends: $DEPENDS"
-for d in libftdi1-2 libqt5widgets5 libqt5core5a libqt5charts5 libqt5printsupport5 libc6; do
-    echo "$DEPENDS" | grep -q "$d" || fail "Depends lacks $d"
+# Debian 13 renamed Qt's core library in the 64-bit time_t transition.
+for d in libftdi1-2 libqt5widgets5 'libqt5core5(a|t64)' libqt5charts5 libqt5printsupport5 libc6; do
+    echo "$DEPENDS" | grep -qE "$d" || fail "Depends lacks $d"
 done
 dpkg-deb -e "$DEB" "$WORK/control"
 grep -q "udevadm control --reload-rules" "$WORK/control/postinst" || fail "postinst reload"
