@@ -127,36 +127,61 @@ echo "tavrix-log.exe: the log on its console"
 # the program waits for Enter, and an Enter pressed during the run does not
 # count.
 PTY="$LOG/log-console.txt"
+STEPS="$LOG/log-console-steps.txt"
+step() { echo "$(date +%s) $*" >>"$STEPS"; }
+rm -f "$STEPS"
+# Every wait below runs to a deadline, not a count: a loaded machine under
+# Wine can take tens of seconds to start the console, close the window or
+# run taskkill, and a count of tries ran out there before the program did.
 {
-    sleep 8
-    printf '\003' # Ctrl+C: Wine's console sends CTRL_C_EVENT
-    sleep 1
-    printf '\r' # pressed during the run
-    # Closing the window can take long on a loaded machine: ask again until
-    # the console says the window is gone, and only then press the Enter
-    # that counts (one pressed earlier is thrown away, as it should be).
-    for try in $(seq 1 40); do
-        grep -q "Jendela" "$PTY" 2>/dev/null && break
-        [ $((try % 5)) -eq 1 ] && { "$WINE" taskkill /im tavrix-log.exe >>"$LOG/wine.log" 2>&1 || true; }
+    step started
+    # Ctrl+C only once the program runs its log (its handler is in place).
+    until=$(($(date +%s) + 90))
+    while ! grep -aq "Not Connect\." "$PTY" 2>/dev/null && [ "$(date +%s)" -lt "$until" ]; do
         sleep 1
     done
+    step "log running (or gave up waiting)"
+    sleep 2
+    printf '\003' # Ctrl+C: Wine's console sends CTRL_C_EVENT
+    step "Ctrl+C pressed"
+    sleep 1
+    printf '\r' # pressed during the run
+    step "Enter pressed during the run"
+    # Ask the window to close until the console says it is gone, and only
+    # then press the Enter that counts (one pressed earlier is thrown away,
+    # as it should be).
+    until=$(($(date +%s) + 120))
+    next=0
+    while ! grep -aq "Jendela" "$PTY" 2>/dev/null && [ "$(date +%s)" -lt "$until" ]; do
+        if [ "$(date +%s)" -ge "$next" ]; then
+            step "taskkill asks the window to close"
+            "$WINE" taskkill /im tavrix-log.exe >>"$LOG/wine.log" 2>&1 || true
+            next=$(($(date +%s) + 5))
+        fi
+        sleep 1
+    done
+    step "closing words seen (or gave up waiting)"
     sleep 2
     date +%s >"$LOG/enter-at"
-    for try in 1 2 3 4 5; do
+    until=$(($(date +%s) + 60))
+    # (The typescript's header quotes the command: match the time, not the word.)
+    while ! grep -aq "EXITED at [0-9]" "$PTY" 2>/dev/null && [ "$(date +%s)" -lt "$until" ]; do
         printf '\r'
+        step "Enter pressed after the run"
         sleep 3
-        grep -q "EXITED" "$PTY" 2>/dev/null && break
     done
-} | timeout 120 script -qfc "cd '$APP' && '$WINE' tavrix-log.exe; echo EXITED at \$(date +%s)" "$PTY" \
+    step "done"
+} | timeout 300 script -qfc "cd '$APP' && '$WINE' tavrix-log.exe; echo EXITED at \$(date +%s)" "$PTY" \
     >/dev/null 2>&1 || true
 $WINESERVER -k 2>/dev/null || true
-grep -aq "Connect\." "$PTY" || fail "tavrix-log.exe's console showed no log"
+steps() { echo "$1; its steps (seconds since 1970):"; cat "$STEPS"; exit 1; }
+grep -aq "Connect\." "$PTY" || steps "FAIL: tavrix-log.exe's console showed no log"
 grep -aq "Jendela" "$PTY" \
-    || fail "tavrix-log.exe did not keep its console after the window closed (or Ctrl+C ended it)"
-exited=$(sed -n 's/.*EXITED at \([0-9]*\).*/\1/p' "$PTY" | tr -d '\r')
-[ -n "$exited" ] || fail "tavrix-log.exe did not end with the Enter pressed after it"
+    || steps "FAIL: tavrix-log.exe did not keep its console after the window closed (or Ctrl+C ended it)"
+exited=$(sed -n 's/.*EXITED at \([0-9][0-9]*\).*/\1/p' "$PTY" | tr -d '\r')
+[ -n "$exited" ] || steps "FAIL: tavrix-log.exe did not end with the Enter pressed after it"
 [ "$exited" -ge "$(cat "$LOG/enter-at")" ] \
-    || fail "an Enter pressed during the run closed tavrix-log.exe's console ($exited < $(cat "$LOG/enter-at"))"
+    || steps "FAIL: an Enter pressed during the run closed tavrix-log.exe's console ($exited < $(cat "$LOG/enter-at"))"
 echo "tavrix-log.exe on its own console: the log through its pump; Ctrl+C ignored; kept open until an Enter after the run"
 
 # One program per cable: a second start brings the first forward and exits.
