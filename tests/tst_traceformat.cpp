@@ -562,6 +562,27 @@ private slots:
         QCOMPARE(xs[0].line, 2);
     }
 
+    // An answer read ahead of the next request's echo: it answers the request
+    // before, arrived after that one's read, and the echo is no ECU byte.
+    void lateAnswerGoesToTheRequestBefore()
+    {
+        QList<Event> events = {bytesEvent(Kind::Write, 1, "\xca"),
+                               bytesEvent(Kind::Read, 1, "\xca"),
+                               bytesEvent(Kind::Write, 1, "\xca"),
+                               bytesEvent(Kind::Read, 4, QByteArray("\x1d\x00\xca\x1c", 4))};
+        for (int i = 0; i < events.size(); ++i) {
+            events[i].us = 100000 * (i + 1);
+            events[i].line = i + 2;
+        }
+        const QList<Exchange> xs = exchanges(events);
+        QCOMPARE(xs.size(), 2);
+        QCOMPARE(xs[0].reply.size(), 1);
+        QCOMPARE(xs[0].reply[0].bytes, QByteArray("\x1d\x00", 2));
+        QCOMPARE(xs[0].reply[0].notBeforeUs, qint64(200000)); // its own read had not seen it
+        QCOMPARE(xs[1].reply.size(), 1);
+        QCOMPARE(xs[1].reply[0].bytes, QByteArray("\x1c"));
+    }
+
     void lostEchoLeavesTheEcuBytes()
     {
         EchoFilter f;

@@ -18,8 +18,10 @@ class EchoFilter
 {
 public:
     void sent(const QByteArray &bytes) { pending_ += bytes; }
-    // The bytes of a read that are not echo, in order.
-    QByteArray received(const QByteArray &bytes, int *echoed = nullptr);
+    // The bytes of a read that are not echo, in order. With `late`, the ECU
+    // bytes that stood before the whole echo of a request go there instead:
+    // an answer that came after the tester's read, to the request before.
+    QByteArray received(const QByteArray &bytes, int *echoed = nullptr, QByteArray *late = nullptr);
     void reset() { pending_.clear(); }
 
 private:
