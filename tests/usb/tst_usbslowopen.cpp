@@ -55,13 +55,26 @@ private slots:
         const auto shownAt = std::chrono::steady_clock::now();
         MainWindow window;
         window.show();
+        // The beat starts once the window is on screen and painted: the first
+        // paint loads the fonts, which in a brand-new system with cold caches
+        // took long enough to pass for a stuck loop. The first open is due later.
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCoreApplication::processEvents();
+        const qint64 paintedMs = msBetween(shownAt, std::chrono::steady_clock::now());
         qint64 mostLagMs = 0;
+        QString lateBeats; // each beat later than allowed: when, and by how much
         QElapsedTimer sinceBeat;
         sinceBeat.start();
         QTimer beat;
         beat.setTimerType(Qt::PreciseTimer);
-        connect(&beat, &QTimer::timeout,
-                [&] { mostLagMs = std::max(mostLagMs, sinceBeat.restart() - kBeatMs); });
+        connect(&beat, &QTimer::timeout, [&] {
+            const qint64 lag = sinceBeat.restart() - kBeatMs;
+            mostLagMs = std::max(mostLagMs, lag);
+            if (lag > kMostLagMs)
+                lateBeats += QString(" %1 ms late at %2 ms;")
+                                 .arg(lag)
+                                 .arg(msBetween(shownAt, std::chrono::steady_clock::now()));
+        });
         beat.start(kBeatMs);
         QEventLoop loop;
         QTimer::singleShot(kRunMs, &loop, &QEventLoop::quit);
@@ -82,13 +95,15 @@ private slots:
             const qint64 gap = msBetween(asked[i - 1], asked[i]);
             QVERIFY2(std::abs(gap - kRetryMs) <= kPaceSlackMs, seen.constData());
         }
-        QVERIFY2(
-            mostLagMs <= kMostLagMs,
-            qPrintable(QString("the window did not answer for %1 ms").arg(mostLagMs + kBeatMs)));
+        QVERIFY2(mostLagMs <= kMostLagMs,
+                 qPrintable(QString("the window did not answer for %1 ms:%2 %3")
+                                .arg(mostLagMs + kBeatMs)
+                                .arg(lateBeats, QString::fromLatin1(seen))));
         QCOMPARE(window.statusBar()->currentMessage(), QString("Not Connect."));
         qInfo(
-            "%d attempts; the loop answered within %lld ms; first attempt %lld ms after the window",
-            int(asked.size()), mostLagMs + kBeatMs, first);
+            "%d attempts; the loop answered within %lld ms; first attempt %lld ms after the "
+            "window, painted after %lld ms",
+            int(asked.size()), mostLagMs + kBeatMs, first, paintedMs);
     }
 };
 
