@@ -11,13 +11,8 @@ QByteArray EchoFilter::received(const QByteArray &bytes, int *echoed, QByteArray
     // request's echo. Without this, the first byte that is not echo would
     // end the wait for it, and the echo itself would pass for ECU bytes.
     const int echoAt = pending_.isEmpty() ? -1 : int(bytes.indexOf(pending_));
-    if (echoAt > 0) {
-        ecu = bytes.left(echoAt);
-        if (late) {
-            *late = ecu;
-            ecu.clear();
-        }
-    }
+    if (echoAt > 0)
+        (late ? *late : ecu) = bytes.left(echoAt);
     for (char b : bytes.mid(qMax(echoAt, 0))) {
         if (!pending_.isEmpty() && pending_.at(0) == b) {
             pending_.remove(0, 1);
@@ -61,10 +56,14 @@ struct Builder {
     void read(const Event &e)
     {
         inRequest = false;
+        // Bytes before the echo answer the request before this one: they came
+        // after its last read. With no request before, they are the ECU's all the same.
         QByteArray late;
-        QByteArray ecu = e.rc > 0 ? echo.received(e.bytes, nullptr, &late) : QByteArray();
-        if (!lateAnswer(e, late))
-            ecu.prepend(late); // no request before: the ECU's, all the same
+        const QByteArray ecu =
+            e.rc > 0 ? echo.received(e.bytes, nullptr, out.size() >= 2 ? &late : nullptr)
+                     : QByteArray();
+        if (!late.isEmpty())
+            out[out.size() - 2].reply.append({e.line, e.us, lastReadUs, late});
         if (!ecu.isEmpty()) {
             if (out.isEmpty())
                 out.append(Exchange());
@@ -72,19 +71,6 @@ struct Builder {
             x.reply.append({e.line, e.us, qMax(lastReadUs, x.lastWriteUs), ecu});
         }
         lastReadUs = e.us;
-    }
-
-    // Bytes that came before the echo answer the request before this one:
-    // they came after its last read, and before this request was written.
-    bool lateAnswer(const Event &e, const QByteArray &late)
-    {
-        if (late.isEmpty())
-            return true;
-        if (out.size() < 2)
-            return false;
-        Exchange &before = out[out.size() - 2];
-        before.reply.append({e.line, e.us, lastReadUs, late});
-        return true;
     }
 
     void feed(const Event &e)
