@@ -133,6 +133,11 @@ rm -f "$STEPS"
 # Every wait below runs to a deadline, not a count: a loaded machine under
 # Wine can take tens of seconds to start the console, close the window or
 # run taskkill, and a count of tries ran out there before the program did.
+# script runs its command with $SHELL, or with sh when none is set (as on
+# CI). The Ctrl+C reaches that shell as well as Wine, and dash, unlike bash,
+# dies of it at once and never prints EXITED: hence the trap, which a POSIX
+# shell runs only once the program has ended, and which exec resets so that
+# Wine still gets the Ctrl+C.
 {
     step started
     # Ctrl+C only once the program runs its log (its handler is in place).
@@ -171,7 +176,7 @@ rm -f "$STEPS"
         sleep 3
     done
     step "done"
-} | timeout 300 script -qfc "cd '$APP' && '$WINE' tavrix-log.exe; echo EXITED at \$(date +%s)" "$PTY" \
+} | timeout 300 script -qfc "trap : INT; cd '$APP' && '$WINE' tavrix-log.exe; echo EXITED at \$(date +%s)" "$PTY" \
     >/dev/null 2>&1 || true
 $WINESERVER -k 2>/dev/null || true
 steps() { echo "$1; its steps (seconds since 1970):"; cat "$STEPS"; exit 1; }
