@@ -61,13 +61,9 @@ foreach(src ${USB_TEST_SOURCES})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
     SKIP_RETURN_CODE 77 TIMEOUT 180)
-  # Suites that start the real programs take turns: a program of one would
-  # find the cable claimed by a program of the other and leave at once.
-  # Suites that keep the link in their own process claim nothing.
-  file(STRINGS ${src} starts_programs REGEX "hostrun\\.h|RECORD_BIN|TAVRIX_BIN")
-  if(starts_programs)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK tavrix-cable-claim)
-  endif()
+  # Suites that start the real programs need not take turns: each run puts
+  # them in a folder of their own, which is the cable claim's scope
+  # (tests/usb/hostrun.cpp).
 endforeach()
 tavrix_long_test(tst_usbslowopen 60)
 tavrix_long_test(tst_usbbike 42)

@@ -2,9 +2,12 @@
 #include "hostrun.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 bool HostRun::anyStartsWith(const QString &prefix) const
 {
@@ -54,15 +57,39 @@ QString HostRun::outline() const
 }
 
 namespace {
-HostRun runUnderHost(const QStringList &hostOptions, const QStringList &program, int ceilingMs)
+// A program on the real cable claims it by the folder it runs from, so each
+// run takes its programs into a folder of its own (hard links beside the
+// build's, a copy where links are refused): no other tavrix on this machine
+// shares the claim, be it the developer's own window, a suite of another
+// build, or a second checkout at the same path in another root.
+bool placePrograms(const QTemporaryDir &folder, const QStringList &programs)
+{
+    for (const QString &program : programs) {
+        const QString target = folder.filePath(QFileInfo(program).fileName());
+        if (::link(QFile::encodeName(program).constData(), QFile::encodeName(target).constData())
+                != 0
+            && !QFile::copy(program, target))
+            return false;
+    }
+    return true;
+}
+
+HostRun runUnderHost(const QStringList &hostOptions, const QStringList &program,
+                     const QStringList &programs, int ceilingMs)
 {
     HostRun run;
     QTemporaryDir dir;
+    QTemporaryDir folder(QFileInfo(TAVRIX_BIN).absolutePath() + "/hostrun-XXXXXX");
+    if (!placePrograms(folder, QStringList(programs) << TAVRIX_BIN)) {
+        run.log << "hostrun: cannot place the programs in " + folder.path();
+        return run;
+    }
     const QString tracePath = dir.filePath("trace.txt");
     QProcess host;
     host.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TAVRIX", TAVRIX_BIN);
+    env.insert("TAVRIX", folder.filePath(QFileInfo(TAVRIX_BIN).fileName()));
+    env.insert("PROGRAMS", folder.path());
     host.setProcessEnvironment(env);
     host.start(USBHOST_BIN, QStringList(hostOptions) << "--trace" << tracePath << "--" << program);
     run.finished = host.waitForFinished(ceilingMs);
@@ -81,10 +108,11 @@ HostRun runUnderHost(const QStringList &hostOptions, const QStringList &program,
 
 HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs)
 {
-    return runUnderHost(hostOptions, {TAVRIX_BIN}, ceilingMs);
+    return runUnderHost(hostOptions, {"/bin/sh", "-c", "exec \"$TAVRIX\""}, {}, ceilingMs);
 }
 
-HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command, int ceilingMs)
+HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command,
+                          const QStringList &programs, int ceilingMs)
 {
-    return runUnderHost(hostOptions, {"/bin/sh", "-c", command}, ceilingMs);
+    return runUnderHost(hostOptions, {"/bin/sh", "-c", command}, programs, ceilingMs);
 }

@@ -25,9 +25,11 @@ struct HostRun {
     QString outline() const;
 };
 
+// The programs run from a folder of their own (see hostrun.cpp).
 HostRun runTavrixUnderHost(const QStringList &hostOptions, int ceilingMs = 60000);
-// The same for a shell command line; $TAVRIX in it names the tavrix binary.
+// The same for a shell command line: $TAVRIX in it names the tavrix binary,
+// and $PROGRAMS the folder that holds it and each of `programs` by name.
 HostRun runShellUnderHost(const QStringList &hostOptions, const QString &command,
-                          int ceilingMs = 60000);
+                          const QStringList &programs = {}, int ceilingMs = 60000);
 
 #endif // HOSTRUN_H

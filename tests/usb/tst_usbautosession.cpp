@@ -12,7 +12,8 @@ class TestUsbAutoSession : public QObject
 private slots:
     void logsInAndScansTheTable()
     {
-        const HostRun run = runTavrixUnderHost({"--ecu", "auto", "--run-for", "12"});
+        const HostRun run =
+            runTavrixUnderHost({"--ecu", "auto", "--end-on", "2:code 1 1", "--run-for", "40"});
         QVERIFY(run.finished);
         const QString all = run.log.join('\n');
         const int connected = run.indexOf("Connected.");

@@ -5,13 +5,25 @@
 
 #include <QtTest>
 
+namespace {
+// Shell: wait (30 s at most) until the first program's log in $log has a
+// line matching the pattern.
+QString waitForLine(const QString &pattern)
+{
+    return QString(
+               "n=0; until grep -q '%1' \"$log\" || [ $n -ge 300 ]; do sleep 0.1; "
+               "n=$((n+1)); done")
+        .arg(pattern);
+}
+} // namespace
+
 class TestUsbBike : public QObject
 {
     Q_OBJECT
 private slots:
     void connectsToThePluggedAdapter()
     {
-        const HostRun run = runTavrixUnderHost({"--run-for", "3"});
+        const HostRun run = runTavrixUnderHost({"--end-on", "Connected.", "--run-for", "30"});
         QVERIFY(run.finished);
         QCOMPARE(run.exitCode, 0);
         const int opened = run.indexOf("usbconnect");
@@ -31,7 +43,8 @@ private slots:
 
     void withoutAdapterListsAndRetries()
     {
-        const HostRun run = runTavrixUnderHost({"--no-device", "--run-for", "6"});
+        const HostRun run =
+            runTavrixUnderHost({"--no-device", "--end-on", "2:Not Connect.", "--run-for", "30"});
         QVERIFY(run.finished);
         QVERIFY2(run.count("Not Connect.") >= 2, qPrintable(run.outline()));
         QVERIFY(run.count("unable to open device") >= 2);
@@ -42,8 +55,8 @@ private slots:
 
     void connectsOncePluggedIn()
     {
-        const HostRun run =
-            runTavrixUnderHost({"--no-device", "--plug-after", "2.5", "--run-for", "7.5"});
+        const HostRun run = runTavrixUnderHost({"--no-device", "--plug-on", "Not Connect.",
+                                                "--end-on", "Connected.", "--run-for", "30"});
         QVERIFY(run.finished);
         const int failed = run.indexOf("Not Connect.");
         QVERIFY2(failed >= 0, qPrintable(run.outline()));
@@ -53,7 +66,8 @@ private slots:
 
     void refusedLinePropertyKeepsRetrying()
     {
-        const HostRun run = runTavrixUnderHost({"--refuse-line-property", "--run-for", "6"});
+        const HostRun run = runTavrixUnderHost(
+            {"--refuse-line-property", "--end-on", "2:Not Connect.", "--run-for", "30"});
         QVERIFY(run.finished);
         QVERIFY2(run.count("unable to set line parameters") >= 2, qPrintable(run.outline()));
         QVERIFY(run.count("Not Connect.") >= 2);
@@ -66,8 +80,12 @@ private slots:
     {
         // The first tavrix dies holding the interface; the next one gets it
         // at its first attempt, as the kernel frees it when a program dies.
-        const HostRun run = runShellUnderHost({"--run-for", "6"},
-                                              "timeout -s KILL 2.5 \"$TAVRIX\"; exec \"$TAVRIX\"");
+        const HostRun run = runShellUnderHost(
+            {"--end-on", "2:Connected.", "--run-for", "40"},
+            QString("log=$(mktemp); \"$TAVRIX\" >\"$log\" 2>&1 & first=$!; %1; "
+                    "kill -KILL $first; wait $first; cat \"$log\"; rm -f \"$log\"; "
+                    "exec \"$TAVRIX\"")
+                .arg(waitForLine("^Connected\\.$")));
         QVERIFY(run.finished);
         QVERIFY2(run.count("Connected.") == 2, qPrintable(run.outline()));
         QVERIFY2(run.count("unable to open device") == 0, qPrintable(run.outline()));
@@ -79,10 +97,12 @@ private slots:
     {
         // The second start knocks and exits at once, without touching the
         // adapter; the first one comes to the front and keeps its session.
-        const HostRun run =
-            runShellUnderHost({"--run-for", "9"},
-                              "\"$TAVRIX\" & first=$!; sleep 3; \"$TAVRIX\"; "
-                              "echo \"second start exited $?\"; sleep 1; kill $first; wait $first");
+        const HostRun run = runShellUnderHost(
+            {"--run-for", "40"},
+            QString("log=$(mktemp); \"$TAVRIX\" >\"$log\" 2>&1 & first=$!; %1; "
+                    "\"$TAVRIX\"; echo \"second start exited $?\"; %2; "
+                    "kill $first; wait $first; cat \"$log\"; rm -f \"$log\"")
+                .arg(waitForLine("^Connected\\.$"), waitForLine("window brought to the front")));
         QVERIFY(run.finished);
         const int second = run.indexOf("Tavrix is already running: its window comes to the front");
         QVERIFY2(second >= 0, qPrintable(run.outline()));
@@ -94,8 +114,9 @@ private slots:
 
     void unplugDropsTheSessionAndReplugRestoresIt()
     {
-        const HostRun run = runTavrixUnderHost(
-            {"--ecu", "identify", "--unplug-after", "3", "--replug-after", "4", "--run-for", "9"});
+        const HostRun run =
+            runTavrixUnderHost({"--ecu", "identify", "--unplug-on", "login=vixion", "--replug-on",
+                                "Not Connect.", "--end-on", "2:Connected.", "--run-for", "40"});
         QVERIFY(run.finished);
         if (run.traceOf("tx").isEmpty())
             QSKIP(

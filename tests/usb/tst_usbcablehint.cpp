@@ -39,8 +39,9 @@ private slots:
         QFETCH(QString, libftdi);
         QFETCH(QString, seen);
         QFETCH(Advice, advice);
-        const HostRun run = runTavrixUnderHost(QStringList(options) << "--run-for"
-                                                                    << "4");
+        const HostRun run = runTavrixUnderHost(QStringList(options) << "--end-on"
+                                                                    << "2:Not Connect."
+                                                                    << "--run-for" << "30");
         QVERIFY(run.finished);
         QVERIFY2(run.anyStartsWith(libftdi), qPrintable(run.outline()));
         const QString hint = "; hint: " + CableHint::text(advice, OpenFailure(), CableSighting());

@@ -63,8 +63,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("auto.ktrace");
-        const HostRun run = runShellUnderHost({"--ecu", "auto", "--run-for", "8"},
-                                              QString("exec '%1' '%2'").arg(RECORD_BIN, path));
+        const HostRun run = runShellUnderHost(
+            {"--ecu", "auto", "--end-on", "2:code 1 1", "--run-for", "40"},
+            QString("exec \"$PROGRAMS/%1\" '%2'").arg(QFileInfo(RECORD_BIN).fileName(), path),
+            {RECORD_BIN});
         QVERIFY(run.finished);
         const QString all = run.log.join('\n');
         QVERIFY2(run.indexOf("recording to " + path) >= 0, qPrintable(all));

@@ -25,6 +25,28 @@ bool readLatency(const char *text, int &out)
     return true;
 }
 
+// "TEXT" or "N:TEXT": the Nth time the program prints TEXT.
+bool readTrigger(const char *text, LineTrigger &out)
+{
+    const char *colon = std::strchr(text, ':');
+    char *end = nullptr;
+    const long count = colon ? std::strtol(text, &end, 10) : 0;
+    const bool counted = colon && end == colon && colon != text && count >= 1;
+    out.count = counted ? int(count) : 1;
+    out.line = counted ? std::string(colon + 1) : std::string(text);
+    return !out.line.empty();
+}
+
+bool takeTrigger(const std::string &flag, const char *value, HostOptions &o)
+{
+    LineTrigger *target = flag == "--plug-on"     ? &o.plugOn
+                          : flag == "--unplug-on" ? &o.unplugOn
+                          : flag == "--replug-on" ? &o.replugOn
+                          : flag == "--end-on"    ? &o.endOn
+                                                  : nullptr;
+    return target && readTrigger(value, *target);
+}
+
 bool takeTimed(const std::string &flag, const char *value, HostOptions &o)
 {
     double *target = flag == "--plug-after"     ? &o.plugAfter
@@ -57,10 +79,20 @@ bool takeOption(const std::string &flag, const char *value, HostOptions &o, bool
     else if (flag == "--latency")
         return (used = readLatency(value, o.latencyMs));
     else
-        return (used = takeTimed(flag, value, o));
+        return (used = takeTimed(flag, value, o) || takeTrigger(flag, value, o));
     return true;
 }
 } // namespace
+
+bool LineTrigger::fires(const std::string &printed)
+{
+    if (!armed || line.empty() || printed != line)
+        return false;
+    if (++seen < count)
+        return false;
+    line.clear();
+    return true;
+}
 
 void printHostUsage()
 {
@@ -81,6 +113,9 @@ void printHostUsage()
     std::fprintf(stderr,
                  " (default bike)\n"
                  "  --run-for S               end PROGRAM (SIGTERM) after S seconds\n"
+                 "  --plug-on, --unplug-on, --replug-on, --end-on [N:]LINE\n"
+                 "                            the same once PROGRAM has printed LINE (N times);\n"
+                 "                            the replug counts from the unplug\n"
                  "  --trace FILE              write what the adapter saw to FILE\n"
                  "  --latency MS              the chip's latency timer, 1..255 (default 16)\n");
 }
@@ -103,5 +138,6 @@ bool parseHostOptions(int argc, char **argv, HostOptions &o)
     }
     for (; i < argc; ++i)
         o.program.push_back(argv[i]);
+    o.replugOn.armed = o.unplugAfter < 0 && o.unplugOn.line.empty();
     return !o.program.empty();
 }

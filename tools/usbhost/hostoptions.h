@@ -5,14 +5,28 @@
 #include <string>
 #include <vector>
 
+// An event on the program's word: once it has printed `line` (a whole
+// line) for the `count`th time, counted from when the trigger was armed.
+struct LineTrigger {
+    std::string line; // empty: none
+    int count = 1;
+    int seen = 0;
+    bool armed = true;
+
+    // True once, on the line that completes the count.
+    bool fires(const std::string &printed);
+};
+
 // Command line of tavrix-usbhost. Times are seconds since the program
-// started; a negative time means "never".
+// started; a negative time means "never". Each event may come on a time,
+// on a line the program prints, or on whichever comes first.
 struct HostOptions {
     bool device = true; // adapter plugged in at start
     double plugAfter = -1;
     double unplugAfter = -1;
     double replugAfter = -1;
-    double runFor = -1; // then SIGTERM to the program
+    double runFor = -1;                            // then SIGTERM to the program
+    LineTrigger plugOn, unplugOn, replugOn, endOn; // replugOn counts from the unplug
     bool refuseLineProperty = false;
     bool refuseBaud = false;
     bool busy = false;         // another program holds the adapter

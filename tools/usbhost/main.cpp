@@ -6,6 +6,7 @@
 
 #include "hostoptions.h"
 #include "hosttrace.h"
+#include "programoutput.h"
 
 #include "sim/usbemu/emulatedbus.h"
 #include "sim/usbemu/hostecu.h"
@@ -45,7 +46,8 @@ void dropFileCapabilities()
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
 }
 
-pid_t startProgram(const std::vector<std::string> &program, bool noPermission)
+pid_t startProgram(const std::vector<std::string> &program, bool noPermission,
+                   ProgramOutput &output)
 {
     std::vector<char *> args;
     for (const std::string &arg : program)
@@ -55,12 +57,14 @@ pid_t startProgram(const std::vector<std::string> &program, bool noPermission)
     if (pid == 0) {
         // Without its host the program's ioctls have nowhere to go.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        output.becomeChildOutput();
         if (noPermission)
             dropFileCapabilities();
         execvp(args[0], args.data());
         std::perror("tavrix-usbhost: exec");
         _exit(127);
     }
+    output.parentSide();
     return pid;
 }
 
@@ -79,28 +83,61 @@ struct Outcome {
     rusage usage{};
 };
 
+// The events due now, on the clock or on the program's word.
+struct Events {
+    bool plug = false, unplug = false, end = false;
+};
+
+Events onLine(HostOptions &o, const std::string &line)
+{
+    Events e;
+    e.plug = o.plugOn.fires(line) || o.replugOn.fires(line);
+    e.unplug = o.unplugOn.fires(line);
+    e.end = o.endOn.fires(line);
+    return e;
+}
+
+Events onClock(HostOptions &o, double now)
+{
+    Events e;
+    e.plug = due(o.plugAfter, now) || due(o.replugAfter, now);
+    e.unplug = due(o.unplugAfter, now);
+    e.end = due(o.runFor, now);
+    return e;
+}
+
 // Runs the plug events until the program ends; the host outlives it, since
 // its ioctls are served from this process.
-Outcome supervise(pid_t child, HostOptions o, sim::usbemu::EmulatedBus &bus)
+Outcome supervise(pid_t child, HostOptions o, sim::usbemu::EmulatedBus &bus, ProgramOutput &output)
 {
     Outcome out;
     const Clock::time_point start = Clock::now();
     double killAt = -1;
-    while (wait4(child, &out.status, WNOHANG, &out.usage) == 0) {
-        const double now = std::chrono::duration<double>(Clock::now() - start).count();
-        if (due(o.plugAfter, now) || due(o.replugAfter, now))
-            bus.plugAdapter();
-        if (due(o.unplugAfter, now))
+    double now = 0;
+    // Lines are acted on in the order they come; of a pull and a plug due
+    // at once (a late poll on a stretched clock), the pull came first.
+    const auto act = [&](const Events &e) {
+        if (e.unplug) {
             bus.unplugAdapter();
-        if (due(o.runFor, now)) {
+            o.replugOn.armed = true;
+        }
+        if (e.plug)
+            bus.plugAdapter();
+        if (e.end && !out.endedByUs) {
             kill(child, SIGTERM);
             out.endedByUs = true;
             killAt = now + kKillGraceSeconds;
         }
+    };
+    while (wait4(child, &out.status, WNOHANG, &out.usage) == 0) {
+        now = std::chrono::duration<double>(Clock::now() - start).count();
+        output.poll([&](const std::string &line) { act(onLine(o, line)); });
+        act(onClock(o, now));
         if (due(killAt, now))
             kill(child, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    output.poll([](const std::string &) {});
     return out;
 }
 
@@ -144,9 +181,14 @@ int main(int argc, char **argv)
         std::perror("tavrix-usbhost: cannot close the device node");
         return 1;
     }
+    ProgramOutput output;
+    if (!output.ok()) {
+        std::perror("tavrix-usbhost: pipe");
+        return 1;
+    }
     const Clock::time_point start = Clock::now();
-    const Outcome out =
-        supervise(startProgram(options.program, options.noPermission), options, bus);
+    const pid_t child = startProgram(options.program, options.noPermission, output);
+    const Outcome out = supervise(child, options, bus, output);
     reportCpu(out, std::chrono::duration<double>(Clock::now() - start).count());
     if (!options.trace.empty() && !writeHostTrace(adapter, options.trace))
         std::fprintf(stderr, "tavrix-usbhost: cannot write %s\n", options.trace.c_str());
