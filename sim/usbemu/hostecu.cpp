@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/usbemu/hostecu.h"
+#include "sim/usbemu/lateecu.h"
 
 #include "sim/autoecu.h"
 #include "sim/demobike.h"
@@ -11,6 +12,19 @@
 namespace sim::usbemu {
 
 namespace {
+constexpr int kKwpBaud = 10400;
+// "kwp-late": a request of the table scan that follows the login, answered
+// long enough after the tool's read that the answer lands in the pause
+// before the tool's next step (tests/recordings/xmax-late-answer-linux.ktrace).
+constexpr int kKwpLateAtByte = 100;
+constexpr int kKwpLateMs = 130;
+
+std::shared_ptr<sim::EcuModel> makeLateKwpEcu()
+{
+    return std::make_shared<LateEcu<sim::KwpEcu>>(sim::KwpEcuConfig::demo(), kKwpBaud,
+                                                  kKwpLateAtByte, kKwpLateMs);
+}
+
 struct HostEcu {
     const char *name;
     std::function<std::shared_ptr<sim::EcuModel>()> make;
@@ -22,6 +36,7 @@ const HostEcu kHostEcus[] = {
     {"bike", [] { return sim::makeDemoBike(); }},
     {"auto", [] { return std::make_shared<sim::AutoEcu>(sim::AutoEcuConfig::vixion()); }},
     {"kwp", [] { return std::make_shared<sim::KwpEcu>(sim::KwpEcuConfig::demo()); }},
+    {"kwp-late", makeLateKwpEcu},
     {"identify", [] { return std::make_shared<IdentifyOnlyEcu>(); }},
     {"silent", [] { return std::shared_ptr<sim::EcuModel>(); }},
 };
