@@ -41,8 +41,10 @@ public:
                 break; // the program's shutdown: nothing the mechanic saw
             if (isWindowAction(e.kind))
                 act(e);
-            else if (isWindowRecord(e.kind))
+            else if (isWindowShown(e.kind))
                 s_.shown.append(e);
+            else if (e.kind == Kind::UiWatch)
+                s_.statusAsItChanged = e.arg1 != 0;
             else if (isCall(e.kind))
                 call(e);
         }

@@ -41,6 +41,9 @@ struct HandsScript {
     QList<Event> shown; // status, cable, info and value records, in order
     qint64 lastUs = 0;  // the last event of the recording
     int actions = 0;
+    // The recorder looked at the status as it changed (ui.watch 1), so the
+    // replay must too; older recordings saw it only before each call.
+    bool statusAsItChanged = false;
 };
 
 HandsScript handsScript(const QList<Event> &events);

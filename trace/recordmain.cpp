@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
     {
         MainWindow window;
         guard.raiseOnSecondStart(&window);
-        trace::WindowWatch eyes(&window, [](trace::Event e) {
+        trace::WindowWatch eyes(&window, true, [](trace::Event e) {
             if (trace::TraceWriter *w = trace::recording())
                 w->record(std::move(e));
         });

@@ -45,8 +45,8 @@ void ReplayHands::start(QWidget *mainWindow)
         stopSoon();
         return;
     }
-    eyes_ = new WindowWatch(mainWindow, [this](Event e) {
-        if (isWindowRecord(e.kind) && !isWindowAction(e.kind))
+    eyes_ = new WindowWatch(mainWindow, script_.statusAsItChanged, [this](Event e) {
+        if (isWindowShown(e.kind))
             judge_.shown(e);
     });
     plan(calls_);

@@ -50,6 +50,9 @@ QString windowText(const Event &e)
     case Kind::UiValue:
         return e.arg1 < 0 ? QString("value: no row")
                           : QString("value of row %1 %2").arg(e.arg1).arg(quoted);
+    case Kind::UiWatch:
+        return e.arg1 ? "the window looked at before each call, and the status as it changed"
+                      : "the window looked at before each call";
     default: return QString();
     }
 }
@@ -58,8 +61,10 @@ QString tagOf(Kind kind)
 {
     if (isWindowAction(kind))
         return "HAND";
-    if (isWindowRecord(kind))
+    if (isWindowShown(kind))
         return "SHOW";
+    if (kind == Kind::UiWatch)
+        return "LOOK";
     for (const Tag &t : kTags)
         if (t.kind == kind)
             return t.tag;

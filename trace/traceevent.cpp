@@ -29,7 +29,7 @@ const KindEntry kKinds[] = {
     {Kind::UiCyl, "ui.cyl", "1"},      {Kind::UiMenu, "ui.menu", "q"},
     {Kind::UiClose, "ui.close", ""},   {Kind::UiStatus, "ui.status", "q"},
     {Kind::UiCable, "ui.cable", "q"},  {Kind::UiInfo, "ui.info", "q"},
-    {Kind::UiValue, "ui.value", "1q"},
+    {Kind::UiValue, "ui.value", "1q"}, {Kind::UiWatch, "ui.watch", "1"},
 };
 
 const char *const kInterfaces[] = {"ANY", "A", "B", "C", "D"};

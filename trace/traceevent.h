@@ -48,7 +48,9 @@ enum class Kind {
     UiStatus, // the status text
     UiCable,  // the reason beside "Not Connect." (empty: none shown)
     UiInfo,   // the Info line
-    UiValue   // the Value cell of the row clicked last: arg1 = row (-1 none), texts[0]
+    UiValue,  // the Value cell of the row clicked last: arg1 = row (-1 none), texts[0]
+    // --- how the window was looked at (first, once) ---
+    UiWatch // arg1 = 1: the status also whenever it changed, not only before each call
 };
 
 struct Event {
@@ -72,6 +74,11 @@ inline bool isWindowRecord(Kind kind)
 inline bool isWindowAction(Kind kind)
 {
     return kind >= Kind::UiType && kind <= Kind::UiClose;
+}
+// What the window showed (not an action, nor how it was looked at).
+inline bool isWindowShown(Kind kind)
+{
+    return kind >= Kind::UiStatus && kind <= Kind::UiValue;
 }
 
 // The event's name in the file ("write", "read", ...); empty for none.

@@ -8,11 +8,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 
 namespace trace {
 
-WindowWatch::WindowWatch(QWidget *mainWindow, Sink sink)
+WindowWatch::WindowWatch(QWidget *mainWindow, bool statusAsItChanges, Sink sink)
     : QObject(mainWindow), surface_(mainWindow), sink_(std::move(sink))
 {
     const WindowSurface &s = surface_;
@@ -30,6 +31,9 @@ WindowWatch::WindowWatch(QWidget *mainWindow, Sink sink)
         connect(s.cylinder, SIGNAL(currentIndexChanged(int)), this, SLOT(cylinderChosen(int)));
     if (s.tableMenu)
         connect(s.tableMenu, SIGNAL(triggered(QAction *)), this, SLOT(menuChosen(QAction *)));
+    if (statusAsItChanges && s.statusBar)
+        connect(s.statusBar, &QStatusBar::messageChanged, this, [this] { look(); });
+    note(Kind::UiWatch, statusAsItChanges ? 1 : 0);
     // The CO window runs modally inside the CO button's slot: a slot of
     // ours on the button would hear the click only once the window closed.
     // Its showing is the click that counted.
@@ -43,7 +47,7 @@ void WindowWatch::note(Kind kind, int arg1, int arg2, const QString &text)
     e.kind = kind;
     e.arg1 = arg1;
     e.arg2 = arg2;
-    if (kind == Kind::UiMenu || !isWindowAction(kind))
+    if (kind == Kind::UiMenu || isWindowShown(kind))
         e.texts.append(text.toUtf8());
     sink_(std::move(e));
 }

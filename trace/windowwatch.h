@@ -28,7 +28,11 @@ class WindowWatch : public QObject
 
 public:
     using Sink = std::function<void(Event)>;
-    WindowWatch(QWidget *mainWindow, Sink sink);
+    // With `statusAsItChanges`, the status is also looked at whenever it
+    // changes: it can stand between two calls for a second or more (a lost
+    // KWP answer, then the wait before the wake-up), and the mechanic saw it.
+    // Said first, in a ui.watch record.
+    WindowWatch(QWidget *mainWindow, bool statusAsItChanges, Sink sink);
 
     // Notes what has changed since the last look.
     void look();
